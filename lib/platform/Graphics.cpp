@@ -1,0 +1,396 @@
+#include "Graphics.h"
+
+#include <QFontMetrics>
+#include <QPolygon>
+#include <cmath>
+
+// ---- pen, brush, font ------------------------------------------------------------------------
+
+void TPen::SetColor(TColor Value) { FColor = Value, Changed(); }
+void TPen::SetStyle(TPenStyle Value) { FStyle = Value, Changed(); }
+void TPen::SetWidth(int Value) { FWidth = Value < 0 ? 0 : Value, Changed(); }
+void TPen::SetMode(TPenMode Value) { FMode = Value, Changed(); }
+void TPen::Assign(TPersistent* Source)
+{
+    if (auto* pen = dynamic_cast<TPen*>(Source)) {
+        FColor = pen->FColor, FStyle = pen->FStyle, FWidth = pen->FWidth, FMode = pen->FMode;
+        Changed();
+        return;
+    }
+    TGraphicsObject::Assign(Source);
+}
+
+void TBrush::SetColor(TColor Value)
+{
+    FColor = Value;
+    if (FStyle == bsClear) FStyle = bsSolid; // a colour makes a clear brush solid again
+    Changed();
+}
+void TBrush::SetStyle(TBrushStyle Value) { FStyle = Value, Changed(); }
+void TBrush::Assign(TPersistent* Source)
+{
+    if (auto* brush = dynamic_cast<TBrush*>(Source)) {
+        FColor = brush->FColor, FStyle = brush->FStyle;
+        Changed();
+        return;
+    }
+    TGraphicsObject::Assign(Source);
+}
+
+void TFont::SetName(const QString& Value) { FName = Value, Changed(); }
+void TFont::SetHeight(int Value) { FHeight = Value, Changed(); }
+int TFont::Size() const
+{
+    return -static_cast<int>(std::lround(FHeight * 72.0 / PixelsPerInch));
+}
+void TFont::SetSize(int Value)
+{
+    FHeight = -static_cast<int>(std::lround(Value * double(PixelsPerInch) / 72.0));
+    Changed();
+}
+void TFont::SetColor(TColor Value) { FColor = Value, Changed(); }
+void TFont::SetStyle(TFontStyles Value) { FStyle = Value, Changed(); }
+void TFont::Assign(TPersistent* Source)
+{
+    if (auto* font = dynamic_cast<TFont*>(Source)) {
+        FName = font->FName, FHeight = font->FHeight, FColor = font->FColor, FStyle = font->FStyle;
+        Changed();
+        return;
+    }
+    TGraphicsObject::Assign(Source);
+}
+
+QFont TFont::ToQFont() const
+{
+    QFont f;
+    f.setFamilies({FName, QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
+    f.setStyleHint(QFont::SansSerif);
+    // A positive height includes the internal leading, about a fifth of the character cell.
+    const int pixels = FHeight < 0 ? -FHeight : std::max(1, FHeight * 4 / 5);
+    f.setPixelSize(std::max(1, pixels));
+    f.setBold(FStyle & fsBold);
+    f.setItalic(FStyle & fsItalic);
+    f.setUnderline(FStyle & fsUnderline);
+    f.setStrikeOut(FStyle & fsStrikeOut);
+    return f;
+}
+
+// ---- canvas ----------------------------------------------------------------------------------
+
+TCanvas::TCanvas(QImage* Target) : FTarget(Target) {}
+TCanvas::~TCanvas() { ReleaseTarget(); }
+
+void TCanvas::ReleaseTarget() { FPainter.reset(); }
+
+void TCanvas::SetTarget(QImage* Target)
+{
+    ReleaseTarget();
+    FTarget = Target;
+}
+
+QPainter& TCanvas::Painter()
+{
+    if (!FPainter) {
+        FPainter = std::make_unique<QPainter>();
+        if (FTarget && !FTarget->isNull()) {
+            FPainter->begin(FTarget);
+            FPainter->setRenderHint(QPainter::Antialiasing, false);
+            FPainter->setRenderHint(QPainter::TextAntialiasing, true);
+            if (FClipped) FPainter->setClipRect(FClip.ToQRect());
+        }
+    }
+    return *FPainter;
+}
+
+void TCanvas::SetClipRect(const TRect& R)
+{
+    FClipped = true;
+    FClip = R;
+    if (FPainter && FPainter->isActive()) FPainter->setClipRect(R.ToQRect());
+}
+
+void TCanvas::ClearClipRect()
+{
+    FClipped = false;
+    if (FPainter && FPainter->isActive()) FPainter->setClipping(false);
+}
+
+QPen TCanvas::MakePen() const
+{
+    if (FPen.Style() == psClear || FPen.Mode() == pmNop) return QPen(Qt::NoPen);
+    QColor color = ToQColor(FPen.Color());
+    if (FPen.Mode() == pmBlack) color = Qt::black;
+    if (FPen.Mode() == pmWhite) color = Qt::white;
+    QPen pen(color);
+    const int width = std::max(1, FPen.Width());
+    pen.setWidth(width);
+    pen.setCosmetic(width == 1);
+    // A flat cap leaves out the end pixel of a one-pixel line, as LineTo does.
+    pen.setCapStyle(width == 1 ? Qt::FlatCap : Qt::RoundCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    switch (FPen.Style()) {
+    case psDash: pen.setDashPattern({6, 2}); break;
+    case psDot: pen.setDashPattern({1, 1}); break;
+    case psDashDot: pen.setDashPattern({3, 2, 1, 2}); break;
+    case psDashDotDot: pen.setDashPattern({3, 1, 1, 1, 1, 1}); break;
+    default: break;
+    }
+    if (FPen.Style() != psSolid && FPen.Style() != psInsideFrame && width == 1)
+        pen.setDashPattern([&] {
+            // Dash lengths in pixels for the one-pixel pen.
+            switch (FPen.Style()) {
+            case psDash: return QList<qreal>{18, 6};
+            case psDot: return QList<qreal>{3, 3};
+            case psDashDot: return QList<qreal>{9, 6, 3, 6};
+            default: return QList<qreal>{9, 3, 3, 3, 3, 3};
+            }
+        }());
+    return pen;
+}
+
+void TCanvas::ApplyPenMode(QPainter& p) const
+{
+    switch (FPen.Mode()) {
+    case pmXor: p.setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
+    case pmNotXor: p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination); break;
+    case pmNot: p.setCompositionMode(QPainter::RasterOp_NotDestination); break;
+    case pmNotCopy: p.setCompositionMode(QPainter::RasterOp_NotSource); break;
+    case pmMerge: p.setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;
+    case pmMask: p.setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
+    default: p.setCompositionMode(QPainter::CompositionMode_SourceOver); break;
+    }
+}
+
+QPainter& TCanvas::PreparedForLines()
+{
+    QPainter& p = Painter();
+    p.setPen(MakePen());
+    p.setBrush(Qt::NoBrush);
+    ApplyPenMode(p);
+    return p;
+}
+
+QPainter& TCanvas::PreparedForShapes()
+{
+    QPainter& p = PreparedForLines();
+    if (FBrush.Style() == bsClear) return p;
+    static constexpr Qt::BrushStyle patterns[] = {
+        Qt::SolidPattern,  Qt::NoBrush,      Qt::HorPattern,   Qt::VerPattern,
+        Qt::FDiagPattern, Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
+    p.setBrush(QBrush(ToQColor(FBrush.Color()), patterns[FBrush.Style()]));
+    return p;
+}
+
+QPainter& TCanvas::PreparedForFill()
+{
+    QPainter& p = Painter();
+    p.setPen(Qt::NoPen);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    return p;
+}
+
+void TCanvas::LineTo(int X, int Y)
+{
+    QPainter& p = PreparedForLines();
+    if (p.isActive() && (X != FPenPos.X || Y != FPenPos.Y)) p.drawLine(FPenPos.X, FPenPos.Y, X, Y);
+    FPenPos = {X, Y};
+}
+
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2)
+{
+    if (X2 < X1) std::swap(X1, X2);
+    if (Y2 < Y1) std::swap(Y1, Y2);
+    QPainter& p = PreparedForShapes();
+    if (!p.isActive() || X2 - X1 < 1 || Y2 - Y1 < 1) return;
+    const bool outlined = p.pen().style() != Qt::NoPen;
+    if (outlined && FPen.Width() > 1) {
+        p.drawRect(QRectF(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+        return;
+    }
+    // Fill only the interior under a one-pixel outline so xor modes touch each pixel once.
+    const int inset = outlined ? 1 : 0;
+    if (p.brush().style() != Qt::NoBrush && X2 - X1 > 2 * inset && Y2 - Y1 > 2 * inset)
+        p.fillRect(QRect(X1 + inset, Y1 + inset, X2 - X1 - 2 * inset, Y2 - Y1 - 2 * inset),
+                   p.brush());
+    if (!outlined) return;
+    p.setBrush(Qt::NoBrush);
+    if (X2 - X1 == 1 || Y2 - Y1 == 1) // degenerate: a single row or column of pixels
+        p.fillRect(QRect(X1, Y1, X2 - X1, Y2 - Y1), p.pen().color());
+    else
+        p.drawRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+}
+
+void TCanvas::FillRect(const TRect& R)
+{
+    if (FBrush.Style() == bsClear) return;
+    QPainter& p = PreparedForFill();
+    if (p.isActive()) p.fillRect(R.ToQRect(), ToQColor(FBrush.Color()));
+}
+
+void TCanvas::FrameRect(const TRect& R)
+{
+    QPainter& p = PreparedForFill();
+    if (!p.isActive() || R.Width() <= 0 || R.Height() <= 0) return;
+    const QColor c = ToQColor(FBrush.Color());
+    p.fillRect(QRect(R.Left, R.Top, R.Width(), 1), c);
+    p.fillRect(QRect(R.Left, R.Bottom - 1, R.Width(), 1), c);
+    p.fillRect(QRect(R.Left, R.Top, 1, R.Height()), c);
+    p.fillRect(QRect(R.Right - 1, R.Top, 1, R.Height()), c);
+}
+
+void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2)
+{
+    if (X2 < X1) std::swap(X1, X2);
+    if (Y2 < Y1) std::swap(Y1, Y2);
+    QPainter& p = PreparedForShapes();
+    if (p.isActive() && X2 > X1 && Y2 > Y1) p.drawEllipse(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+}
+
+void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
+{
+    QPainter& p = PreparedForLines();
+    if (!p.isActive()) return;
+    const double cx = (X1 + X2) / 2.0, cy = (Y1 + Y2) / 2.0;
+    constexpr double degrees = 180.0 / 3.14159265358979323846;
+    const double start = std::atan2(cy - Y3, X3 - cx) * degrees;
+    double span = std::atan2(cy - Y4, X4 - cx) * degrees - start;
+    while (span <= 0) span += 360.0;
+    p.drawArc(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1), int(std::lround(start * 16)),
+              int(std::lround(span * 16)));
+}
+
+namespace {
+QPolygon ToQPolygon(const std::vector<TPoint>& Points)
+{
+    QPolygon polygon;
+    polygon.reserve(int(Points.size()));
+    for (const TPoint& pt : Points) polygon << QPoint(pt.X, pt.Y);
+    return polygon;
+}
+} // namespace
+
+void TCanvas::Polygon(const std::vector<TPoint>& Points)
+{
+    QPainter& p = PreparedForShapes();
+    if (p.isActive() && !Points.empty()) p.drawPolygon(ToQPolygon(Points));
+}
+
+void TCanvas::Polyline(const std::vector<TPoint>& Points)
+{
+    QPainter& p = PreparedForLines();
+    if (p.isActive() && Points.size() > 1) p.drawPolyline(ToQPolygon(Points));
+}
+
+TColor TCanvas::Pixel(int X, int Y) const
+{
+    if (!FTarget || !FTarget->valid(X, Y)) return 0xFFFFFFFF;
+    const QRgb rgb = FTarget->pixel(X, Y);
+    return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb));
+}
+
+void TCanvas::SetPixel(int X, int Y, TColor Color)
+{
+    QPainter& p = Painter();
+    if (!p.isActive() || !FTarget->valid(X, Y)) return;
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(QRect(X, Y, 1, 1), ToQColor(Color));
+}
+
+void TCanvas::TextOut(int X, int Y, const QString& Text)
+{
+    const int width = TextWidth(Text);
+    QPainter& p = PreparedForFill();
+    if (p.isActive()) {
+        p.setFont(FFont.ToQFont());
+        const QFontMetrics fm = p.fontMetrics();
+        if (FBrush.Style() != bsClear)
+            p.fillRect(QRect(X, Y, width, fm.height()), ToQColor(FBrush.Color()));
+        p.setPen(ToQColor(FFont.Color()));
+        p.drawText(QPoint(X, Y + fm.ascent()), Text);
+    }
+    FPenPos = {X + width, Y};
+}
+
+void TCanvas::TextRect(const TRect& R, int X, int Y, const QString& Text)
+{
+    QPainter& p = PreparedForFill();
+    if (!p.isActive()) return;
+    if (FBrush.Style() != bsClear) p.fillRect(R.ToQRect(), ToQColor(FBrush.Color()));
+    p.save();
+    p.setClipRect(R.ToQRect(), FClipped ? Qt::IntersectClip : Qt::ReplaceClip);
+    p.setFont(FFont.ToQFont());
+    p.setPen(ToQColor(FFont.Color()));
+    p.drawText(QPoint(X, Y + p.fontMetrics().ascent()), Text);
+    p.restore();
+}
+
+int TCanvas::TextWidth(const QString& Text)
+{
+    return QFontMetrics(FFont.ToQFont()).horizontalAdvance(Text);
+}
+
+int TCanvas::TextHeight(const QString&) { return QFontMetrics(FFont.ToQFont()).height(); }
+
+void TCanvas::Draw(int X, int Y, const TBitmap* Bitmap)
+{
+    QPainter& p = PreparedForFill();
+    if (p.isActive() && Bitmap && !Bitmap->Empty()) p.drawImage(QPoint(X, Y), Bitmap->Image());
+}
+
+void TCanvas::StretchDraw(const TRect& R, const TBitmap* Bitmap)
+{
+    QPainter& p = PreparedForFill();
+    if (p.isActive() && Bitmap && !Bitmap->Empty()) p.drawImage(R.ToQRect(), Bitmap->Image());
+}
+
+void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect)
+{
+    QPainter& p = PreparedForFill();
+    if (!p.isActive() || !Source || !Source->FTarget) return;
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(Dest.ToQRect(), *Source->FTarget, SourceRect.ToQRect());
+}
+
+// ---- bitmap ----------------------------------------------------------------------------------
+
+TBitmap::TBitmap() : FCanvas(&FImage) {}
+TBitmap::~TBitmap() { FCanvas.ReleaseTarget(); }
+
+void TBitmap::SetSize(int Width, int Height)
+{
+    Width = std::max(0, Width);
+    Height = std::max(0, Height);
+    if (Width == this->Width() && Height == this->Height()) return;
+    FCanvas.ReleaseTarget();
+    QImage resized;
+    if (Width > 0 && Height > 0) {
+        resized = QImage(Width, Height, QImage::Format_RGB32);
+        resized.fill(Qt::white);
+        if (!FImage.isNull()) {
+            QPainter p(&resized);
+            p.drawImage(0, 0, FImage);
+        }
+    }
+    FImage = std::move(resized);
+    FireEvent(OnChange, this);
+}
+
+void TBitmap::LoadFromFile(const QString& FileName)
+{
+    QImage loaded(FileName);
+    if (loaded.isNull()) throw EInOutError(QStringLiteral("Cannot load bitmap \"%1\"").arg(FileName));
+    FCanvas.ReleaseTarget();
+    FImage = loaded.convertToFormat(QImage::Format_RGB32);
+    FireEvent(OnChange, this);
+}
+
+void TBitmap::Assign(TPersistent* Source)
+{
+    if (auto* bitmap = dynamic_cast<TBitmap*>(Source)) {
+        FCanvas.ReleaseTarget();
+        FImage = bitmap->FImage.copy();
+        FireEvent(OnChange, this);
+        return;
+    }
+    TPersistent::Assign(Source);
+}

@@ -1,0 +1,204 @@
+// Canvas and bitmap of the component library: pen, brush and font over QPainter, drawing into a
+// 32-bit QImage with the classic desktop geometry (rectangles exclude their right and bottom
+// edge, LineTo leaves out its end pixel, TextOut fills the text background with the brush).
+#pragma once
+
+#include "Classes.h"
+#include "Colors.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPoint>
+#include <QRect>
+#include <memory>
+#include <vector>
+
+struct TPoint {
+    int X = 0, Y = 0;
+    friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+inline TPoint Point(int X, int Y) { return TPoint{X, Y}; }
+
+// Rectangle with exclusive Right and Bottom edges.
+struct TRect {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+    QRect ToQRect() const { return QRect(Left, Top, Right - Left, Bottom - Top); }
+    friend bool operator==(const TRect&, const TRect&) = default;
+};
+inline TRect Rect(int Left, int Top, int Right, int Bottom) { return TRect{Left, Top, Right, Bottom}; }
+
+enum TPenStyle : std::uint8_t {
+    psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame
+};
+enum TPenMode : std::uint8_t {
+    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
+    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+};
+enum TBrushStyle : std::uint8_t {
+    bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
+};
+
+enum TFontStyle : std::uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+using TFontStyles = std::uint8_t;
+
+// Base of pen, brush and font: a settings object that tells its owner about every change.
+class TGraphicsObject : public TPersistent {
+public:
+    TNotifyEvent OnChange;
+
+protected:
+    void Changed() { FireEvent(OnChange, this); }
+};
+
+class TPen : public TGraphicsObject {
+public:
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    TPenStyle Style() const { return FStyle; }
+    void SetStyle(TPenStyle Value);
+    int Width() const { return FWidth; }
+    void SetWidth(int Value);
+    TPenMode Mode() const { return FMode; }
+    void SetMode(TPenMode Value);
+    void Assign(TPersistent* Source) override;
+
+private:
+    TColor FColor = clBlack;
+    TPenStyle FStyle = psSolid;
+    int FWidth = 1;
+    TPenMode FMode = pmCopy;
+};
+
+class TBrush : public TGraphicsObject {
+public:
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    TBrushStyle Style() const { return FStyle; }
+    void SetStyle(TBrushStyle Value);
+    void Assign(TPersistent* Source) override;
+
+private:
+    TColor FColor = clWhite;
+    TBrushStyle FStyle = bsSolid;
+};
+
+class TFont : public TGraphicsObject {
+public:
+    static constexpr int PixelsPerInch = 96;
+    const QString& Name() const { return FName; }
+    void SetName(const QString& Value);
+    // Height in pixels; negative values give the character height without internal leading.
+    int Height() const { return FHeight; }
+    void SetHeight(int Value);
+    // Size in points, derived from Height at 96 pixels per inch.
+    int Size() const;
+    void SetSize(int Value);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    TFontStyles Style() const { return FStyle; }
+    void SetStyle(TFontStyles Value);
+    void Assign(TPersistent* Source) override;
+    // The toolkit font; a missing family falls back to the system's sans-serif font.
+    QFont ToQFont() const;
+
+private:
+    QString FName = QStringLiteral("MS Sans Serif");
+    int FHeight = -11;
+    TColor FColor = clWindowText;
+    TFontStyles FStyle = 0;
+};
+
+class TBitmap;
+
+class TCanvas : public TPersistent {
+public:
+    explicit TCanvas(QImage* Target = nullptr);
+    ~TCanvas() override;
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
+
+    TPen* Pen() { return &FPen; }
+    TBrush* Brush() { return &FBrush; }
+    TFont* Font() { return &FFont; }
+    TPoint PenPos() const { return FPenPos; }
+    void SetPenPos(TPoint P) { FPenPos = P; }
+
+    void MoveTo(int X, int Y) { FPenPos = {X, Y}; }
+    void LineTo(int X, int Y);
+    void Rectangle(int X1, int Y1, int X2, int Y2);
+    void Rectangle(const TRect& R) { Rectangle(R.Left, R.Top, R.Right, R.Bottom); }
+    void FillRect(const TRect& R);
+    void FrameRect(const TRect& R);
+    void Ellipse(int X1, int Y1, int X2, int Y2);
+    // Arc of the ellipse bounded by (X1,Y1)-(X2,Y2), counter-clockwise from the ray towards
+    // (X3,Y3) to the ray towards (X4,Y4).
+    void Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+    void Polygon(const std::vector<TPoint>& Points);
+    void Polyline(const std::vector<TPoint>& Points);
+    TColor Pixel(int X, int Y) const;
+    void SetPixel(int X, int Y, TColor Color);
+    void TextOut(int X, int Y, const QString& Text);
+    // Text clipped to R; the brush fills R first unless it is clear.
+    void TextRect(const TRect& R, int X, int Y, const QString& Text);
+    int TextWidth(const QString& Text);
+    int TextHeight(const QString& Text);
+    void Draw(int X, int Y, const TBitmap* Bitmap);
+    void StretchDraw(const TRect& R, const TBitmap* Bitmap);
+    void CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect);
+    // Restricts drawing to R until the clip is cleared.
+    void SetClipRect(const TRect& R);
+    void ClearClipRect();
+
+    // Printer canvases draw some shapes with lines instead of pixel glyphs.
+    bool IsPrinter() const { return FIsPrinter; }
+    void SetIsPrinter(bool Value) { FIsPrinter = Value; }
+
+    QImage* Target() const { return FTarget; }
+    // Ends painting so the target image may be resized or replaced.
+    void ReleaseTarget();
+    void SetTarget(QImage* Target);
+
+private:
+    QPainter& Painter();
+    QPainter& PreparedForLines();
+    QPainter& PreparedForFill();
+    QPainter& PreparedForShapes();
+    void ApplyPenMode(QPainter& p) const;
+    QPen MakePen() const;
+
+    QImage* FTarget;
+    std::unique_ptr<QPainter> FPainter;
+    TPen FPen;
+    TBrush FBrush;
+    TFont FFont;
+    TPoint FPenPos;
+    bool FIsPrinter = false;
+    bool FClipped = false;
+    TRect FClip;
+};
+
+// Off-screen 32-bit bitmap with its own canvas.
+class TBitmap : public TPersistent {
+public:
+    TBitmap();
+    ~TBitmap() override;
+    int Width() const { return FImage.width(); }
+    int Height() const { return FImage.height(); }
+    void SetWidth(int Value) { SetSize(Value, Height()); }
+    void SetHeight(int Value) { SetSize(Width(), Value); }
+    void SetSize(int Width, int Height);
+    bool Empty() const { return FImage.isNull() || FImage.width() == 0 || FImage.height() == 0; }
+    TCanvas* Canvas() { return &FCanvas; }
+    const QImage& Image() const { return FImage; }
+    // Loads any image format the toolkit reads; raises EInOutError when it cannot.
+    void LoadFromFile(const QString& FileName);
+    void Assign(TPersistent* Source) override;
+    TNotifyEvent OnChange;
+
+private:
+    QImage FImage;
+    TCanvas FCanvas;
+};

@@ -1,0 +1,112 @@
+#include "Graphics.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+// Counts the pixels of Bitmap that differ from white.
+int InkedPixels(TBitmap& b)
+{
+    int n = 0;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) n += b.Canvas()->Pixel(x, y) != clWhite;
+    return n;
+}
+
+TBitmap& WhiteBitmap(TBitmap& b, int w = 20, int h = 20)
+{
+    b.SetSize(w, h);
+    b.Canvas()->Brush()->SetColor(clWhite);
+    b.Canvas()->FillRect(Rect(0, 0, w, h));
+    return b;
+}
+} // namespace
+
+TEST(Canvas, LineToLeavesOutItsEndPixel)
+{
+    TBitmap b;
+    TCanvas* c = WhiteBitmap(b).Canvas();
+    c->Pen()->SetColor(clBlack);
+    c->MoveTo(2, 5);
+    c->LineTo(10, 5);
+    EXPECT_EQ(c->Pixel(2, 5), clBlack);
+    EXPECT_EQ(c->Pixel(9, 5), clBlack);
+    EXPECT_EQ(c->Pixel(10, 5), clWhite);
+    EXPECT_EQ(InkedPixels(b), 8);
+    EXPECT_EQ(c->PenPos(), Point(10, 5));
+    c->MoveTo(3, 3);
+    c->LineTo(7, 7); // diagonal: 4 pixels, end excluded
+    EXPECT_EQ(c->Pixel(6, 6), clBlack);
+    EXPECT_EQ(c->Pixel(7, 7), clWhite);
+}
+
+TEST(Canvas, RectangleAndEllipseExcludeRightAndBottomEdges)
+{
+    TBitmap b;
+    TCanvas* c = WhiteBitmap(b).Canvas();
+    c->Pen()->SetColor(clRed);
+    c->Brush()->SetColor(clBlue);
+    c->Rectangle(2, 3, 7, 9);
+    EXPECT_EQ(c->Pixel(2, 3), clRed);
+    EXPECT_EQ(c->Pixel(6, 8), clRed);
+    EXPECT_EQ(c->Pixel(7, 8), clWhite);
+    EXPECT_EQ(c->Pixel(6, 9), clWhite);
+    EXPECT_EQ(c->Pixel(4, 5), clBlue);
+    EXPECT_EQ(InkedPixels(b), 5 * 6);
+
+    TBitmap e;
+    TCanvas* ec = WhiteBitmap(e).Canvas();
+    ec->Pen()->SetColor(clBlack);
+    ec->Brush()->SetColor(clBlack);
+    ec->Ellipse(1, 1, 8, 8);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(ec->Pixel(8, i), clWhite);
+        EXPECT_EQ(ec->Pixel(i, 8), clWhite);
+    }
+    EXPECT_EQ(ec->Pixel(4, 1), clBlack);
+    EXPECT_EQ(ec->Pixel(4, 7), clBlack);
+}
+
+TEST(Canvas, XorDrawnTwiceRestoresTheImageAndNotInverts)
+{
+    TBitmap b;
+    TCanvas* c = WhiteBitmap(b).Canvas();
+    c->Brush()->SetColor(RGB(10, 200, 30));
+    c->FillRect(Rect(0, 0, 10, 20));
+    const QImage before = b.Image().copy();
+    c->Pen()->SetMode(pmXor);
+    c->Pen()->SetColor(RGB(255, 128, 7));
+    c->Brush()->SetStyle(bsClear);
+    for (int pass = 0; pass < 2; ++pass) {
+        c->MoveTo(0, 0);
+        c->LineTo(19, 19);
+        c->Rectangle(3, 3, 15, 12);
+        if (pass == 0) {
+            EXPECT_NE(b.Image(), before);
+            EXPECT_EQ(c->Pixel(0, 0), RGB(10 ^ 255, 200 ^ 128, 30 ^ 7));
+        }
+    }
+    EXPECT_EQ(b.Image(), before);
+
+    c->Pen()->SetMode(pmNot);
+    c->MoveTo(12, 1);
+    c->LineTo(14, 1);
+    EXPECT_EQ(c->Pixel(12, 1), RGB(0, 0, 0));
+    EXPECT_EQ(c->Pixel(14, 1), clWhite);
+}
+
+TEST(Canvas, TextOutFillsBackgroundUnlessBrushIsClear)
+{
+    TBitmap b;
+    TCanvas* c = WhiteBitmap(b, 60, 30).Canvas();
+    c->Brush()->SetColor(clLime);
+    c->TextOut(2, 2, QStringLiteral("   "));
+    const int w = c->TextWidth(QStringLiteral("   "));
+    ASSERT_GT(w, 2);
+    EXPECT_EQ(c->Pixel(2, 2), clLime);
+    EXPECT_EQ(c->Pixel(2 + w - 1, 2 + c->TextHeight(QStringLiteral("X")) - 1), clLime);
+    EXPECT_EQ(c->Pixel(2 + w, 2), clWhite);
+    EXPECT_EQ(c->PenPos(), Point(2 + w, 2));
+    c->Brush()->SetStyle(bsClear);
+    c->TextOut(30, 2, QStringLiteral("   "));
+    EXPECT_EQ(c->Pixel(31, 3), clWhite);
+}
