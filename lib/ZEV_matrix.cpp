@@ -1,0 +1,165 @@
+#include "ZEV_matrix.h"
+
+#include "Memory.h"
+
+#include <algorithm>
+#include <new>
+
+TMatrix::TMatrix(TComponent* AOwner) : TComponent(AOwner)
+{
+    try {
+        FCells.assign(1, 0.0);
+    } catch (const std::bad_alloc&) {
+        throw EZEVMatrixError(NotEnoughMemoryMessage(Name()));
+    }
+}
+
+void TMatrix::SetNrOfColumns(int Value)
+{
+    Resize(std::max(Value, 0), FRows);
+}
+
+void TMatrix::SetNrOfRows(int Value)
+{
+    Resize(FCols, std::max(Value, 0));
+}
+
+bool TMatrix::Resize(int NrOfColumns, int NrOfRows)
+{
+    if (NrOfColumns < 1 || NrOfRows < 1 || (NrOfColumns == FCols && NrOfRows == FRows))
+        return false;
+    const auto cols = static_cast<std::size_t>(NrOfColumns);
+    const auto rows = static_cast<std::size_t>(NrOfRows);
+    if (!CanAllocate(cols, rows, sizeof(double)))
+        throw EZEVMatrixError(NotEnoughMemoryMessage(Name()));
+    try {
+        // Built aside and swapped in, so a failure leaves the old cells as they were.
+        std::vector<double> cells(cols * rows, 0.0);
+        const std::size_t keepCols = std::min(cols, static_cast<std::size_t>(FCols));
+        const std::size_t keepRows = std::min(rows, static_cast<std::size_t>(FRows));
+        for (std::size_t c = 0; c < keepCols; ++c)
+            std::copy_n(FCells.begin() + static_cast<std::ptrdiff_t>(c * FRows), keepRows,
+                        cells.begin() + static_cast<std::ptrdiff_t>(c * rows));
+        FCells.swap(cells);
+    } catch (const std::bad_alloc&) {
+        throw EZEVMatrixError(NotEnoughMemoryMessage(Name()));
+    }
+    FCols = NrOfColumns;
+    FRows = NrOfRows;
+    FireEvent(OnChange, this);
+    FireEvent(OnResize, this);
+    return true;
+}
+
+void TMatrix::SetElem(int Col, int Row, double Value)
+{
+    if (!InRange(Col, Row)) return;
+    FCells[Offset(Col, Row)] = Value;
+    FireEvent(OnChange, this);
+}
+
+void TMatrix::Fill(double Value)
+{
+    std::fill(FCells.begin(), FCells.end(), Value);
+    FireEvent(OnChange, this);
+}
+
+namespace {
+// Steps 2 and 3 of the range normalisation; Exchanged tells whether step 3 swapped the bounds.
+bool ClipRange(int& Lo, int& Hi, int Count, bool& Exchanged)
+{
+    Exchanged = false;
+    bool clipped = false;
+    if (Lo < 1) Lo = 1, clipped = true;
+    if (Lo > Count) Lo = Count, clipped = true;
+    if (Hi < 1) Hi = 1, clipped = true;
+    if (Hi > Count) Hi = Count, clipped = true;
+    if (Lo > Hi) {
+        std::swap(Lo, Hi);
+        Exchanged = true;
+    }
+    return clipped;
+}
+} // namespace
+
+bool TMatrix::CheckColRange(int& Lo, int& Hi) const
+{
+    if (Lo == 0 && Hi == 0) {
+        Lo = 1;
+        Hi = FCols;
+        return false;
+    }
+    bool exchanged = false;
+    return ClipRange(Lo, Hi, FCols, exchanged);
+}
+
+bool TMatrix::CheckRowRange(int& Lo, int& Hi) const
+{
+    if (Lo == 0 && Hi == 0) {
+        Lo = 1;
+        Hi = FRows;
+        return false;
+    }
+    bool exchanged = false;
+    const bool clipped = ClipRange(Lo, Hi, FRows, exchanged);
+    return clipped || exchanged;
+}
+
+void TMatrix::MeanVar(int LoCol, int LoRow, int HiCol, int HiRow, double& Mean,
+                      double& Variance) const
+{
+    Mean = 0;
+    Variance = 0;
+    CheckColRange(LoCol, HiCol);
+    CheckRowRange(LoRow, HiRow);
+    double s = 0, q = 0, n = 0;
+    for (int c = LoCol; c <= HiCol; ++c) {
+        const double* col = &FCells[Offset(c, 1)];
+        for (int r = LoRow; r <= HiRow; ++r) {
+            const double x = col[r - 1];
+            s += x;
+            q += x * x;
+        }
+        n += HiRow - LoRow + 1;
+    }
+    Mean = s / n;
+    Variance = 1;
+    // Three values, not two, before the sample variance is trusted.
+    if (n >= 3) Variance = (q - s * s / n) / (n - 1);
+    if (Variance < 0) Variance = 0;
+}
+
+void TMatrix::Assign(TPersistent* Source)
+{
+    auto* src = dynamic_cast<TMatrix*>(Source);
+    if (!src) {
+        TComponent::Assign(Source);
+        return;
+    }
+    if (src == this) return;
+    if (!CanAllocate(src->FCells.size(), sizeof(double)))
+        throw EZEVMatrixError(NotEnoughMemoryMessage(Name()));
+    try {
+        std::vector<double> cells(src->FCells);
+        FCells.swap(cells);
+    } catch (const std::bad_alloc&) {
+        throw EZEVMatrixError(NotEnoughMemoryMessage(Name()));
+    }
+    FCols = src->FCols;
+    FRows = src->FRows;
+    FDataID = src->FDataID;
+    OnChange = src->OnChange;
+    OnResize = src->OnResize;
+    OnSortExchange = src->OnSortExchange;
+    OnCalcDistance = src->OnCalcDistance;
+    OnPercentDone = src->OnPercentDone;
+}
+
+void TMatrix::AssignTo(TPersistent* Dest)
+{
+    if (auto* dst = dynamic_cast<TMatrix*>(Dest)) {
+        dst->Assign(this);
+        return;
+    }
+    TComponent::AssignTo(Dest);
+}
