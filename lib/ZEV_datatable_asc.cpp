@@ -1,0 +1,562 @@
+// The ASC data file reader of TDataTable: a four-line header, a free-format token stream of names
+// and cells, and the optional level-of-measurement or custom data section.
+#include "ZEV_datatable.h"
+
+#include "ZEV_matrix.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace {
+
+constexpr std::size_t kBufferSize = std::size_t(1) << 20;
+constexpr char kQuote = '"';
+
+bool IsSeparator(char ch)
+{
+    return static_cast<unsigned char>(ch) <= 32;
+}
+
+// Buffered byte input over a file. Lines end at CR (an LF right after it is skipped); tokens are
+// separated by any byte of code 32 or below, whatever the line structure.
+class TAscInput {
+  public:
+    explicit TAscInput(const QString& FileName) : FFile(FileName), FBuf(kBufferSize)
+    {
+        if (!FFile.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            throw EInOutError(
+                QStringLiteral("Cannot open file \"%1\": %2").arg(FileName, FFile.errorString()));
+    }
+
+    int Get()
+    {
+        if (FPos == FEnd && !Refill()) return -1;
+        return static_cast<unsigned char>(FBuf[FPos++]);
+    }
+
+    int Peek()
+    {
+        if (FPos == FEnd && !Refill()) return -1;
+        return static_cast<unsigned char>(FBuf[FPos]);
+    }
+
+    // False when the input was already exhausted, so no line was there to read.
+    bool ReadLine(std::string& Line)
+    {
+        Line.clear();
+        if (Peek() < 0) return false;
+        for (;;) {
+            const char* begin = FBuf.data() + FPos;
+            const void* cr = std::memchr(begin, '\r', FEnd - FPos);
+            if (cr) {
+                const char* stop = static_cast<const char*>(cr);
+                Line.append(begin, stop);
+                FPos += std::size_t(stop - begin) + 1;
+                if (Peek() == '\n') ++FPos;
+                return true;
+            }
+            Line.append(begin, FEnd - FPos);
+            FPos = FEnd;
+            if (!Refill()) return true;
+        }
+    }
+
+    // The next value token: a maximal run of bytes above code 32; empty at the end of the input.
+    // The separator after it is left unread. The view lasts until the next read.
+    std::string_view ScanWord()
+    {
+        for (;;) {
+            while (FPos < FEnd && IsSeparator(FBuf[FPos])) ++FPos;
+            if (FPos < FEnd) break;
+            if (!Refill()) return {};
+        }
+        std::size_t start = FPos;
+        for (;;) {
+            while (FPos < FEnd && !IsSeparator(FBuf[FPos])) ++FPos;
+            if (FPos < FEnd) break;
+            // The token runs into the end of the buffer: keep it and read on.
+            if (!Refill(&start)) break;
+        }
+        return {FBuf.data() + start, FPos - start};
+    }
+
+    // The next text token (column or row name): bare characters and quoted parts, which may
+    // hold blanks and line breaks.
+    std::string ReadWord()
+    {
+        enum { Outside, Opened, Quoted, Bare } state = Outside;
+        std::string text;
+        for (int ch = Get(); ch >= 0; ch = Get()) {
+            switch (state) {
+            case Outside:
+                if (ch <= 32) break;
+                if (ch == kQuote) {
+                    state = Opened;
+                } else {
+                    text.push_back(char(ch));
+                    state = Bare;
+                }
+                break;
+            case Opened:
+                if (ch < 32) return text;
+                // A quote right after an opening one is a literal quote, not an empty name.
+                text.push_back(char(ch));
+                state = ch == kQuote ? Bare : Quoted;
+                break;
+            case Quoted:
+                if (ch == kQuote)
+                    state = Bare;
+                else
+                    text.push_back(char(ch));
+                break;
+            case Bare:
+                if (ch <= 32) return text;
+                if (ch == kQuote)
+                    state = Opened;
+                else
+                    text.push_back(char(ch));
+                break;
+            }
+        }
+        return text;
+    }
+
+  private:
+    // Reads more input after FEnd. Bytes from *Keep on are moved to the front first (and *Keep
+    // follows them); without Keep everything already read is dropped. False at the end of input.
+    bool Refill(std::size_t* Keep = nullptr)
+    {
+        const std::size_t keep = Keep ? *Keep : FEnd;
+        if (keep > 0) {
+            std::memmove(FBuf.data(), FBuf.data() + keep, FEnd - keep);
+            FEnd -= keep;
+            FPos -= keep;
+            if (Keep) *Keep = 0;
+        }
+        if (FEnd == FBuf.size()) FBuf.resize(FBuf.size() * 2); // one token fills the buffer
+        const qint64 got = FFile.read(FBuf.data() + FEnd, qint64(FBuf.size() - FEnd));
+        if (got < 0)
+            throw EInOutError(QStringLiteral("Cannot read file \"%1\": %2")
+                                  .arg(FFile.fileName(), FFile.errorString()));
+        FEnd += std::size_t(got);
+        return got > 0;
+    }
+
+    QFile FFile;
+    std::vector<char> FBuf;
+    std::size_t FPos = 0;
+    std::size_t FEnd = 0;
+};
+
+// Text from the file: UTF-8 when it is valid UTF-8, otherwise read as Latin-1 (older files).
+QString DecodeText(std::string_view Bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString s = utf8(QByteArrayView(Bytes.data(), qsizetype(Bytes.size())));
+    if (utf8.hasError()) s = QString::fromLatin1(Bytes.data(), qsizetype(Bytes.size()));
+    return s;
+}
+
+std::string UpperAscii(std::string_view s)
+{
+    std::string u(s);
+    for (char& ch : u)
+        if (ch >= 'a' && ch <= 'z') ch = char(ch - 'a' + 'A');
+    return u;
+}
+
+std::string_view TrimSeparators(std::string_view s)
+{
+    while (!s.empty() && IsSeparator(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsSeparator(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// Optional sign and decimal digits, nothing else, within the range of int.
+bool ParseInt(std::string_view s, int& Value)
+{
+    if (s.empty()) return false;
+    const bool plus = s.front() == '+';
+    if (plus) s.remove_prefix(1);
+    if (s.empty() || (plus && s.front() == '-')) return false;
+    const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), Value, 10);
+    return ec == std::errc() && ptr == s.data() + s.size();
+}
+
+[[noreturn]] void ThrowNotAnInteger(std::string_view s)
+{
+    throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(DecodeText(s)));
+}
+
+// The integer conversion of the platform: the text must be an integer.
+int StrToInt(std::string_view s)
+{
+    int v = 0;
+    if (!ParseInt(s, v)) ThrowNotAnInteger(s);
+    return v;
+}
+
+// A header count: a positive integer, then the end of the line or a blank and any text.
+bool ParseCount(std::string_view Line, int& Count)
+{
+    while (!Line.empty() && IsSeparator(Line.front())) Line.remove_prefix(1);
+    std::size_t n = 0;
+    while (n < Line.size() && !IsSeparator(Line[n])) ++n;
+    return ParseInt(Line.substr(0, n), Count) && Count >= 1;
+}
+
+// Line 4: four TRUE/FALSE words, need not be separated. False when one of the first three is
+// neither; a missing or different fourth word counts as FALSE.
+bool ParseSwitches(std::string_view Line, bool (&Switch)[4])
+{
+    std::string s = UpperAscii(Line);
+    std::replace(s.begin(), s.end(), '\t', ' ');
+    std::string_view rest = TrimSeparators(s);
+    for (int i = 0; i < 4; ++i) {
+        if (rest.starts_with("TRUE")) {
+            Switch[i] = true;
+            rest.remove_prefix(4);
+        } else if (rest.starts_with("FALSE")) {
+            Switch[i] = false;
+            rest.remove_prefix(5);
+        } else if (i < 3) {
+            return false;
+        } else {
+            Switch[i] = false;
+        }
+        rest = TrimSeparators(rest);
+    }
+    return true;
+}
+
+constexpr std::string_view kEmptyName = "(.;#;.)";
+
+} // namespace
+
+bool ParseAscNumber(std::string_view Text, double& Value)
+{
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* p = Text.data();
+    const char* const end = p + Text.size();
+    if (p == end) return false;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    const char* const unsignedStart = p;
+
+    // Up to 19 significant digits fit in the mantissa; further ones only shift the exponent.
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    int exp10 = 0;
+    bool truncated = false;
+    bool anyDigit = false;
+    for (; p != end && unsigned(*p - '0') < 10; ++p) {
+        anyDigit = true;
+        if (significant < 19) {
+            mantissa = mantissa * 10 + unsigned(*p - '0');
+            if (mantissa) ++significant;
+        } else {
+            ++exp10;
+            truncated |= *p != '0';
+        }
+    }
+    if (p != end && *p == '.') {
+        for (++p; p != end && unsigned(*p - '0') < 10; ++p) {
+            anyDigit = true;
+            if (significant < 19) {
+                mantissa = mantissa * 10 + unsigned(*p - '0');
+                if (mantissa) ++significant;
+                --exp10;
+            } else {
+                truncated |= *p != '0';
+            }
+        }
+    }
+    if (!anyDigit) return false;
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        bool expNegative = false;
+        if (p != end && (*p == '+' || *p == '-')) expNegative = *p++ == '-';
+        if (p == end || unsigned(*p - '0') >= 10) return false;
+        int e = 0;
+        for (; p != end && unsigned(*p - '0') < 10; ++p)
+            if (e < 100000) e = e * 10 + (*p - '0');
+        exp10 += expNegative ? -e : e;
+    }
+    if (p != end) return false;
+
+    if (mantissa == 0) {
+        Value = negative ? -0.0 : 0.0;
+        return true;
+    }
+    // Exact mantissa and exact power of ten: one correctly rounded operation gives the
+    // correctly rounded result.
+    if (!truncated && mantissa <= (std::uint64_t(1) << 53) && exp10 >= -22 && exp10 <= 22) {
+        double d = double(mantissa);
+        d = exp10 < 0 ? d / kPow10[-exp10] : d * kPow10[exp10];
+        Value = negative ? -d : d;
+        return true;
+    }
+    double d = 0;
+    const auto [ptr, ec] = std::from_chars(unsignedStart, end, d, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        // Too large is refused; too small is zero.
+        if (exp10 + significant > 0) return false;
+        d = 0.0;
+    } else if (ec != std::errc() || ptr != end) {
+        return false;
+    }
+    if (!std::isfinite(d)) return false;
+    Value = negative ? -d : d;
+    return true;
+}
+
+// One reading of one file into one table; the table's fields are written directly where the
+// format leaves them silent, and through the setters where their events are part of reading.
+class TAscReader {
+  public:
+    TAscReader(TDataTable& Table, const QString& FileName, TStr2DArray& CustomData)
+        : T(Table), In(FileName), Custom(CustomData)
+    {
+    }
+
+    int Run()
+    {
+        std::string line1, line2, line3, line4;
+        In.ReadLine(line1);
+        In.ReadLine(line2);
+        int cols = 0, rows = 0;
+        if (!ParseCount(line2, cols)) return ascBadColumnCount;
+        if (line1.find('\n') != std::string::npos) return ascLineFeedEnding;
+        In.ReadLine(line3);
+        if (!ParseCount(line3, rows)) return ascBadRowCount;
+        In.ReadLine(line4);
+        if (!ParseSwitches(line4, Switch)) return ascBadSwitch;
+
+        // Throws before anything changes when the table would not fit.
+        PrepareTable(cols, rows);
+        T.FComment.clear();
+        for (QChar ch : DecodeText(line1))
+            if (ch.unicode() >= 32) T.FComment.append(ch);
+
+        if (Switch[1])
+            for (int c = 0; c < cols; ++c) T.FColNames[std::size_t(c)] = ReadName();
+        int code = ReadRows(cols, rows);
+        if (Switch[3])
+            ReadLevels();
+        else
+            ReadCustomData();
+        return code;
+    }
+
+  private:
+    void PrepareTable(int Cols, int Rows)
+    {
+        T.ResizeSilently(Cols, Rows);
+        std::fill(T.FCellStates.begin(), T.FCellStates.end(), 0);
+        std::fill(T.FColNames.begin(), T.FColNames.end(), QString());
+        std::fill(T.FRowNames.begin(), T.FRowNames.end(), QString());
+        std::fill(T.FColAttribs.begin(), T.FColAttribs.end(), 0);
+        std::fill(T.FRowAttribs.begin(), T.FRowAttribs.end(), 0);
+        std::fill(T.FColSetups.begin(), T.FColSetups.end(), TDataTable::TColSetup());
+        T.FDataMat->Fill(0.0);
+        T.FDataMat->SetDataID(QString());
+    }
+
+    QString ReadName()
+    {
+        const std::string word = In.ReadWord();
+        if (word == kEmptyName) return QString::fromLatin1("", 0);
+        QString s = DecodeText(word).left(DTNameLength);
+        return s.isNull() ? QString::fromLatin1("", 0) : s;
+    }
+
+    // Returns ascOK, or the code of the row that failed; the table then ends with that row.
+    int ReadRows(int Cols, int Rows)
+    {
+        std::vector<double*> column(std::size_t(Cols) + 1, nullptr);
+        for (int c = 1; c <= Cols; ++c) column[std::size_t(c)] = T.FDataMat->ColumnData(c);
+        int code = ascOK;
+        int r = 1;
+        for (; r <= Rows; ++r) {
+            const std::size_t ri = std::size_t(r - 1);
+            if (Switch[0]) {
+                double v = 0;
+                if (!ParseAscNumber(In.ScanWord(), v)) {
+                    code = ascBadClassNumber;
+                    break;
+                }
+                v = std::nearbyint(v);
+                // A class that no attribute can hold is as unreadable as a word.
+                if (!(v >= double(std::numeric_limits<int>::min()) &&
+                      v <= double(std::numeric_limits<int>::max()))) {
+                    code = ascBadClassNumber;
+                    break;
+                }
+                T.FRowAttribs[ri] = int(v);
+            }
+            if (Switch[2]) T.FRowNames[ri] = ReadName();
+            for (int c = 1; c <= Cols; ++c) {
+                std::string_view tok = In.ScanWord();
+                double v = 0;
+                if (ParseAscNumber(tok, v)) {
+                    column[std::size_t(c)][ri] = v;
+                } else if (tok == "NAN") {
+                    T.SetCellState(c, r, dtcsNotANumber);
+                } else if (tok == "###") {
+                    T.SetCellState(c, r, dtcsEmpty);
+                } else if (tok == "(" && ParseParenthesised(In.ScanWord(), v)) {
+                    column[std::size_t(c)][ri] = v;
+                    T.SetCellState(c, r, dtcsParenthesis);
+                } else {
+                    code = ascBadCell;
+                    break;
+                }
+            }
+            if (code != ascOK) break;
+        }
+        if (code != ascOK && r < Rows) T.ResizeSilently(Cols, r);
+        return code;
+    }
+
+    static bool ParseParenthesised(std::string_view Tok, double& Value)
+    {
+        return Tok.size() >= 2 && Tok.back() == ')' &&
+               ParseAscNumber(Tok.substr(0, Tok.size() - 1), Value);
+    }
+
+    // Lines between "<VARTYPES>" and "</VARTYPES>": column, blank, level word, blank, labels.
+    void ReadLevels()
+    {
+        std::string line;
+        bool inside = false;
+        while (In.ReadLine(line)) {
+            const std::string upper = UpperAscii(line);
+            if (!inside) {
+                inside = upper.find("<VARTYPES>") != std::string::npos;
+                continue;
+            }
+            if (upper.find("</VARTYPES>") != std::string::npos) {
+                inside = false;
+                continue;
+            }
+            ApplyLevelLine(line);
+        }
+    }
+
+    void ApplyLevelLine(std::string_view Line)
+    {
+        // Trailing blanks are no label; everything else that is not an integer where one
+        // belongs raises the conversion error.
+        while (!Line.empty() && IsSeparator(Line.back())) Line.remove_suffix(1);
+        std::size_t blank = Line.find(' ');
+        const int col = StrToInt(Line.substr(0, blank));
+        std::string_view rest = blank == std::string_view::npos ? "" : Line.substr(blank + 1);
+        blank = rest.find(' ');
+        const std::string level = UpperAscii(rest.substr(0, blank));
+        std::string_view labels = blank == std::string_view::npos ? "" : rest.substr(blank + 1);
+
+        TMeasLevel ml = mlInterval;
+        if (level == "NOMINAL")
+            ml = mlNominal;
+        else if (level == "ORDINAL")
+            ml = mlOrdinal;
+        else if (level == "RATIO")
+            ml = mlRatio;
+        T.SetMeasLevel(col, ml);
+
+        while (!labels.empty()) {
+            // <value=text>
+            const std::size_t eq = labels.find('=');
+            if (labels.front() != '<' || eq == std::string_view::npos) ThrowNotAnInteger(labels);
+            const int value = StrToInt(labels.substr(1, eq - 1));
+            const std::size_t close = labels.find('>', eq + 1);
+            const std::string_view text = labels.substr(eq + 1, close - (eq + 1));
+            T.SetValueLabel(col, value, DecodeText(text));
+            labels = close == std::string_view::npos ? "" : labels.substr(close + 1);
+        }
+    }
+
+    // From the first line containing "<custdata>": lines "<key>value</key>" until a line whose
+    // first tag is "/custdata".
+    void ReadCustomData()
+    {
+        std::string line;
+        bool inside = false;
+        while (In.ReadLine(line)) {
+            const std::string lower = LowerAscii(line);
+            if (!inside) {
+                inside = lower.find("<custdata>") != std::string::npos;
+                continue;
+            }
+            const std::size_t open = line.find('<');
+            if (open == std::string::npos) continue;
+            const std::size_t close = line.find('>', open + 1);
+            if (close == std::string::npos) continue;
+            const std::string_view key = std::string_view(line).substr(open + 1, close - open - 1);
+            const std::string lowerKey = LowerAscii(key);
+            if (lowerKey == "/custdata") break;
+            const std::size_t end = lower.find("</" + lowerKey + ">", close + 1);
+            if (end == std::string::npos) continue;
+            Custom[0].push_back(DecodeText(key));
+            Custom[1].push_back(
+                DecodeText(std::string_view(line).substr(close + 1, end - close - 1)));
+        }
+    }
+
+    static std::string LowerAscii(std::string_view s)
+    {
+        std::string l(s);
+        for (char& ch : l)
+            if (ch >= 'A' && ch <= 'Z') ch = char(ch - 'A' + 'a');
+        return l;
+    }
+
+    TDataTable& T;
+    TAscInput In;
+    TStr2DArray& Custom;
+    bool Switch[4] = {false, false, false, false};
+};
+
+int TDataTable::ReadASCFile(const QString& FileName, TStr2DArray& CustomData)
+{
+    CustomData.assign(2, {});
+    const QFileInfo info(FileName);
+    if (FileName.isEmpty() || !info.exists() || info.isDir()) return ascFileNotFound;
+
+    const int oldColumns = FNrOfColumns;
+    const int oldRows = FNrOfRows;
+    TDataTableResizeEvent resizeHandler = std::move(OnResize);
+    OnResize = nullptr;
+    DetachMatrix();
+    // Runs on every exit, exceptions included, so that listeners learn of whatever the table
+    // now holds and the table is left with its handlers attached.
+    auto finish = [&] {
+        AttachMatrix();
+        OnResize = std::move(resizeHandler);
+        FireEvent(OnChange, this);
+        FireEvent(OnChangeCellState, this);
+        FireEvent(OnChangeAttrib, this);
+        FireEvent(OnChangeNames, this);
+        FireEvent(OnChangeSetup, this);
+        FireEvent(OnResize, this, oldColumns, oldRows, FNrOfColumns, FNrOfRows);
+    };
+    int code = ascOK;
+    try {
+        TAscReader reader(*this, FileName, CustomData);
+        code = reader.Run();
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+    return code;
+}
