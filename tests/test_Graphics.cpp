@@ -39,6 +39,22 @@ TEST(Canvas, LineToLeavesOutItsEndPixel)
     EXPECT_EQ(c->Pixel(7, 7), clWhite);
 }
 
+TEST(Canvas, LineToSetsItsStartAndLeavesOutItsEndInEveryDirection)
+{
+    TBitmap b;
+    for (int dx = -6; dx <= 6; ++dx)
+        for (int dy = -6; dy <= 6; ++dy) {
+            if (dx == 0 && dy == 0) continue;
+            TCanvas* c = WhiteBitmap(b).Canvas();
+            c->Pen()->SetColor(clBlack);
+            c->MoveTo(10, 10);
+            c->LineTo(10 + dx, 10 + dy);
+            EXPECT_EQ(c->Pixel(10, 10), clBlack) << dx << "," << dy;
+            EXPECT_EQ(c->Pixel(10 + dx, 10 + dy), clWhite) << dx << "," << dy;
+            EXPECT_EQ(InkedPixels(b), std::max(std::abs(dx), std::abs(dy))) << dx << "," << dy;
+        }
+}
+
 TEST(Canvas, RectangleAndEllipseExcludeRightAndBottomEdges)
 {
     TBitmap b;

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPolygon>
+#include <QRegion>
 #include <cmath>
 
 // ---- pen, brush, font ------------------------------------------------------------------------
@@ -192,7 +193,25 @@ QPainter& TCanvas::PreparedForFill()
 void TCanvas::LineTo(int X, int Y)
 {
     QPainter& p = PreparedForLines();
-    if (p.isActive() && (X != FPenPos.X || Y != FPenPos.Y)) p.drawLine(FPenPos.X, FPenPos.Y, X, Y);
+    const int dx = X - FPenPos.X, dy = Y - FPenPos.Y;
+    if (p.isActive() && (dx != 0 || dy != 0)) {
+        // The toolkit's one-pixel line leaves out the pixel with the larger major coordinate, so
+        // a line heading left (or up, when steep) would lose its start instead of its end. Such a
+        // line is drawn with both ends and the end pixel clipped away.
+        const bool xMajor = std::abs(dx) >= std::abs(dy);
+        if (FPen.Width() <= 1 && (xMajor ? dx < 0 : dy < 0)) {
+            p.save();
+            const QRegion keep(FClipped ? FClip.ToQRect() : FTarget->rect());
+            p.setClipRegion(keep.subtracted(QRegion(X, Y, 1, 1)));
+            QPen pen = p.pen();
+            pen.setCapStyle(Qt::SquareCap);
+            p.setPen(pen);
+            p.drawLine(FPenPos.X, FPenPos.Y, X, Y);
+            p.restore();
+        } else {
+            p.drawLine(FPenPos.X, FPenPos.Y, X, Y);
+        }
+    }
     FPenPos = {X, Y};
 }
 
