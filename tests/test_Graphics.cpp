@@ -55,6 +55,29 @@ TEST(Canvas, LineToSetsItsStartAndLeavesOutItsEndInEveryDirection)
         }
 }
 
+TEST(Canvas, PolygonSetsEveryVertexAndPolylineLeavesOutOnlyItsLastEnd)
+{
+    TBitmap b;
+    TCanvas* c = WhiteBitmap(b).Canvas();
+    c->Pen()->SetColor(clBlack);
+    c->Brush()->SetColor(clRed);
+    c->MoveTo(1, 1);
+    c->Polygon({{6, 10}, {10, 3}, {14, 10}});
+    for (TPoint v : {Point(6, 10), Point(10, 3), Point(14, 10)})
+        EXPECT_EQ(c->Pixel(v.X, v.Y), clBlack);
+    EXPECT_EQ(c->Pixel(10, 8), clRed);
+    EXPECT_EQ(c->Pixel(10, 11), clWhite);
+    EXPECT_EQ(c->PenPos(), Point(1, 1));
+
+    c = WhiteBitmap(b).Canvas();
+    c->Polyline({{15, 2}, {5, 2}, {5, 8}, {12, 8}});
+    EXPECT_EQ(c->Pixel(15, 2), clBlack);
+    EXPECT_EQ(c->Pixel(5, 2), clBlack);
+    EXPECT_EQ(c->Pixel(5, 8), clBlack);
+    EXPECT_EQ(c->Pixel(12, 8), clWhite);
+    EXPECT_EQ(InkedPixels(b), 10 + 6 + 7);
+}
+
 TEST(Canvas, RectangleAndEllipseExcludeRightAndBottomEdges)
 {
     TBitmap b;

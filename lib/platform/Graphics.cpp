@@ -291,13 +291,32 @@ QPolygon ToQPolygon(const std::vector<TPoint>& Points)
 void TCanvas::Polygon(const std::vector<TPoint>& Points)
 {
     QPainter& p = PreparedForShapes();
-    if (p.isActive() && !Points.empty()) p.drawPolygon(ToQPolygon(Points));
+    if (!p.isActive() || Points.empty()) return;
+    if (FPen.Width() > 1) {
+        p.drawPolygon(ToQPolygon(Points));
+        return;
+    }
+    // The toolkit's one-pixel outline drops some vertex pixels; the outline is drawn as closed
+    // LineTo segments instead, which set every vertex.
+    if (p.brush().style() != Qt::NoBrush) {
+        p.setPen(Qt::NoPen);
+        p.drawPolygon(ToQPolygon(Points));
+    }
+    const TPoint penPos = FPenPos;
+    MoveTo(Points.front().X, Points.front().Y);
+    for (std::size_t i = 1; i < Points.size(); ++i) LineTo(Points[i].X, Points[i].Y);
+    LineTo(Points.front().X, Points.front().Y);
+    FPenPos = penPos;
 }
 
 void TCanvas::Polyline(const std::vector<TPoint>& Points)
 {
-    QPainter& p = PreparedForLines();
-    if (p.isActive() && Points.size() > 1) p.drawPolyline(ToQPolygon(Points));
+    if (Points.size() < 2) return;
+    // As successive LineTo calls, so that only the last end pixel is left out.
+    const TPoint penPos = FPenPos;
+    MoveTo(Points.front().X, Points.front().Y);
+    for (std::size_t i = 1; i < Points.size(); ++i) LineTo(Points[i].X, Points[i].Y);
+    FPenPos = penPos;
 }
 
 TColor TCanvas::Pixel(int X, int Y) const
