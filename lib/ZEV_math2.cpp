@@ -1,0 +1,397 @@
+#include "ZEV_math2.h"
+
+#include "Memory.h"
+#include "ZEV_vector.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct TEigResult {
+    int n = 0;
+    std::vector<double> eigenvalues;  // component k at k - 1
+    std::vector<double> eigenvectors; // (variable j, component k) at (j - 1) n + (k - 1)
+};
+
+TEigResult& Results()
+{
+    static TEigResult results;
+    return results;
+}
+
+// Four doubles; the compiler maps it to whatever the target has. Arithmetic on it rounds each
+// operation exactly as the scalar code does, so vector and scalar paths agree bit for bit.
+using v4d = double __attribute__((vector_size(32)));
+
+inline v4d Load(const double* p)
+{
+    v4d v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void Store(double* p, v4d v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cross products
+
+// Rows per block: a block of every column stays in the first-level cache for n up to ~40 and in
+// the second level beyond, and each pair of columns is then one contiguous dot product.
+constexpr int kBlockRows = 128;
+
+double Dot(const double* __restrict a, const double* __restrict b)
+{
+    v4d s0{}, s1{}, s2{}, s3{};
+    for (int i = 0; i < kBlockRows; i += 16) {
+        s0 += Load(a + i) * Load(b + i);
+        s1 += Load(a + i + 4) * Load(b + i + 4);
+        s2 += Load(a + i + 8) * Load(b + i + 8);
+        s3 += Load(a + i + 12) * Load(b + i + 12);
+    }
+    const v4d s = (s0 + s1) + (s2 + s3);
+    return (s[0] + s[1]) + (s[2] + s[3]);
+}
+
+double SquaredDistance(const double* __restrict a, const double* __restrict b)
+{
+    v4d s0{}, s1{};
+    for (int i = 0; i < kBlockRows; i += 8) {
+        const v4d d0 = Load(a + i) - Load(b + i), d1 = Load(a + i + 4) - Load(b + i + 4);
+        s0 += d0 * d0;
+        s1 += d1 * d1;
+    }
+    const v4d s = s0 + s1;
+    return (s[0] + s[1]) + (s[2] + s[3]);
+}
+
+// Column LoCol + c of the data, or nullptr for a column outside the matrix (which reads as 0).
+const double* DataColumn(const TMatrix& DataMat, int Col)
+{
+    return DataMat.ColumnData(Col);
+}
+
+} // namespace
+
+bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, int HiCol, int LoRow,
+                         int HiRow, int Mode)
+{
+    if (LoCol == 0 && HiCol == 0) HiCol = DataMat.NrOfColumns(), LoCol = 1;
+    if (LoRow == 0 && HiRow == 0) HiRow = DataMat.NrOfRows(), LoRow = 1;
+    const long long nn = static_cast<long long>(HiCol) - LoCol + 1;
+    const long long mm = static_cast<long long>(HiRow) - LoRow + 1;
+    if (nn < 1 || CrossMat.NrOfColumns() < nn || CrossMat.NrOfRows() < nn) return false;
+    // One observation would divide every product by m - 1 = 0.
+    if (mm < 2) return false;
+    const int n = static_cast<int>(nn);
+    const double m = static_cast<double>(mm);
+    const auto un = static_cast<std::size_t>(n);
+
+    // The data columns; rows outside the matrix read as 0 like every other access.
+    std::vector<const double*> cols(un);
+    for (int c = 0; c < n; ++c) cols[c] = DataColumn(DataMat, LoCol + c);
+    const int dataRows = DataMat.NrOfRows();
+    const int firstRow = std::max(LoRow, 1), lastRow = std::min(HiRow, dataRows);
+
+    // Column means and variances, each summed observation by observation.
+    TVector sum, sumSq;
+    sum.Resize(n);
+    sumSq.Resize(n);
+    std::vector<double> mean(un, 0.0), var(un, 0.0);
+    if (Mode > 0) {
+        double* s = sum.Data();
+        double* q = sumSq.Data();
+        // Groups of columns side by side keep several independent sums in flight while each
+        // one still adds its observations in order.
+        constexpr int kGroup = 8;
+        for (int c0 = 0; c0 < n; c0 += kGroup) {
+            const int c1 = std::min(n, c0 + kGroup);
+            for (int r = firstRow; r <= lastRow; ++r)
+                for (int c = c0; c < c1; ++c) {
+                    const double x = cols[c] ? cols[c][r - 1] : 0.0;
+                    s[c] += x;
+                    q[c] += x * x;
+                }
+        }
+        for (int c = 0; c < n; ++c) {
+            var[c] = (q[c] - s[c] * s[c] / m) / (m - 1);
+            if (var[c] < 0) var[c] = 0;
+            mean[c] = s[c] / m;
+        }
+    }
+
+    // Upper triangle of the sums, pair (j, c) with j <= c at c (c + 1) / 2 + j.
+    std::vector<double> acc(un * (un + 1) / 2, 0.0);
+    if (Mode >= 0 && Mode <= 4) {
+        const bool centred = Mode >= 1 && Mode <= 3;
+        std::vector<double> tile(un * kBlockRows);
+        for (long long r0 = LoRow; r0 <= HiRow; r0 += kBlockRows) {
+            const long long r1 = std::min<long long>(HiRow, r0 + kBlockRows - 1);
+            for (int c = 0; c < n; ++c) {
+                double* t = &tile[static_cast<std::size_t>(c) * kBlockRows];
+                const double centre = centred ? mean[c] : 0.0;
+                // Rows outside the matrix read as 0 like every other access.
+                const long long in0 = std::max<long long>(r0, 1);
+                const long long in1 = cols[c] ? std::min<long long>(r1, dataRows) : 0;
+                int i = 0;
+                for (long long r = r0; r < std::min(in0, r1 + 1); ++r) t[i++] = -centre;
+                if (in0 <= in1) {
+                    const double* src = cols[c] + (in0 - 1);
+                    const int len = static_cast<int>(in1 - in0 + 1);
+                    for (int k = 0; k < len; ++k) t[i + k] = src[k] - centre;
+                    i += len;
+                }
+                for (long long r = std::max(in1 + 1, in0); r <= r1; ++r) t[i++] = -centre;
+                // Padding contributes nothing to a product or a difference.
+                for (; i < kBlockRows; ++i) t[i] = 0.0;
+            }
+            for (int c = 0; c < n; ++c) {
+                const double* tc = &tile[static_cast<std::size_t>(c) * kBlockRows];
+                double* row = &acc[static_cast<std::size_t>(c) * (c + 1) / 2];
+                if (Mode == 4) {
+                    for (int j = 0; j <= c; ++j)
+                        row[j] +=
+                            SquaredDistance(&tile[static_cast<std::size_t>(j) * kBlockRows], tc);
+                } else {
+                    for (int j = 0; j <= c; ++j)
+                        row[j] += Dot(&tile[static_cast<std::size_t>(j) * kBlockRows], tc);
+                }
+            }
+        }
+    }
+
+    for (int c = 0; c < n; ++c) {
+        double* crossCol = CrossMat.ColumnData(c + 1);
+        for (int j = 0; j <= c; ++j) {
+            double v = acc[static_cast<std::size_t>(c) * (c + 1) / 2 + j];
+            if (Mode == 2 || Mode == 3) {
+                double f = std::sqrt(var[c] * var[j]);
+                if (var[c] * var[j] == 0) f = 1e-38;
+                v = v / f / (m - 1);
+                if (Mode == 3) v = v * v;
+            } else if (Mode >= 0 && Mode <= 4) {
+                v = v / (m - 1);
+            } else {
+                v = 0;
+            }
+            if (Mode == 2 && c == j) v = 1;
+            CrossMat.ColumnData(j + 1)[c] = v; // element (j, c)
+            crossCol[j] = v;                   // element (c, j)
+        }
+    }
+    CrossMat.Changed();
+    return true;
+}
+
+namespace {
+
+// x' = x - s (y + x tau), y' = y + s (x - y tau) over two contiguous runs.
+void Rotate(double* __restrict x, double* __restrict y, std::size_t len, double s, double tau)
+{
+    const v4d vs = {s, s, s, s}, vt = {tau, tau, tau, tau};
+    std::size_t i = 0;
+    for (; i + 4 <= len; i += 4) {
+        const v4d a = Load(x + i), b = Load(y + i);
+        Store(x + i, a - vs * (b + a * vt));
+        Store(y + i, b + vs * (a - b * vt));
+    }
+    for (; i < len; ++i) {
+        const double a = x[i], b = y[i];
+        x[i] = a - s * (b + a * tau);
+        y[i] = b + s * (a - b * tau);
+    }
+}
+
+std::vector<double> AllocateOrThrow(std::size_t Count)
+{
+    if (!CanAllocate(Count, sizeof(double)))
+        throw EZEVMath2Error(QStringLiteral("CalcEigVec: not enough memory"));
+    try {
+        return std::vector<double>(Count, 0.0);
+    } catch (const std::bad_alloc&) {
+        throw EZEVMath2Error(QStringLiteral("CalcEigVec: not enough memory"));
+    }
+}
+
+} // namespace
+
+bool CalcEigVec(TMatrix& Matrix)
+{
+    const int n = Matrix.NrOfColumns();
+    if (n > MaxEigVecVariables) return false;
+    const auto un = static_cast<std::size_t>(n);
+
+    // The symmetric matrix is held in full, column by column (w[q n + p] = a(p, q) = w[p n + q]),
+    // so that rotating rows and columns p and q touches two contiguous columns; the row halves
+    // are kept equal by copying. The eigenvectors are held column by column for the same reason.
+    std::vector<double> w = AllocateOrThrow(un * un);
+    std::vector<double> v = AllocateOrThrow(un * un);
+    std::vector<double> eigenvectors = AllocateOrThrow(un * un);
+    std::vector<double> d = AllocateOrThrow(un), b = AllocateOrThrow(un), z = AllocateOrThrow(un);
+
+    for (int q = 0; q < n; ++q)
+        for (int p = 0; p < q; ++p) w[q * un + p] = w[p * un + q] = Matrix.Elem(q + 1, p + 1);
+    for (int i = 0; i < n; ++i) {
+        v[i * un + i] = 1;
+        b[i] = d[i] = Matrix.Elem(i + 1, i + 1);
+    }
+
+    bool converged = false;
+    for (int k = 1; k <= 100; ++k) {
+        double sm = 0;
+        for (int q = 1; q < n; ++q)
+            for (int p = 0; p < q; ++p) sm += std::fabs(w[q * un + p]);
+        if (sm == 0) {
+            // Only a check before the hundredth counts as convergence.
+            converged = k < 100;
+            break;
+        }
+        const double t0 = k < 4 ? 0.2 * sm / (static_cast<double>(n) * n) : 0.0;
+        for (int p = 0; p < n - 1; ++p) {
+            double* colP = &w[p * un];
+            for (int q = p + 1; q < n; ++q) {
+                double* colQ = &w[q * un];
+                const double apq = colQ[p];
+                // Extended precision: these tests decide when an element is negligible.
+                const long double g = 200.0L * std::fabs(static_cast<long double>(apq));
+                const long double dp = std::fabs(static_cast<long double>(d[p]));
+                const long double dq = std::fabs(static_cast<long double>(d[q]));
+                if (k > 4 && dp + g == dp && dq + g == dq) {
+                    colQ[p] = colP[q] = 0;
+                    continue;
+                }
+                if (!(std::fabs(apq) > t0)) continue;
+                double h = d[q] - d[p];
+                double t;
+                const long double absH = std::fabs(static_cast<long double>(h));
+                if (absH + g == absH) {
+                    t = apq / h;
+                } else {
+                    const double theta = h / apq / 2;
+                    t = 1 / (std::fabs(theta) + std::sqrt(theta * theta + 1));
+                    if (theta < 0) t = -t;
+                }
+                const double c = 1 / std::sqrt(t * t + 1);
+                const double s = t * c;
+                const double tau = s / (1 + c);
+                h = t * apq;
+                z[p] -= h;
+                z[q] += h;
+                d[p] -= h;
+                d[q] += h;
+                colQ[p] = colP[q] = 0;
+                // Every j other than p and q: (a(j, p), a(j, q)) in the upper-triangle terms.
+                Rotate(colP, colQ, static_cast<std::size_t>(p), s, tau);
+                Rotate(colP + p + 1, colQ + p + 1, static_cast<std::size_t>(q - p - 1), s, tau);
+                Rotate(colP + q + 1, colQ + q + 1, static_cast<std::size_t>(n - q - 1), s, tau);
+                for (int j = 0; j < n; ++j) {
+                    if (j == p || j == q) continue;
+                    w[j * un + p] = colP[j];
+                    w[j * un + q] = colQ[j];
+                }
+                Rotate(&v[p * un], &v[q * un], un, s, tau);
+            }
+        }
+        for (int i = 0; i < n; ++i) {
+            b[i] += z[i];
+            d[i] = b[i];
+            z[i] = 0;
+        }
+    }
+
+    // The destroyed upper part goes back as the iteration left it.
+    for (int q = 1; q < n; ++q) {
+        double* col = Matrix.ColumnData(q + 1);
+        const int rows = std::min(q, Matrix.NrOfRows());
+        for (int p = 0; p < rows; ++p) col[p] = w[q * un + p];
+    }
+    if (n > 1) Matrix.Changed();
+
+    for (std::size_t j = 0; j < un; ++j)
+        for (std::size_t comp = 0; comp < un; ++comp)
+            eigenvectors[j * un + comp] = v[comp * un + j];
+    TEigResult& r = Results();
+    r.n = n;
+    r.eigenvalues = std::move(d);
+    r.eigenvectors = std::move(eigenvectors);
+    return converged;
+}
+
+bool CalcPrincComp(const TMatrix& DataMat, int LoCol, int HiCol, int LoRow, int HiRow, int Scaling)
+{
+    return CalcPrincCompEx(DataMat, LoCol, HiCol, LoRow, HiRow, Scaling, true);
+}
+
+bool CalcPrincCompEx(const TMatrix& DataMat, int LoCol, int HiCol, int LoRow, int HiRow,
+                     int Scaling, bool RelEigVals)
+{
+    // The same "0..0 is everything" as the cross products, so that n is the real count.
+    if (LoCol == 0 && HiCol == 0) HiCol = DataMat.NrOfColumns(), LoCol = 1;
+    const long long nn = static_cast<long long>(HiCol) - LoCol + 1;
+    if (nn < 1) return false;
+    // Refused before the n x n work matrix is built, with the same outcome as the size test.
+    if (nn > MaxEigVecVariables) return false;
+    const int n = static_cast<int>(nn);
+
+    {
+        TMatrix cross;
+        cross.Resize(n, n);
+        if (!CalcCrossProdMatrix(DataMat, cross, LoCol, HiCol, LoRow, HiRow, Scaling)) return false;
+        if (!CalcEigVec(cross)) return false;
+    }
+
+    TEigResult& r = Results();
+    std::vector<double>& d = r.eigenvalues;
+    std::vector<double>& vec = r.eigenvectors;
+    const auto un = static_cast<std::size_t>(n);
+    if (RelEigVals) {
+        double total = 0;
+        for (double x : d) total += std::fabs(x);
+        if (total != 0)
+            for (double& x : d) x /= total;
+    }
+    // Strict comparison from 0: ties keep their order and nothing non-positive moves forward.
+    for (std::size_t k = 0; k < un; ++k) {
+        double best = 0;
+        std::size_t index = k;
+        for (std::size_t i = k; i < un; ++i)
+            if (d[i] > best) {
+                best = d[i];
+                index = i;
+            }
+        if (index == k) continue;
+        std::swap(d[k], d[index]);
+        for (std::size_t j = 0; j < un; ++j) std::swap(vec[j * un + k], vec[j * un + index]);
+    }
+    return true;
+}
+
+double EigVecElem(int Component, int Variable)
+{
+    const TEigResult& r = Results();
+    if (r.n < 1 || Component < 1 || Component > r.n || Variable < 0 || Variable > r.n) return 0;
+    if (Variable == 0) return r.eigenvalues[static_cast<std::size_t>(Component - 1)];
+    return r.eigenvectors[static_cast<std::size_t>(Variable - 1) * static_cast<std::size_t>(r.n) +
+                          static_cast<std::size_t>(Component - 1)];
+}
+
+int EigVecCount()
+{
+    return Results().n;
+}
+
+void ClearEigVecResults()
+{
+    TEigResult& r = Results();
+    r.n = 0;
+    r.eigenvalues.clear();
+    r.eigenvalues.shrink_to_fit();
+    r.eigenvectors.clear();
+    r.eigenvectors.shrink_to_fit();
+}
