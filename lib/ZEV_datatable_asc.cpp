@@ -255,7 +255,7 @@ bool ParseAscNumber(std::string_view Text, double& Value)
     // Up to 19 significant digits fit in the mantissa; further ones only shift the exponent.
     std::uint64_t mantissa = 0;
     int significant = 0;
-    int exp10 = 0;
+    std::int64_t exp10 = 0;
     bool truncated = false;
     bool anyDigit = false;
     for (; p != end && unsigned(*p - '0') < 10; ++p) {
@@ -286,9 +286,10 @@ bool ParseAscNumber(std::string_view Text, double& Value)
         bool expNegative = false;
         if (p != end && (*p == '+' || *p == '-')) expNegative = *p++ == '-';
         if (p == end || unsigned(*p - '0') >= 10) return false;
-        int e = 0;
+        // Beyond this the result is 0 or infinite whatever the digits were.
+        std::int64_t e = 0;
         for (; p != end && unsigned(*p - '0') < 10; ++p)
-            if (e < 100000) e = e * 10 + (*p - '0');
+            if (e < 1000000000000) e = e * 10 + (*p - '0');
         exp10 += expNegative ? -e : e;
     }
     if (p != end) return false;

@@ -1,0 +1,447 @@
+#include "ZEV_datatable.h"
+#include "ZEV_matrix.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <charconv>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+class AscFile : public ::testing::Test {
+  protected:
+    // Writes Content byte for byte and returns the file's name.
+    QString Write(const std::string& Content, const QString& Name = "t.asc")
+    {
+        const QString path = Dir.filePath(Name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(Content.data(), qint64(Content.size()));
+        return path;
+    }
+    int Load(const std::string& Content) { return Table.LoadFromASCFile(Write(Content)); }
+
+    QTemporaryDir Dir;
+    TDataTable Table;
+};
+
+// A header with the given switches, lines ending in CR LF.
+std::string Header(int Cols, int Rows, const char* Switches = "FALSE FALSE FALSE FALSE")
+{
+    return "comment\r\n" + std::to_string(Cols) + "\r\n" + std::to_string(Rows) + "\r\n" +
+           Switches + "\r\n";
+}
+
+std::vector<double> Column(const TDataTable& T, int Col)
+{
+    std::vector<double> v;
+    for (int r = 1; r <= T.NrOfRows(); ++r) v.push_back(T.DataMat()->Elem(Col, r));
+    return v;
+}
+
+} // namespace
+
+TEST_F(AscFile, HeaderResultCodes)
+{
+    struct Row {
+        const char* What;
+        std::string Content;
+        int Code;
+    };
+    const Row rows[] = {
+        {"good, lower case switches, extra text after counts",
+         "c\r\n2 columns\r\n1\trows\r\nfalse False FALSE false\r\n1 2", ascOK},
+        {"switches not separated", "c\r\n1\r\n1\r\nFALSETRUEFALSE\r\nx 1", ascOK},
+        {"fourth switch missing or other", "c\r\n1\r\n1\r\nFALSE FALSE FALSE maybe\r\n1", ascOK},
+        {"zero columns", "c\r\n0\r\n1\r\nFALSE FALSE FALSE\r\n", ascBadColumnCount},
+        {"negative columns", "c\r\n-3\r\n1\r\nFALSE FALSE FALSE\r\n", ascBadColumnCount},
+        {"columns with attached text", "c\r\n3x\r\n1\r\nFALSE FALSE FALSE\r\n", ascBadColumnCount},
+        {"columns beyond int", "c\r\n3000000000\r\n1\r\nFALSE FALSE FALSE\r\n", ascBadColumnCount},
+        {"bad rows", "c\r\n1\r\nmany\r\nFALSE FALSE FALSE\r\n", ascBadRowCount},
+        {"empty rows", "c\r\n1\r\n\r\nFALSE FALSE FALSE\r\n", ascBadRowCount},
+        {"third switch bad", "c\r\n1\r\n1\r\nFALSE FALSE YES FALSE\r\n1", ascBadSwitch},
+        {"header ends early", "c\r\n1\r\n1", ascBadSwitch},
+        {"line feed in line 1", "c\nmore\r\n1\r\n1\r\nFALSE FALSE FALSE\r\n1", ascLineFeedEnding},
+        // Read up to CR, an LF-only file is one long first line and an empty second one.
+        {"LF-only file", "c\n1\n1\nFALSE FALSE FALSE FALSE\n1\n", ascBadColumnCount},
+        {"bad columns beat the line feed", "c\nx\r\nx\r\n", ascBadColumnCount},
+        {"empty file", "", ascBadColumnCount},
+    };
+    for (const Row& row : rows) {
+        TDataTable t;
+        t.Resize(2, 2);
+        t.SetComment("before");
+        const int code = t.LoadFromASCFile(Write(row.Content));
+        EXPECT_EQ(code, row.Code) << row.What;
+        if (code != ascOK) {
+            EXPECT_EQ(t.Comment(), "before") << row.What;
+            EXPECT_EQ(t.NrOfColumns(), 2) << row.What;
+        }
+    }
+    EXPECT_EQ(Table.LoadFromASCFile(Dir.filePath("missing.asc")), ascFileNotFound);
+    EXPECT_EQ(Table.LoadFromASCFile(Dir.path()), ascFileNotFound);
+    EXPECT_EQ(Table.LoadFromASCFile(""), ascFileNotFound);
+}
+
+TEST_F(AscFile, TokenStreamIgnoresLinesAndEndOfFile)
+{
+    struct Row {
+        const char* What;
+        std::string Body;
+        std::vector<double> Col1, Col3;
+    };
+    const Row rows[] = {
+        {"one line", "1 2 3 4 5 6\r\n", {1, 4}, {3, 6}},
+        {"no line break after the last number", "1 2 3 4 5 6", {1, 4}, {3, 6}},
+        {"rows across lines, tabs", "1\t2\r\n3 4\r\n\r\n5\r\n6", {1, 4}, {3, 6}},
+        {"LF and blanks inside the data", "-1.5e1\n+2 .5\n 4. 5E-1 6e+0", {-15, 4}, {0.5, 6}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(Load(Header(3, 2, "false false false false") + row.Body), ascOK) << row.What;
+        EXPECT_EQ(Column(Table, 1), row.Col1) << row.What;
+        EXPECT_EQ(Column(Table, 3), row.Col3) << row.What;
+        EXPECT_EQ(Table.Comment(), "comment");
+    }
+}
+
+TEST_F(AscFile, NameTokens)
+{
+    struct Row {
+        const char* What;
+        std::string Names;
+        QString Expected1, Expected2;
+    };
+    const Row rows[] = {
+        {"bare words", "alpha beta", "alpha", "beta"},
+        {"empty name marker", "(.;#;.) beta", "", "beta"},
+        {"quoted with blank", "\"two words\" x", "two words", "x"},
+        {"bare and quoted parts", "a\"b c\"d\te", "ab cd", "e"},
+        {"two quotes are a literal quote", "\"\"x \"\"", "\"x", "\""},
+        {"quote after a quoted part opens a new one", "\"a\"\"b\" z", "ab", "z"},
+        {"quoted part holds line breaks", "\"a\r\nb\" z", "a\r\nb", "z"},
+        {"opened quote ends at a control char", "ab\"\r\ncd", "ab", "cd"},
+        {"opened quote keeps a blank", "\" x\" y", " x", "y"},
+        {"unclosed quote swallows the rest", "\"a 1\r\n2 3 x", "a 1\r\n2 3 x", ""},
+        {"name longer than 50", std::string(70, 'n') + " b", QString(50, 'n'), "b"},
+        {"UTF-8", "\xc3\xa4pfel b", QString::fromUtf8("\xc3\xa4pfel"), "b"},
+        {"Latin-1", "\xe4pfel b", QString::fromUtf8("\xc3\xa4pfel"), "b"},
+    };
+    for (const Row& row : rows) {
+        // Names alone, no rows after them: the last name ends at the end of the file.
+        const int code = Load(Header(2, 1, "FALSE TRUE FALSE FALSE") + row.Names);
+        EXPECT_EQ(Table.ColName(1), row.Expected1) << row.What;
+        EXPECT_EQ(Table.ColName(2), row.Expected2) << row.What;
+        EXPECT_EQ(code, ascBadCell) << row.What;
+    }
+}
+
+TEST_F(AscFile, RowsWithClassesAndNames)
+{
+    const std::string body = "\"first col\" second\r\n"
+                             "2.5 \"row one\" 1 2\r\n"
+                             "3.5 (.;#;.) 3 4\r\n"
+                             "-1e0 r3 5 6\r\n";
+    ASSERT_EQ(Load(Header(2, 3, "TRUE TRUE TRUE FALSE") + body), ascOK);
+    EXPECT_EQ(Table.ColName(1), "first col");
+    EXPECT_EQ(Table.RowName(1), "row one");
+    EXPECT_EQ(Table.RowName(2), "");
+    EXPECT_EQ(Table.RowName(3), "r3");
+    EXPECT_EQ(Table.RowAttrib(1), 2);
+    EXPECT_EQ(Table.RowAttrib(2), 4);
+    EXPECT_EQ(Table.RowAttrib(3), -1);
+    EXPECT_EQ(Column(Table, 2), (std::vector<double>{2, 4, 6}));
+}
+
+TEST_F(AscFile, SpecialCellsAndRowErrors)
+{
+    struct Row {
+        const char* What;
+        std::string Content;
+        int Code;
+        int Rows;
+        std::vector<double> Row2;          // values of the last row kept
+        std::vector<std::uint8_t> States2; // states of the last row
+    };
+    const Row rows[] = {
+        {"NAN, ### and parentheses",
+         Header(3, 2) + "1 2 3 NAN ### ( 2.75)",
+         ascOK,
+         2,
+         {0, 0, 2.75},
+         {dtcsNotANumber, dtcsEmpty, dtcsParenthesis}},
+        {"parenthesis not attached",
+         Header(3, 2) + "1 2 3 4 5 ( 2.75 )",
+         ascBadCell,
+         2,
+         {4, 5, 0},
+         {0, 0, 0}},
+        {"lower-case nan is no number",
+         Header(3, 2) + "1 2 3 4 nan 6",
+         ascBadCell,
+         2,
+         {4, 0, 0},
+         {0, 0, 0}},
+        {"word in the fourth value",
+         Header(4, 3) + "1 2 3 4\r\n5 6 7 x 9 9 9 9 9 9 9 9",
+         ascBadCell,
+         2,
+         {5, 6, 7, 0},
+         {0, 0, 0, 0}},
+        {"file ends before the last value",
+         Header(3, 3) + "1 2 3 4 5 6 7 8",
+         ascBadCell,
+         3,
+         {7, 8, 0},
+         {0, 0, 0}},
+        {"bad class number",
+         Header(2, 3, "TRUE FALSE FALSE FALSE") + "1 1 2 x 3 4 1 5 6",
+         ascBadClassNumber,
+         2,
+         {0, 0},
+         {0, 0}},
+        {"class beyond int",
+         Header(2, 2, "TRUE FALSE FALSE FALSE") + "1 1 2 1e10 3 4",
+         ascBadClassNumber,
+         2,
+         {0, 0},
+         {0, 0}},
+        {"overflowing value", Header(1, 2) + "1 1e999", ascBadCell, 2, {0}, {0}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(Load(row.Content), row.Code) << row.What;
+        ASSERT_EQ(Table.NrOfRows(), row.Rows) << row.What;
+        ASSERT_EQ(Table.NrOfColumns(), int(row.Row2.size())) << row.What;
+        for (int c = 1; c <= Table.NrOfColumns(); ++c) {
+            EXPECT_EQ(Table.DataMat()->Elem(c, row.Rows), row.Row2[std::size_t(c - 1)])
+                << row.What << " col " << c;
+            EXPECT_EQ(Table.CellState(c, row.Rows), row.States2[std::size_t(c - 1)])
+                << row.What << " col " << c;
+        }
+    }
+}
+
+TEST_F(AscFile, LevelSection)
+{
+    const std::string body = "1 2 3 4 5 6\r\n"
+                             "<VarTypes>\r\n"
+                             "2 nominal <1=male><2=female><150=LongLabelText><151=x>\r\n"
+                             "1 Ratio\r\n"
+                             "3 whatever <1=one>\r\n"
+                             "9 Nominal <1=nine>\r\n"
+                             "</VARTYPES>\r\n"
+                             "1 Nominal <1=outside>\r\n"
+                             "x <VARTYPES> y\r\n"
+                             "3 ORDINAL <0=zero>  \r\n"
+                             "</vartypes>\r\n"
+                             "<custdata>\r\n<a>b</a>\r\n</custdata>\r\n";
+    std::vector<std::string> events;
+    Table.OnChangeSetup = [&](TObject*) { events.push_back("Setup"); };
+    TStr2DArray custom;
+    ASSERT_EQ(Table.ReadASCFile(Write(Header(3, 2, "FALSE FALSE FALSE TRUE") + body), custom),
+              ascOK);
+    EXPECT_EQ(Table.MeasLevel(1), mlRatio);
+    EXPECT_EQ(Table.MeasLevel(2), mlNominal);
+    EXPECT_EQ(Table.ValueLabel(2, 1), "male");
+    EXPECT_EQ(Table.ValueLabel(2, 2), "female");
+    EXPECT_EQ(Table.ValueLabel(2, 150), "LongLabelT");
+    EXPECT_EQ(Table.MeasLevel(3), mlOrdinal);
+    EXPECT_EQ(Table.ValueLabel(3, 0), "zero");
+    EXPECT_EQ(Table.ValueLabel(3, 1), "");
+    // Levels, labels (also those stored nowhere) and the final announcement.
+    EXPECT_EQ(events.size(), 10u);
+    ASSERT_EQ(custom.size(), 2u);
+    EXPECT_TRUE(custom[0].empty());
+
+    // The level section is read also after a row error.
+    EXPECT_EQ(Load(Header(2, 2, "FALSE FALSE FALSE TRUE") + "1 x\r\n<VARTYPES>\r\n2 Ordinal\r\n"
+                                                            "</VARTYPES>"),
+              ascBadCell);
+    EXPECT_EQ(Table.NrOfRows(), 1);
+    EXPECT_EQ(Table.MeasLevel(2), mlOrdinal);
+}
+
+TEST_F(AscFile, BadLevelLineRaisesAndLeavesTableAttached)
+{
+    const char* badLines[] = {"",
+                              " 2 Nominal",
+                              "2 Nominal <1=a> <2=b>",
+                              "x Nominal",
+                              "2 Nominal <one=a>",
+                              "2 Nominal 1=a",
+                              "2 Nominal <1a>"};
+    for (const char* bad : badLines) {
+        TDataTable t;
+        std::vector<std::string> events;
+        t.OnResize = [&](TObject*, int, int, int nc, int nr) {
+            events.push_back("Resize " + std::to_string(nc) + "x" + std::to_string(nr));
+        };
+        t.OnChange = [&](TObject*) { events.push_back("Change"); };
+        const std::string content =
+            Header(2, 1, "FALSE FALSE FALSE TRUE") + "1 2\r\n<VARTYPES>\r\n" + bad + "\r\n";
+        EXPECT_THROW(t.LoadFromASCFile(Write(content)), EConvertError) << bad;
+        EXPECT_EQ(events.back(), "Resize 2x1") << bad;
+        events.clear();
+        t.DataMat()->SetElem(1, 1, 3);
+        EXPECT_EQ(events, std::vector<std::string>{"Change"}) << bad;
+        // The file was closed: it can be removed and rewritten at once.
+        EXPECT_TRUE(QFile::remove(Dir.filePath("t.asc")));
+    }
+}
+
+TEST_F(AscFile, CustomData)
+{
+    TStr2DArray custom;
+    const std::string body = "1\r\nignored <a>1</a>\r\nBefore <CUSTDATA> line\r\n"
+                             "<Key>value one</KEY>\r\n"
+                             "no tag here\r\n"
+                             "<open>never closed\r\n"
+                             "  <k2>v2</k2> trailing\r\n"
+                             "<empty></empty>\r\n"
+                             "</CustData>\r\n"
+                             "<after>x</after>\r\n";
+    ASSERT_EQ(Table.ReadASCFile(Write(Header(1, 1) + body), custom), ascOK);
+    ASSERT_EQ(custom.size(), 2u);
+    EXPECT_EQ(custom[0], (std::vector<QString>{"Key", "k2", "empty"}));
+    EXPECT_EQ(custom[1], (std::vector<QString>{"value one", "v2", ""}));
+
+    // With the level switch on there is never custom data.
+    ASSERT_EQ(Table.ReadASCFile(Write(Header(1, 1, "FALSE FALSE FALSE TRUE") +
+                                      "1\r\n<VARTYPES>\r\n</VARTYPES>\r\n" + body.substr(3)),
+                                custom),
+              ascOK);
+    EXPECT_TRUE(custom[0].empty());
+    EXPECT_TRUE(custom[1].empty());
+
+    // Many pairs keep their order.
+    std::string many = Header(1, 1) + "1\r\n<custdata>\r\n";
+    for (int i = 0; i < 2500; ++i)
+        many += "<k" + std::to_string(i) + ">" + std::to_string(i) + "</k" + std::to_string(i) +
+                ">\r\n";
+    ASSERT_EQ(Table.ReadASCFile(Write(many), custom), ascOK);
+    ASSERT_EQ(custom[1].size(), 2500u);
+    EXPECT_EQ(custom[0][1234], "k1234");
+    EXPECT_EQ(custom[1][2499], "2499");
+}
+
+TEST_F(AscFile, EventsAfterReading)
+{
+    for (const std::string& content :
+         {Header(2, 3) + "1 2 NAN 4 ### 6", std::string("x\r\n0\r\n")}) {
+        TDataTable t;
+        std::vector<std::string> events;
+        t.OnChange = [&](TObject*) { events.push_back("Change"); };
+        t.OnChangeSetup = [&](TObject*) { events.push_back("Setup"); };
+        t.OnChangeNames = [&](TObject*) { events.push_back("Names"); };
+        t.OnChangeAttrib = [&](TObject*) { events.push_back("Attrib"); };
+        t.OnChangeCellState = [&](TObject*) { events.push_back("State"); };
+        t.OnResize = [&](TObject*, int oc, int orows, int nc, int nr) {
+            events.push_back("Resize " + std::to_string(oc) + "x" + std::to_string(orows) + "->" +
+                             std::to_string(nc) + "x" + std::to_string(nr));
+        };
+        t.LoadFromASCFile(Write(content));
+        const bool good = content.size() > 10;
+        std::vector<std::string> expected = {"Change", "State", "Attrib", "Names", "Setup"};
+        if (good) expected.insert(expected.begin(), {"State", "State"});
+        expected.push_back(good ? "Resize 1x1->2x3" : "Resize 1x1->1x1");
+        EXPECT_EQ(events, expected);
+    }
+}
+
+TEST_F(AscFile, HugeHeaderIsRefusedWithoutChangingTheTable)
+{
+    const std::pair<const char*, const char*> sizes[] = {{"2000000000", "2000000000"},
+                                                         {"200000", "200000"}};
+    for (auto [cols, rows] : sizes) {
+        TDataTable t;
+        t.SetName("DataTable1");
+        t.Resize(2, 2);
+        t.SetComment("kept");
+        t.SetElem(2, 2, 5);
+        int resizes = 0;
+        t.OnResize = [&](TObject*, int, int, int, int) { ++resizes; };
+        const std::string content =
+            std::string("new\r\n") + cols + "\r\n" + rows + "\r\nFALSE FALSE FALSE\r\n1 2 3";
+        try {
+            t.LoadFromASCFile(Write(content));
+            FAIL() << cols << " x " << rows << " accepted";
+        } catch (const EZEVDataTableError& e) {
+            EXPECT_EQ(e.Message(), "Component \"DataTable1\": not enough memory on heap");
+        }
+        EXPECT_EQ(t.Comment(), "kept");
+        EXPECT_EQ(t.NrOfColumns(), 2);
+        EXPECT_EQ(t.DataMat()->NrOfRows(), 2);
+        EXPECT_EQ(t.Elem(2, 2), 5);
+        EXPECT_EQ(resizes, 1);
+        t.SetNrOfRows(3);
+        EXPECT_EQ(resizes, 2);
+    }
+}
+
+TEST_F(AscFile, TokensAcrossBufferBoundaries)
+{
+    // Several buffers' worth of numbers, and single tokens longer than a buffer.
+    const int rows = 150000;
+    std::string body;
+    for (int r = 1; r <= rows; ++r)
+        body += std::to_string(r) + ".125 -" + std::to_string(r) + "\r\n";
+    const std::string longName(3 << 20, 'q');
+    const std::string longNumber =
+        "0." + std::string(3 << 20, '0') + "125e" + std::to_string(3 << 20);
+    ASSERT_EQ(Load(Header(2, rows + 1, "FALSE TRUE FALSE FALSE") + longName + " b " + body +
+                   longNumber + " 7"),
+              ascOK);
+    EXPECT_EQ(Table.ColName(1), QString(50, 'q'));
+    for (int r : {1, 4096, 87381, rows}) ASSERT_EQ(Table.DataMat()->Elem(1, r), r + 0.125) << r;
+    EXPECT_EQ(Table.DataMat()->Elem(2, rows), -rows);
+    EXPECT_EQ(Table.DataMat()->Elem(1, rows + 1), 0.125);
+}
+
+TEST(AscNumber, Syntax)
+{
+    struct Row {
+        const char* Text;
+        bool Ok;
+        double Value;
+    };
+    const Row rows[] = {
+        {"0", true, 0},      {"-0.5", true, -0.5}, {"+3", true, 3},       {"1.", true, 1},
+        {".25", true, 0.25}, {"1e3", true, 1000},  {"1E-3", true, 0.001}, {"2.5e+2", true, 250},
+        {"1e-400", true, 0}, {"", false, 0},       {".", false, 0},       {"-", false, 0},
+        {"1e", false, 0},    {"1e+", false, 0},    {"e5", false, 0},      {"1,5", false, 0},
+        {"0x10", false, 0},  {"inf", false, 0},    {"nan", false, 0},     {"1e999", false, 0},
+        {"--1", false, 0},   {"+-1", false, 0},    {"1.2.3", false, 0},   {"12a", false, 0},
+    };
+    for (const Row& row : rows) {
+        double v = -99;
+        EXPECT_EQ(ParseAscNumber(row.Text, v), row.Ok) << row.Text;
+        if (row.Ok) {
+            EXPECT_EQ(v, row.Value) << row.Text;
+        }
+    }
+}
+
+TEST(AscNumber, MatchesCorrectRounding)
+{
+    // Compared against the standard library's correctly rounded conversion.
+    std::mt19937_64 rng(20261207);
+    std::uniform_int_distribution<int> exp(-330, 310);
+    std::uniform_int_distribution<std::uint64_t> mant(0, 99999999999999999ull);
+    std::uniform_int_distribution<int> digits(1, 25);
+    for (int i = 0; i < 200000; ++i) {
+        std::string s = std::to_string(mant(rng));
+        s = s.substr(0, std::size_t(digits(rng)));
+        if (i % 3 == 0) s.insert(s.size() / 2, ".");
+        if (i % 2 == 0) s += "e" + std::to_string(i % 4 == 0 ? exp(rng) : exp(rng) / 20);
+        double expected = 0;
+        const auto res = std::from_chars(s.data(), s.data() + s.size(), expected);
+        double v = 0;
+        const bool ok = ParseAscNumber(s, v);
+        if (res.ec == std::errc()) {
+            ASSERT_TRUE(ok) << s;
+            ASSERT_EQ(v, expected) << s;
+        }
+    }
+}
