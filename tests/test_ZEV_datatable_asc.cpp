@@ -2,6 +2,7 @@
 #include "ZEV_matrix.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <charconv>
 #include <gtest/gtest.h>
@@ -444,4 +445,48 @@ TEST(AscNumber, MatchesCorrectRounding)
             ASSERT_EQ(v, expected) << s;
         }
     }
+}
+
+TEST(AscExamples, ShippedFilesLoad)
+{
+    const QString dir = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../examples/";
+    struct Row {
+        const char* File;
+        int Cols, Rows;
+    };
+    for (const Row& row : {Row{"iris.asc", 4, 150}, Row{"wine.asc", 13, 178},
+                           Row{"showcase.asc", 4, 5}, Row{"showcase_custdata.asc", 4, 5}}) {
+        TDataTable t;
+        TStr2DArray custom;
+        ASSERT_EQ(t.ReadASCFile(dir + row.File, custom), ascOK) << row.File;
+        EXPECT_EQ(t.NrOfColumns(), row.Cols) << row.File;
+        EXPECT_EQ(t.NrOfRows(), row.Rows) << row.File;
+    }
+    TDataTable iris;
+    ASSERT_EQ(iris.LoadFromASCFile(dir + "iris.asc"), ascOK);
+    EXPECT_EQ(iris.ColName(2), "sepal width");
+    EXPECT_EQ(iris.RowName(150), "virginica-50");
+    EXPECT_EQ(iris.RowAttrib(51), 2);
+    EXPECT_EQ(iris.Elem(4, 150), 1.8);
+    EXPECT_EQ(iris.MeasLevel(1), mlRatio);
+
+    TDataTable show;
+    ASSERT_EQ(show.LoadFromASCFile(dir + "showcase.asc"), ascOK);
+    EXPECT_EQ(show.ColName(4), "Test \"score\"");
+    EXPECT_EQ(show.RowName(2), "Ben \"the elder\" Smith");
+    EXPECT_EQ(show.RowName(3), "");
+    EXPECT_EQ(show.RowName(4), "O'Neil, Claire");
+    EXPECT_EQ(show.RowAttrib(3), 2);
+    EXPECT_EQ(show.CellState(3, 2), dtcsEmpty);
+    EXPECT_EQ(show.CellState(2, 4), dtcsNotANumber);
+    EXPECT_EQ(show.CellState(4, 5), dtcsParenthesis);
+    EXPECT_EQ(show.Elem(4, 5), -3.5);
+    EXPECT_EQ(show.Elem(4, 4), 9.75);
+    EXPECT_EQ(show.ValueLabel(2, 4), "excellent");
+    EXPECT_EQ(show.MeasLevel(3), mlRatio);
+
+    TStr2DArray custom;
+    ASSERT_EQ(show.ReadASCFile(dir + "showcase_custdata.asc", custom), ascOK);
+    EXPECT_EQ(custom[0], (std::vector<QString>{"Author", "Note"}));
+    EXPECT_EQ(show.MeasLevel(1), mlInterval);
 }
