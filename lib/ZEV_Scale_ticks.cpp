@@ -60,18 +60,20 @@ void CalcTickSpacing(int MinTicks, double Low, double High, double& First, doubl
     }
     if (x < 0 && f != 0) x -= 1;
     if (f < 0) f += 1;
-    double e;
+    // Mantissa times a power of ten is 10^E without the rounding of pow, so that multiples of
+    // the step land exactly on round values.
+    double mantissa;
     if (f < Log10Of2 + 1e-10) {
-        e = Trunc(x);
+        mantissa = 1;
         NumSub = 5;
     } else if (f < Log10Of5 + 1e-10) {
-        e = Trunc(x) + Log10Of2;
+        mantissa = 2;
         NumSub = 4;
     } else {
-        e = Trunc(x) + Log10Of5;
+        mantissa = 5;
         NumSub = 5;
     }
-    Step = sign * std::pow(10.0, e);
+    Step = sign * mantissa * std::pow(10.0, Trunc(x));
     First = (Trunc(Low / Step) - 1) * Step;
     for (int i = 0; i < MaxStartAdjustments && sign * (Low - First) > 0.001 * std::fabs(Step); ++i)
         First += Step;
@@ -209,7 +211,9 @@ void LinearTicks(const TScaleTickSettings& S, TScaleTicks& Out, NumericLabeller&
         const double start = first - step;
         for (long long j = 0; TickBudgetLeft(Out); ++j) {
             const double v = start + double(j) * shortStep;
-            if (sign * v >= sign * lo) AddTick(Out, v, false, false, {});
+            // The same thousandth of a step as at the far end, so that rounding cannot drop
+            // the short tick on RangeLow.
+            if (sign * (v - lo) >= -0.001 * std::fabs(shortStep)) AddTick(Out, v, false, false, {});
             const double next = start + double(j + 1) * shortStep;
             if (!(sign * (next - hi) <= 0.001 * std::fabs(shortStep))) break;
         }
