@@ -24,6 +24,78 @@ bool IsSeparator(char ch)
     return static_cast<unsigned char>(ch) <= 32;
 }
 
+// Number of leading decimal digits among the 8 bytes of Chunk (first byte lowest).
+inline int LeadingDigits(std::uint64_t Chunk)
+{
+    // A byte is a digit when its high nibble is 3 and stays 3 after adding 6. Carries only leave
+    // non-digit bytes, so they cannot hide the first one.
+    const std::uint64_t t =
+        ((Chunk & 0xF0F0F0F0F0F0F0F0) ^ 0x3030303030303030) |
+        (((Chunk + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) ^ 0x3030303030303030);
+    return t ? __builtin_ctzll(t) / 8 : 8;
+}
+
+// The value of the first Count (1..8) digits of Chunk.
+inline std::uint64_t DigitsValue(std::uint64_t Chunk, int Count)
+{
+    // Shifting the digits to the top leaves zeros as leading digits and drops the bytes after.
+    std::uint64_t v = (Chunk - 0x3030303030303030) << (8 * (8 - Count));
+    v = v * 10 + (v >> 8);
+    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+        32;
+    return v;
+}
+
+inline std::uint64_t Load8(const char* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+constexpr std::uint64_t kPow10Int[] = {1,      10,      100,      1000,     10000,
+                                       100000, 1000000, 10000000, 100000000};
+
+// The common cell, [-]digits[.digits] with at most 19 digits and no exponent, read straight
+// from the buffer at P, which must have 32 bytes readable. Anything else is left to the general
+// token path (false).
+inline bool FastPlainNumber(const char*& P, double& Value)
+{
+    const char* q = P;
+    const bool negative = *q == '-';
+    q += negative;
+    const int intDigits = LeadingDigits(Load8(q));
+    if (intDigits == 0 || intDigits == 8) return false;
+    std::uint64_t mantissa = DigitsValue(Load8(q), intDigits);
+    q += intDigits;
+    int fracDigits = 0;
+    if (*q == '.') {
+        ++q;
+        const std::uint64_t c1 = Load8(q);
+        const int n1 = LeadingDigits(c1);
+        if (n1 > 0) mantissa = mantissa * kPow10Int[n1] + DigitsValue(c1, n1);
+        fracDigits = n1;
+        if (n1 == 8) {
+            const std::uint64_t c2 = Load8(q + 8);
+            const int n2 = LeadingDigits(c2);
+            if (n2 == 8 || intDigits + 8 + n2 > 19) return false;
+            if (n2 > 0) mantissa = mantissa * kPow10Int[n2] + DigitsValue(c2, n2);
+            fracDigits += n2;
+        }
+        q += fracDigits;
+    }
+    if (!IsSeparator(*q) || mantissa > (std::uint64_t(1) << 53)) return false;
+    // Exact mantissa, exact power of ten: one correctly rounded division.
+    const double d = double(mantissa) / kPow10[fracDigits];
+    Value = negative ? -d : d;
+    P = q;
+    return true;
+}
+
 // Buffered byte input over a file. Lines end at CR (an LF right after it is skipped); tokens are
 // separated by any byte of code 32 or below, whatever the line structure.
 class TAscInput {
@@ -85,6 +157,18 @@ class TAscInput {
             if (!Refill(&start)) break;
         }
         return {FBuf.data() + start, FPos - start};
+    }
+
+    // The next token when it is a plain number that lies well inside the buffer; otherwise
+    // false, with only separators consumed, and ScanWord reads the token.
+    bool FastNumber(double& Value)
+    {
+        while (FPos < FEnd && IsSeparator(FBuf[FPos])) ++FPos;
+        if (FEnd - FPos < 32) return false;
+        const char* p = FBuf.data() + FPos;
+        if (!FastPlainNumber(p, Value)) return false;
+        FPos = std::size_t(p - FBuf.data());
+        return true;
     }
 
     // The next text token (column or row name): bare characters and quoted parts, which may
@@ -242,9 +326,6 @@ constexpr std::string_view kEmptyName = "(.;#;.)";
 
 bool ParseAscNumber(std::string_view Text, double& Value)
 {
-    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const char* p = Text.data();
     const char* const end = p + Text.size();
     if (p == end) return false;
@@ -361,14 +442,18 @@ class TAscReader {
   private:
     void PrepareTable(int Cols, int Rows)
     {
+        // Cells beyond the old size come from the resize as zeros; only the kept block needs
+        // clearing.
+        const int keepCols = std::min(Cols, T.FNrOfColumns);
+        const int keepRows = std::min(Rows, T.FNrOfRows);
         T.ResizeSilently(Cols, Rows);
+        for (int c = 1; c <= keepCols; ++c) std::fill_n(T.FDataMat->ColumnData(c), keepRows, 0.0);
         std::fill(T.FCellStates.begin(), T.FCellStates.end(), 0);
         std::fill(T.FColNames.begin(), T.FColNames.end(), QString());
         std::fill(T.FRowNames.begin(), T.FRowNames.end(), QString());
         std::fill(T.FColAttribs.begin(), T.FColAttribs.end(), 0);
         std::fill(T.FRowAttribs.begin(), T.FRowAttribs.end(), 0);
         std::fill(T.FColSetups.begin(), T.FColSetups.end(), TDataTable::TColSetup());
-        T.FDataMat->Fill(0.0);
         T.FDataMat->SetDataID(QString());
     }
 
@@ -406,8 +491,12 @@ class TAscReader {
             }
             if (Switch[2]) T.FRowNames[ri] = ReadName();
             for (int c = 1; c <= Cols; ++c) {
-                std::string_view tok = In.ScanWord();
                 double v = 0;
+                if (In.FastNumber(v)) {
+                    column[std::size_t(c)][ri] = v;
+                    continue;
+                }
+                std::string_view tok = In.ScanWord();
                 if (ParseAscNumber(tok, v)) {
                     column[std::size_t(c)][ri] = v;
                 } else if (tok == "NAN") {

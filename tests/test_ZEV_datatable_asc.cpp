@@ -490,3 +490,30 @@ TEST(AscExamples, ShippedFilesLoad)
     EXPECT_EQ(custom[0], (std::vector<QString>{"Author", "Note"}));
     EXPECT_EQ(show.MeasLevel(1), mlInterval);
 }
+
+TEST_F(AscFile, CellsReadAsTheirCorrectlyRoundedValues)
+{
+    // Every shape of number the reader may take a short cut for, and its neighbours.
+    std::mt19937_64 rng(7);
+    std::vector<std::string> cells;
+    for (int i = 0; i < 60000; ++i) {
+        const int intDigits = int(rng() % 10), fracDigits = int(rng() % 20);
+        std::string s = rng() % 4 == 0 ? "-" : "";
+        for (int k = 0; k < intDigits; ++k) s += char('0' + rng() % 10);
+        if (fracDigits > 0 || rng() % 8 == 0) s += '.';
+        for (int k = 0; k < fracDigits; ++k) s += char('0' + rng() % 10);
+        if (intDigits == 0 && fracDigits == 0) s += '7';
+        if (rng() % 16 == 0) s += "e" + std::to_string(int(rng() % 40) - 20);
+        cells.push_back(s);
+    }
+    std::string body;
+    for (std::size_t i = 0; i < cells.size(); ++i) body += cells[i] + (i % 7 == 6 ? "\r\n" : " ");
+    ASSERT_EQ(Load(Header(1, int(cells.size())) + body), ascOK);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const std::string& s = cells[i];
+        double expected = 0;
+        std::from_chars(s.data() + (s[0] == '-'), s.data() + s.size(), expected);
+        if (s[0] == '-') expected = -expected;
+        ASSERT_EQ(Table.DataMat()->Elem(1, int(i) + 1), expected) << s;
+    }
+}
