@@ -227,10 +227,8 @@ int TValgrid::FitRowHeight(int Index, int Extra)
     // Accents, descenders and brackets: the tallest glyphs a cell is likely to show.
     static const QString Sample = QStringLiteral("9GMg") + QChar(0xDC) + QStringLiteral("$") +
                                   QChar(0xA7) + QStringLiteral("[{|");
-    TFont font;
-    font.Assign(Font());
     TCanvas measure;
-    measure.Font()->Assign(&font);
+    measure.Font()->Assign(Font());
     const int h = std::max(8, measure.TextHeight(Sample) + Extra + 2);
     SetRowHeight(Index, h);
     return h;

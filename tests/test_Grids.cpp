@@ -1,6 +1,7 @@
 #include "Grids.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTest>
@@ -342,4 +343,25 @@ TEST(Grid, OpeningAndClosingKeepsSizesWithTheirCells)
     g.OpenRow(1);
     EXPECT_EQ(g.RowHeights(0), 40);
     EXPECT_EQ(g.RowHeights(1), 24);
+}
+
+TEST(Grid, AssignedPopupMenuOpensOnContextRequest)
+{
+    TProbeGrid g;
+    Prepare(g, 5, 5);
+    TRecordingPopups popups;
+    SetPopupService(&popups);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(10, 10), QPoint(110, 110));
+    QApplication::sendEvent(&g, &request);
+    EXPECT_TRUE(popups.Shown.empty());
+    TPopupMenu menu;
+    int clicked = 0;
+    menu.Items()->Add(QStringLiteral("It1"), QStringLiteral("One"), [&](TObject*) { ++clicked; });
+    g.SetPopupMenu(&menu);
+    popups.NextChoice = QStringLiteral("It1");
+    QApplication::sendEvent(&g, &request);
+    SetPopupService(nullptr);
+    ASSERT_EQ(popups.Shown.size(), 1u);
+    EXPECT_EQ(popups.Shown[0], &menu);
+    EXPECT_EQ(clicked, 1);
 }

@@ -1,5 +1,6 @@
 #include "Grids.h"
 
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -292,7 +293,14 @@ TCustomGrid::TCustomGrid(QWidget* Parent)
     });
 }
 
-TCustomGrid::~TCustomGrid() = default;
+TCustomGrid::~TCustomGrid()
+{
+    // The editor goes first: while the widget tree is taken down it must not call back into a
+    // grid that is half destroyed.
+    FEditorShown = false;
+    delete FEditor;
+    FEditor = nullptr;
+}
 
 void TCustomGrid::InvalidateGrid()
 {
@@ -987,4 +995,10 @@ void TCustomGrid::PlaceEditor()
         return;
     }
     FEditor->Place(r);
+}
+
+void TCustomGrid::contextMenuEvent(QContextMenuEvent* e)
+{
+    if (!FPopupMenu) return e->ignore();
+    FPopupMenu->Popup(e->globalPos().x(), e->globalPos().y());
 }

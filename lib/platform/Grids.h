@@ -8,6 +8,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "Menus.h"
 
 #include <QLineEdit>
 #include <QStringList>
@@ -223,6 +224,10 @@ class TCustomGrid : public TCustomControl {
     // Hides the editor; with Commit its text goes to SetEditText when it was changed.
     void HideEditor(bool Commit = true);
 
+    // Shown on a right click when assigned; the caller keeps ownership.
+    TPopupMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* Value) { FPopupMenu = Value; }
+
     QScrollBar* VertScrollBar() const { return FVScroll; }
     QScrollBar* HorzScrollBar() const { return FHScroll; }
 
@@ -268,6 +273,7 @@ class TCustomGrid : public TCustomControl {
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
     // Opens the editor with Key typed over its text (a backspace leaves it empty).
     void ShowEditorChar(QChar Key);
 
@@ -326,4 +332,5 @@ class TCustomGrid : public TCustomControl {
     bool FUpdatingScroll = false;
     bool FLayoutDirty = true;
     bool FShowV = false, FShowH = false;
+    TPopupMenu* FPopupMenu = nullptr;
 };
