@@ -208,6 +208,51 @@ void Rotate(double* __restrict x, double* __restrict y, std::size_t len, double 
     }
 }
 
+using v4i = long long __attribute__((vector_size(32)));
+
+// In the symmetric work matrix w (column-major, order n), element (row c, col r) := element
+// (row r, col c) for r in [R0, R1), c in [C0, C1); the two ranges must not overlap. Tiles of
+// 4 x 4 go through registers so that both sides are read and written in whole vectors.
+void MirrorRect(double* w, std::size_t n, int R0, int R1, int C0, int C1)
+{
+    int c = C0;
+    for (; c + 4 <= C1; c += 4) {
+        int r = R0;
+        for (; r + 4 <= R1; r += 4) {
+            // a_k: column c + k, rows r..r + 3; d_j: column r + j, rows c..c + 3.
+            const double* src = w + static_cast<std::size_t>(c) * n + r;
+            const v4d a0 = Load(src), a1 = Load(src + n), a2 = Load(src + 2 * n),
+                      a3 = Load(src + 3 * n);
+            const v4d t0 = __builtin_shuffle(a0, a1, v4i{0, 4, 2, 6});
+            const v4d t1 = __builtin_shuffle(a0, a1, v4i{1, 5, 3, 7});
+            const v4d t2 = __builtin_shuffle(a2, a3, v4i{0, 4, 2, 6});
+            const v4d t3 = __builtin_shuffle(a2, a3, v4i{1, 5, 3, 7});
+            double* dst = w + static_cast<std::size_t>(r) * n + c;
+            Store(dst, __builtin_shuffle(t0, t2, v4i{0, 1, 4, 5}));
+            Store(dst + n, __builtin_shuffle(t1, t3, v4i{0, 1, 4, 5}));
+            Store(dst + 2 * n, __builtin_shuffle(t0, t2, v4i{2, 3, 6, 7}));
+            Store(dst + 3 * n, __builtin_shuffle(t1, t3, v4i{2, 3, 6, 7}));
+        }
+        for (; r < R1; ++r)
+            for (int k = c; k < c + 4; ++k) w[r * n + k] = w[k * n + r];
+    }
+    for (; c < C1; ++c)
+        for (int r = R0; r < R1; ++r) w[r * n + c] = w[c * n + r];
+}
+
+// Below the diagonal from above it for columns [I0, n): (row q, col i) := (row i, col q), q > i.
+void MirrorUpperToLower(double* w, std::size_t n, int I0, int Tile)
+{
+    const int order = static_cast<int>(n);
+    for (int q0 = I0 + 1; q0 < order; q0 += Tile) {
+        const int q1 = std::min(order, q0 + Tile);
+        // Source: rows [I0, q0) of columns [q0, q1), then the small triangle inside the tile.
+        MirrorRect(w, n, I0, q0, q0, q1);
+        for (int i = q0; i < q1 - 1; ++i)
+            for (int q = i + 1; q < q1; ++q) w[i * n + q] = w[q * n + i];
+    }
+}
+
 std::vector<double> AllocateOrThrow(std::size_t Count)
 {
     if (!CanAllocate(Count, sizeof(double)))
@@ -242,6 +287,7 @@ bool CalcEigVec(TMatrix& Matrix)
         b[i] = d[i] = Matrix.Elem(i + 1, i + 1);
     }
 
+    constexpr int kTile = 8;
     bool converged = false;
     for (int k = 1; k <= 100; ++k) {
         double sm = 0;
@@ -252,51 +298,64 @@ bool CalcEigVec(TMatrix& Matrix)
             converged = k < 100;
             break;
         }
+        // Columns left behind by the previous sweep get their part below the diagonal back.
+        MirrorUpperToLower(w.data(), un, 0, kTile);
         const double t0 = k < 4 ? 0.2 * sm / (static_cast<double>(n) * n) : 0.0;
+        // Within one p only column p and column q change, so the copies of a(j, q) held in
+        // other columns go stale. Instead of copying each rotated column across the matrix
+        // (one scattered store per element), row q is gathered into column q just before it is
+        // needed, and the part below the diagonal is refreshed once per p; both in tiles of
+        // kTile columns so that every cache line fetched is used whole.
         for (int p = 0; p < n - 1; ++p) {
             double* colP = &w[p * un];
-            for (int q = p + 1; q < n; ++q) {
-                double* colQ = &w[q * un];
-                const double apq = colQ[p];
-                // Extended precision: these tests decide when an element is negligible.
-                const long double g = 200.0L * std::fabs(static_cast<long double>(apq));
-                const long double dp = std::fabs(static_cast<long double>(d[p]));
-                const long double dq = std::fabs(static_cast<long double>(d[q]));
-                if (k > 4 && dp + g == dp && dq + g == dq) {
+            for (int q0 = p + 1; q0 < n; q0 += kTile) {
+                const int q1 = std::min(n, q0 + kTile);
+                MirrorRect(w.data(), un, q0, q1, p + 1, q0);
+                for (int q = q0; q < q1; ++q) {
+                    double* colQ = &w[q * un];
+                    for (int i = q0; i < q; ++i) colQ[i] = w[i * un + q];
+                    // Column p is current for a(p, q); row p is copied out after this p.
+                    const double apq = colP[q];
+                    // Extended precision: these tests decide when an element is negligible.
+                    const long double g = 200.0L * std::fabs(static_cast<long double>(apq));
+                    const long double dp = std::fabs(static_cast<long double>(d[p]));
+                    const long double dq = std::fabs(static_cast<long double>(d[q]));
+                    if (k > 4 && dp + g == dp && dq + g == dq) {
+                        colQ[p] = colP[q] = 0;
+                        continue;
+                    }
+                    if (!(std::fabs(apq) > t0)) continue;
+                    double h = d[q] - d[p];
+                    double t;
+                    const long double absH = std::fabs(static_cast<long double>(h));
+                    if (absH + g == absH) {
+                        t = apq / h;
+                    } else {
+                        const double theta = h / apq / 2;
+                        t = 1 / (std::fabs(theta) + std::sqrt(theta * theta + 1));
+                        if (theta < 0) t = -t;
+                    }
+                    const double c = 1 / std::sqrt(t * t + 1);
+                    const double s = t * c;
+                    const double tau = s / (1 + c);
+                    h = t * apq;
+                    z[p] -= h;
+                    z[q] += h;
+                    d[p] -= h;
+                    d[q] += h;
                     colQ[p] = colP[q] = 0;
-                    continue;
+                    // Every j other than p and q: (a(j, p), a(j, q)) in the upper-triangle terms.
+                    Rotate(colP, colQ, static_cast<std::size_t>(p), s, tau);
+                    Rotate(colP + p + 1, colQ + p + 1, static_cast<std::size_t>(q - p - 1), s, tau);
+                    Rotate(colP + q + 1, colQ + q + 1, static_cast<std::size_t>(n - q - 1), s, tau);
+                    Rotate(&v[p * un], &v[q * un], un, s, tau);
                 }
-                if (!(std::fabs(apq) > t0)) continue;
-                double h = d[q] - d[p];
-                double t;
-                const long double absH = std::fabs(static_cast<long double>(h));
-                if (absH + g == absH) {
-                    t = apq / h;
-                } else {
-                    const double theta = h / apq / 2;
-                    t = 1 / (std::fabs(theta) + std::sqrt(theta * theta + 1));
-                    if (theta < 0) t = -t;
-                }
-                const double c = 1 / std::sqrt(t * t + 1);
-                const double s = t * c;
-                const double tau = s / (1 + c);
-                h = t * apq;
-                z[p] -= h;
-                z[q] += h;
-                d[p] -= h;
-                d[q] += h;
-                colQ[p] = colP[q] = 0;
-                // Every j other than p and q: (a(j, p), a(j, q)) in the upper-triangle terms.
-                Rotate(colP, colQ, static_cast<std::size_t>(p), s, tau);
-                Rotate(colP + p + 1, colQ + p + 1, static_cast<std::size_t>(q - p - 1), s, tau);
-                Rotate(colP + q + 1, colQ + q + 1, static_cast<std::size_t>(n - q - 1), s, tau);
-                for (int j = 0; j < n; ++j) {
-                    if (j == p || j == q) continue;
-                    w[j * un + p] = colP[j];
-                    w[j * un + q] = colQ[j];
-                }
-                Rotate(&v[p * un], &v[q * un], un, s, tau);
             }
+            // Below the diagonal from above it in the columns the next p reads (those after p;
+            // the earlier ones wait for the next sweep); then row p.
+            MirrorUpperToLower(w.data(), un, p + 1, kTile);
+            for (int j = 0; j < n; ++j)
+                if (j != p) w[j * un + p] = colP[j];
         }
         for (int i = 0; i < n; ++i) {
             b[i] += z[i];
