@@ -99,31 +99,28 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
     const int dataRows = DataMat.NrOfRows();
     const int firstRow = std::max(LoRow, 1), lastRow = std::min(HiRow, dataRows);
 
-    // Column means and variances, each summed observation by observation.
-    TVector sum, sumSq;
+    // Column means, each summed observation by observation about the column's first value, so
+    // that a constant column has exactly its value as mean and deviations of exactly 0. The
+    // variances come later from the centred squares: the sum of squares less the squared sum
+    // cancels to noise (or below 0, and then 1e-38 as divisor) once the values lie far from
+    // zero compared with their spread.
+    TVector sum;
     sum.Resize(n);
-    sumSq.Resize(n);
-    std::vector<double> mean(un, 0.0), var(un, 0.0);
+    std::vector<double> mean(un, 0.0), var(un, 0.0), shift(un, 0.0);
     if (Mode > 0) {
         double* s = sum.Data();
-        double* q = sumSq.Data();
+        for (int c = 0; c < n; ++c) shift[c] = DataMat.Elem(LoCol + c, LoRow);
         // Groups of columns side by side keep several independent sums in flight while each
         // one still adds its observations in order.
         constexpr int kGroup = 8;
         for (int c0 = 0; c0 < n; c0 += kGroup) {
             const int c1 = std::min(n, c0 + kGroup);
             for (int r = firstRow; r <= lastRow; ++r)
-                for (int c = c0; c < c1; ++c) {
-                    const double x = cols[c] ? cols[c][r - 1] : 0.0;
-                    s[c] += x;
-                    q[c] += x * x;
-                }
+                for (int c = c0; c < c1; ++c) s[c] += (cols[c] ? cols[c][r - 1] : 0.0) - shift[c];
         }
-        for (int c = 0; c < n; ++c) {
-            var[c] = (q[c] - s[c] * s[c] / m) / (m - 1);
-            if (var[c] < 0) var[c] = 0;
-            mean[c] = s[c] / m;
-        }
+        // Rows outside the matrix read as 0.
+        const double outside = static_cast<double>(mm - std::max(0, lastRow - firstRow + 1));
+        for (int c = 0; c < n; ++c) mean[c] = shift[c] + (s[c] - outside * shift[c]) / m;
     }
 
     // Upper triangle of the sums, pair (j, c) with j <= c at c (c + 1) / 2 + j.
@@ -166,6 +163,11 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
         }
     }
 
+    if (Mode == 2 || Mode == 3)
+        for (int c = 0; c < n; ++c) {
+            var[c] = acc[static_cast<std::size_t>(c) * (c + 1) / 2 + c] / (m - 1);
+            if (var[c] < 0) var[c] = 0;
+        }
     for (int c = 0; c < n; ++c) {
         double* crossCol = CrossMat.ColumnData(c + 1);
         for (int j = 0; j <= c; ++j) {

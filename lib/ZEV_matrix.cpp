@@ -112,17 +112,21 @@ void TMatrix::MeanVar(int LoCol, int LoRow, int HiCol, int HiRow, double& Mean,
     Variance = 0;
     CheckColRange(LoCol, HiCol);
     CheckRowRange(LoRow, HiRow);
+    // Sums are taken about the block's first value: the plain sum of squares less the squared
+    // sum cancels to noise (or below 0) once the values lie far from zero compared with their
+    // spread, and a constant block must give exactly its value and a variance of 0.
+    const double shift = FCells[Offset(LoCol, LoRow)];
     double s = 0, q = 0, n = 0;
     for (int c = LoCol; c <= HiCol; ++c) {
         const double* col = &FCells[Offset(c, 1)];
         for (int r = LoRow; r <= HiRow; ++r) {
-            const double x = col[r - 1];
-            s += x;
-            q += x * x;
+            const double d = col[r - 1] - shift;
+            s += d;
+            q += d * d;
         }
         n += HiRow - LoRow + 1;
     }
-    Mean = s / n;
+    Mean = shift + s / n;
     Variance = 1;
     // Three values, not two, before the sample variance is trusted.
     if (n >= 3) Variance = (q - s * s / n) / (n - 1);

@@ -244,10 +244,29 @@ TEST(CalcCrossProdMatrix, RefusesWhatItCannotCompute)
     }
 }
 
+// Values far from zero compared with their spread: the centred products must not cancel.
+TEST(CalcCrossProdMatrix, LargeOffsetsKeepTheirPrecision)
+{
+    TMatrix d = StructuredData(4, 200, 17);
+    for (int c = 1; c <= 4; ++c)
+        for (int r = 1; r <= 200; ++r) d.SetElem(c, r, d.Elem(c, r) + 1e8);
+    for (int mode : {1, 2, 3}) {
+        const Dense want = ReferenceCross(d, 1, 4, 1, 200, mode);
+        TMatrix x;
+        x.Resize(4, 4);
+        ASSERT_TRUE(CalcCrossProdMatrix(d, x, 0, 0, 0, 0, mode));
+        for (int c = 0; c < 4; ++c)
+            for (int j = 0; j < 4; ++j)
+                EXPECT_NEAR(x.Elem(c + 1, j + 1), want[j][c], 1e-6 * (1 + std::fabs(want[j][c])))
+                    << "mode " << mode << " at " << c + 1 << "," << j + 1;
+    }
+}
+
 TEST(CalcCrossProdMatrix, ConstantColumnUnderCorrelation)
 {
     TMatrix d = StructuredData(3, 20, 11);
-    for (int r = 1; r <= 20; ++r) d.SetElem(2, r, 4.25);
+    // 0.1 has no exact binary value, so a plain sum / count mean is off by a rounding error.
+    for (int r = 1; r <= 20; ++r) d.SetElem(2, r, 0.1);
     TMatrix x;
     x.Resize(3, 3);
     ASSERT_TRUE(CalcCrossProdMatrix(d, x, 0, 0, 0, 0, 2));

@@ -184,14 +184,28 @@ TEST(TMatrix, MeanVarOverBlocks)
         EXPECT_NEAR(mean, rows[i].mean, 1e-12 * std::abs(rows[i].mean)) << "row " << i;
         EXPECT_NEAR(var, rows[i].variance, 1e-9 * rows[i].variance) << "row " << i;
     }
-    // Constant block: rounding must not leave a negative variance.
-    TMatrix c;
-    c.Resize(1, 7);
-    c.Fill(0.1);
-    double mean = 0, var = -1;
-    c.MeanVar(0, 0, 0, 0, mean, var);
-    EXPECT_GE(var, 0.0);
-    EXPECT_NEAR(var, 0.0, 1e-15);
+    // Far from zero compared with the spread, and constant blocks: exact answers expected,
+    // which a sum of squares less the squared sum cannot give.
+    struct Exact {
+        std::vector<double> values;
+        double mean, variance;
+    };
+    const Exact exact[] = {
+        {{1e8 + 1, 1e8 + 2, 1e8 + 3}, 1e8 + 2, 1},
+        {{1e12 + 4, 1e12 + 8, 1e12 + 6, 1e12 + 2}, 1e12 + 5, 20.0 / 3},
+        {std::vector<double>(7, 0.1), 0.1, 0},
+        {std::vector<double>(5, -3e9 / 7), -3e9 / 7, 0},
+    };
+    for (const Exact& e : exact) {
+        TMatrix c;
+        c.Resize(1, static_cast<int>(e.values.size()));
+        for (std::size_t r = 0; r < e.values.size(); ++r)
+            c.SetElem(1, static_cast<int>(r) + 1, e.values[r]);
+        double mean = 0, var = -1;
+        c.MeanVar(0, 0, 0, 0, mean, var);
+        EXPECT_EQ(mean, e.mean) << e.values[0];
+        EXPECT_NEAR(var, e.variance, 1e-12 * (1 + e.variance)) << e.values[0];
+    }
 }
 
 TEST(TMatrix, ExhaustedMemoryRaisesAndKeepsContents)
