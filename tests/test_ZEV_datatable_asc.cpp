@@ -21,7 +21,16 @@ class AscFile : public ::testing::Test {
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(Content.data(), qint64(Content.size()));
+        KeepForFuzzing(Content);
         return path;
+    }
+    // With ZEV_ASC_CORPUS set, every small file also goes there as a seed for the fuzzer.
+    static void KeepForFuzzing(const std::string& Content)
+    {
+        const QString dir = qEnvironmentVariable("ZEV_ASC_CORPUS");
+        if (dir.isEmpty() || Content.size() > 65536) return;
+        QFile seed(dir + "/seed_" + QString::number(std::hash<std::string>()(Content), 16));
+        if (seed.open(QIODevice::WriteOnly)) seed.write(Content.data(), qint64(Content.size()));
     }
     int Load(const std::string& Content) { return Table.LoadFromASCFile(Write(Content)); }
 
