@@ -1,0 +1,101 @@
+#include "analysis.h"
+
+#include "Random.h"
+
+#include <cmath>
+
+const std::array<TColor, 16> ClassPalette = {
+    0, 16711680, 255, 32768, 0, 16711680, 255, 32768,
+    0, 16711680, 255, 32768, 0, 16711680, 255, 32768,
+};
+
+TColor ClassColor(int ClassNumber)
+{
+    if (ClassNumber < 0) ClassNumber = 0;
+    return ClassPalette[static_cast<std::size_t>(ClassNumber % 16)];
+}
+
+namespace {
+std::array<std::uint8_t, 255>& Shuffle()
+{
+    static std::array<std::uint8_t, 255> table{};
+    return table;
+}
+} // namespace
+
+const std::array<std::uint8_t, 255>& ShuffleTable()
+{
+    return Shuffle();
+}
+
+void AnalysisStartUp()
+{
+    RandSeed(1234);
+    // Each place takes the next draw below 255 that no earlier place holds.
+    std::array<bool, 255> taken{};
+    for (std::uint8_t& entry : Shuffle()) {
+        int x = 0;
+        do x = Random(255);
+        while (taken[static_cast<std::size_t>(x)]);
+        taken[static_cast<std::size_t>(x)] = true;
+        entry = static_cast<std::uint8_t>(x);
+    }
+    ClearEigVecResults();
+}
+
+void NewData(TAnalysisDataSet& Data)
+{
+    Data.SetNrOfColumns(5);
+    Data.SetNrOfRows(150);
+    for (int i = 1; i <= Data.NrOfRows(); ++i) {
+        for (int j = 1; j <= Data.NrOfColumns(); ++j) {
+            const double u1 = Random();
+            Data.SetElem(j, i, u1 * u1 + (i % 3) * (j % 2));
+            // Read back through the data set: a rounding read feeds the next column.
+            const double a = Data.Elem(j - 1, i);
+            const double b = Data.Elem(j, i);
+            const double u2 = Random();
+            Data.SetElem(j, i, 3 * a + b + 0.1 * u2);
+        }
+        Data.SetRowAttrib(i, (i % 3) + 1);
+    }
+}
+
+bool PerformPCA(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev,
+                TPCAPoints& Points)
+{
+    const int cols = Data.NrOfColumns(), rows = Data.NrOfRows();
+    if (!CalcPrincComp(Data.DataMat(), 1, cols, 1, rows, Scaling)) return false;
+
+    Mean.SetNrOfElem(cols);
+    StdDev.SetNrOfElem(cols);
+    for (int i = 1; i <= cols; ++i) {
+        double mean = 0, variance = 1;
+        if (Scaling == psCovariance || Scaling == psCorrelation)
+            Data.DataMat().MeanVar(i, 1, i, rows, mean, variance);
+        Mean.SetElem(i, mean);
+        StdDev.SetElem(i, Scaling == psCorrelation ? std::sqrt(variance) : 1.0);
+    }
+
+    TPCAPoints points;
+    points.Scores.reserve(static_cast<std::size_t>(std::max(rows, 0)));
+    for (int r = 1; r <= rows; ++r) {
+        double s1 = 0, s2 = 0;
+        for (int i = 1; i <= cols; ++i)
+            if (StdDev.Elem(i) != 0) {
+                const double d = Data.Elem(i, r) - Mean.Elem(i);
+                s1 += EigVecElem(1, i) * d / StdDev.Elem(i);
+            }
+        for (int i = 1; i <= cols; ++i)
+            if (StdDev.Elem(i) != 0) {
+                const double d = Data.Elem(i, r) - Mean.Elem(i);
+                s2 += EigVecElem(2, i) * d / StdDev.Elem(i);
+            }
+        points.Scores.push_back({s1, s2, ClassColor(static_cast<std::uint8_t>(Data.RowAttrib(r)))});
+    }
+    points.Loadings.reserve(static_cast<std::size_t>(std::max(cols, 0)));
+    for (int i = 1; i <= cols; ++i)
+        points.Loadings.push_back({EigVecElem(1, i), EigVecElem(2, i), QString::number(i)});
+    Points = std::move(points);
+    return true;
+}

@@ -1,0 +1,70 @@
+// The two analysis commands, "New Data" and "Perform PCA", apart from any window: they work on a
+// small data-set interface that the main window binds to the table editor's data table.
+#pragma once
+
+#include "Colors.h"
+#include "ZEV_math2.h"
+#include "ZEV_vector.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// The analysis data set: columns are variables, rows are objects, each row has a class number.
+class TAnalysisDataSet {
+  public:
+    virtual ~TAnalysisDataSet() = default;
+    virtual int NrOfColumns() const = 0;
+    virtual void SetNrOfColumns(int Value) = 0;
+    virtual int NrOfRows() const = 0;
+    virtual void SetNrOfRows(int Value) = 0;
+    // The raw cells, as the PCA engine reads them.
+    virtual const TMatrix& DataMat() const = 0;
+    // The cells as the scores read them (a window may round category columns here); outside
+    // the table a read gives 0 and a write does nothing.
+    virtual double Elem(int Col, int Row) const = 0;
+    virtual void SetElem(int Col, int Row, double Value) = 0;
+    // Class number of a row; the analysis uses it as one byte.
+    virtual int RowAttrib(int Row) const = 0;
+    virtual void SetRowAttrib(int Row, int Value) = 0;
+};
+
+// Items of the scaling radio group, passed to the engine unchanged.
+enum TPCAScaling : int { psScatter = 0, psCovariance = 1, psCorrelation = 2 };
+
+// The window shows this in an information box with an OK button when Perform PCA fails.
+inline const QString PCAFailureMessage = QStringLiteral("Cannot calculate principal components");
+
+struct TScorePoint {
+    double X = 0, Y = 0; // scores on components 1 and 2
+    TColor Color = clBlack;
+};
+struct TLoadingPoint {
+    double X = 0, Y = 0; // loadings on components 1 and 2
+    QString Label;       // the column number
+};
+// One score point per row and one loading point per column, in row and column order.
+struct TPCAPoints {
+    std::vector<TScorePoint> Scores;
+    std::vector<TLoadingPoint> Loadings;
+};
+
+// The class colours: black, blue, red, dark green, repeated four times.
+extern const std::array<TColor, 16> ClassPalette;
+// Negative classes count as 0; the palette repeats every 16 classes.
+TColor ClassColor(int ClassNumber);
+
+// Program start: seeds the random generator with 1234, fills the shuffle table from it and
+// empties the PCA result storage. Every run then generates the same series of tables.
+void AnalysisStartUp();
+// The permutation of 0..254 drawn at start-up.
+const std::array<std::uint8_t, 255>& ShuffleTable();
+
+// Rewrites the data set as 5 columns x 150 rows of three classes from the random generator.
+void NewData(TAnalysisDataSet& Data);
+
+// Runs the analysis with the given scaling. On success fills Mean and StdDev (centre and divisor
+// per column) and replaces Points; on failure returns false and changes none of the three.
+bool PerformPCA(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev,
+                TPCAPoints& Points);
