@@ -71,7 +71,7 @@ TDataTable::TDataTable(TComponent* AOwner) : TComponent(AOwner)
         FRowAttribs.resize(1);
         FColSetups.resize(1);
         FCellStates.resize(1);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         delete FDataMat;
         throw EZEVDataTableError(
             QStringLiteral("Component \"%1\": failed to initialize (out of memory)").arg(Name()));

@@ -619,8 +619,9 @@ class TAscReader {
 int TDataTable::ReadASCFile(const QString& FileName, TStr2DArray& CustomData)
 {
     CustomData.assign(2, {});
+    // Only regular files: a device or pipe could feed a header line without end.
     const QFileInfo info(FileName);
-    if (FileName.isEmpty() || !info.exists() || info.isDir()) return ascFileNotFound;
+    if (FileName.isEmpty() || !info.isFile()) return ascFileNotFound;
 
     const int oldColumns = FNrOfColumns;
     const int oldRows = FNrOfRows;

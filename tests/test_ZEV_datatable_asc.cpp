@@ -94,6 +94,7 @@ TEST_F(AscFile, HeaderResultCodes)
     EXPECT_EQ(Table.LoadFromASCFile(Dir.filePath("missing.asc")), ascFileNotFound);
     EXPECT_EQ(Table.LoadFromASCFile(Dir.path()), ascFileNotFound);
     EXPECT_EQ(Table.LoadFromASCFile(""), ascFileNotFound);
+    EXPECT_EQ(Table.LoadFromASCFile("/dev/zero"), ascFileNotFound);
 }
 
 TEST_F(AscFile, TokenStreamIgnoresLinesAndEndOfFile)
