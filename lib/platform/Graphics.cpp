@@ -63,6 +63,8 @@ void TFont::Assign(TPersistent* Source)
 
 QFont TFont::ToQFont() const
 {
+    if (FCacheValid && FCachedName == FName && FCachedHeight == FHeight && FCachedStyle == FStyle)
+        return FCachedFont;
     QFont f;
     f.setFamilies({FName, QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
     f.setStyleHint(QFont::SansSerif);
@@ -73,6 +75,8 @@ QFont TFont::ToQFont() const
     f.setItalic(FStyle & fsItalic);
     f.setUnderline(FStyle & fsUnderline);
     f.setStrikeOut(FStyle & fsStrikeOut);
+    FCachedFont = f, FCachedName = FName, FCachedHeight = FHeight, FCachedStyle = FStyle;
+    FCacheValid = true;
     return f;
 }
 
@@ -93,6 +97,7 @@ QPainter& TCanvas::Painter()
 {
     if (!FPainter) {
         FPainter = std::make_unique<QPainter>();
+        FPainterFontSet = false;
         if (FTarget && !FTarget->isNull()) {
             FPainter->begin(FTarget);
             FPainter->setRenderHint(QPainter::Antialiasing, false);
@@ -336,16 +341,23 @@ void TCanvas::SetPixel(int X, int Y, TColor Color)
 
 void TCanvas::TextOut(int X, int Y, const QString& Text)
 {
-    const int width = TextWidth(Text);
     QPainter& p = PreparedForFill();
-    if (p.isActive()) {
-        p.setFont(FFont.ToQFont());
-        const QFontMetrics fm = p.fontMetrics();
-        if (FBrush.Style() != bsClear)
-            p.fillRect(QRect(X, Y, width, fm.height()), ToQColor(FBrush.Color()));
-        p.setPen(ToQColor(FFont.Color()));
-        p.drawText(QPoint(X, Y + fm.ascent()), Text);
+    if (!p.isActive()) {
+        FPenPos = {X + TextWidth(Text), Y};
+        return;
     }
+    const QFont font = FFont.ToQFont();
+    if (!FPainterFontSet || !(FPainterFont == font)) {
+        p.setFont(font);
+        FPainterFont = font;
+        FPainterFontSet = true;
+    }
+    const QFontMetrics fm = p.fontMetrics();
+    const int width = fm.horizontalAdvance(Text);
+    if (FBrush.Style() != bsClear)
+        p.fillRect(QRect(X, Y, width, fm.height()), ToQColor(FBrush.Color()));
+    p.setPen(ToQColor(FFont.Color()));
+    p.drawText(QPoint(X, Y + fm.ascent()), Text);
     FPenPos = {X + width, Y};
 }
 

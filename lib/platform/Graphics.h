@@ -109,6 +109,13 @@ private:
     int FHeight = -11;
     TColor FColor = clWindowText;
     TFontStyles FStyle = 0;
+    // The toolkit resolves a new QFont through its font database on every use; reusing one
+    // for unchanged attributes keeps text measurement and drawing cheap.
+    mutable QFont FCachedFont;
+    mutable QString FCachedName;
+    mutable int FCachedHeight = 0;
+    mutable TFontStyles FCachedStyle = 0;
+    mutable bool FCacheValid = false;
 };
 
 class TBitmap;
@@ -178,6 +185,9 @@ private:
     bool FIsPrinter = false;
     bool FClipped = false;
     TRect FClip;
+    // The font last given to the painter: setting an equal one again re-resolves it.
+    QFont FPainterFont;
+    bool FPainterFontSet = false;
 };
 
 // Off-screen 32-bit bitmap with its own canvas.
