@@ -6,6 +6,8 @@
 #include "Controls.h"
 #include "ZEV_zevbase.h"
 
+#include <QFont>
+#include <QHash>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -245,6 +247,7 @@ class TScale : public TCustomControl {
     void DrawBaseLine(TCanvas* C, int Base);
     int BaseCoordinate() const;
     int HorizontalLabelLeft(int TickX, int TextWidth) const;
+    int TextWidthOf(TCanvas* C, const QString& Text);
 
     QString FCaption;
     int FCaptionPosX = 4, FCaptionPosY = 4;
@@ -280,6 +283,8 @@ class TScale : public TCustomControl {
     bool FLoading = false;
     bool FNotLoaded = true; // until Loaded(): Logarithmic is taken without a range check
     std::unique_ptr<TBitmap> FOpaqueBitmap;
+    QFont FWidthFont;
+    QHash<QString, int> FWidths; // label widths in FWidthFont
 
     bool FDragging = false;
     int FDragX0 = 0, FDragY0 = 0;

@@ -9,6 +9,55 @@ namespace {
 constexpr int LongTickH = 7, ShortTickH = 4; // horizontal scales
 constexpr int LongTickV = 6, ShortTickV = 4; // vertical scales
 constexpr TColor FrameSilver = RGB(192, 192, 192);
+
+// Ticks and base lines are axis-parallel strokes. With a plain one-pixel pen a filled
+// rectangle sets exactly the pixels of MoveTo/LineTo (end pixel left out) at a fraction of the
+// cost; other pens go through LineTo.
+class StrokePainter {
+  public:
+    explicit StrokePainter(TCanvas* C)
+        : FC(C), FFast(C->Pen()->Style() == psSolid && C->Pen()->Width() <= 1 &&
+                       C->Pen()->Mode() == pmCopy),
+          FLabelColor(C->Brush()->Color()), FLabelStyle(C->Brush()->Style())
+    {
+    }
+    ~StrokePainter() { ForText(); }
+
+    void Line(int X0, int Y0, int X1, int Y1)
+    {
+        if (!FFast) {
+            FC->MoveTo(X0, Y0);
+            FC->LineTo(X1, Y1);
+            return;
+        }
+        if (!FStrokeBrush) {
+            FC->Brush()->SetColor(FC->Pen()->Color());
+            FC->Brush()->SetStyle(bsSolid);
+            FStrokeBrush = true;
+        }
+        if (X0 == X1)
+            FC->FillRect(Y1 >= Y0 ? Rect(X0, Y0, X0 + 1, Y1) : Rect(X0, Y1 + 1, X0 + 1, Y0 + 1));
+        else
+            FC->FillRect(X1 >= X0 ? Rect(X0, Y0, X1, Y0 + 1) : Rect(X1 + 1, Y0, X0 + 1, Y0 + 1));
+        FC->MoveTo(X1, Y1);
+    }
+
+    // Labels and events see the brush the scale set up for text.
+    void ForText()
+    {
+        if (!FStrokeBrush) return;
+        FC->Brush()->SetColor(FLabelColor);
+        FC->Brush()->SetStyle(FLabelStyle);
+        FStrokeBrush = false;
+    }
+
+  private:
+    TCanvas* FC;
+    bool FFast;
+    TColor FLabelColor;
+    TBrushStyle FLabelStyle;
+    bool FStrokeBrush = false;
+};
 } // namespace
 
 bool TScale::MayPaint() const
@@ -71,13 +120,11 @@ void TScale::Render(TCanvas* Target, int OffsetX, int OffsetY)
 
 void TScale::DrawBaseLine(TCanvas* C, int Base)
 {
-    if (Horizontal()) {
-        C->MoveTo(FMarginLeft, Base);
-        C->LineTo(Width() - FMarginRight, Base);
-    } else {
-        C->MoveTo(Base, FMarginTop);
-        C->LineTo(Base, Height() - FMarginBottom);
-    }
+    StrokePainter stroke(C);
+    if (Horizontal())
+        stroke.Line(FMarginLeft, Base, Width() - FMarginRight, Base);
+    else
+        stroke.Line(Base, FMarginTop, Base, Height() - FMarginBottom);
 }
 
 void TScale::DrawTicksAndLabels(TCanvas* C, int Base)
@@ -107,7 +154,7 @@ void TScale::DrawTicksAndLabels(TCanvas* C, int Base)
     const int textHeight = C->TextHeight(QStringLiteral("0"));
     const int dir = (FScaleType == sctXB || FScaleType == sctYR) ? -1 : 1;
     auto place = [&](int Pos, const QString& Text, int Lines) {
-        const int w = C->TextWidth(Text);
+        const int w = TextWidthOf(C, Text);
         int x, y;
         switch (FScaleType) {
         case sctXB:
@@ -125,6 +172,7 @@ void TScale::DrawTicksAndLabels(TCanvas* C, int Base)
         }
         C->TextOut(x, y, Text);
     };
+    StrokePainter stroke(C);
     for (TScaleTick& t : ticks.Ticks) {
         const int pos = ValueToPixel(t.Value);
         const int len = Horizontal() ? (t.LongLength ? LongTickH : ShortTickH)
@@ -132,15 +180,17 @@ void TScale::DrawTicksAndLabels(TCanvas* C, int Base)
         int chartX, chartY;
         if (Horizontal()) {
             chartX = pos, chartY = Base;
-            C->MoveTo(pos, Base);
-            C->LineTo(pos, Base + dir * len);
+            stroke.Line(pos, Base, pos, Base + dir * len);
         } else {
             chartX = Base, chartY = pos;
-            C->MoveTo(Base, pos);
-            C->LineTo(Base + dir * len, pos);
+            stroke.Line(Base, pos, Base + dir * len, pos);
         }
         if (int(FTicks.size()) < MaxRecordedTicks) FTicks.push_back(t.Value);
-        FireEvent(OnScaleTickDrawn, this, C, FScaleType, t.Value, chartX, chartY);
+        if (OnScaleTickDrawn) {
+            stroke.ForText();
+            OnScaleTickDrawn(this, C, FScaleType, t.Value, chartX, chartY);
+        }
+        if (t.Labelled || t.HasDateLine) stroke.ForText();
         if (t.Labelled) {
             FireEvent(OnBeforeTickLabel, this, FScaleType, t.Value, t.Label);
             place(pos, t.Label, 0);
@@ -150,7 +200,23 @@ void TScale::DrawTicksAndLabels(TCanvas* C, int Base)
             place(pos, t.DateLine, 1);
         }
     }
+    stroke.ForText();
     DrawCaption(C, Base);
+}
+
+int TScale::TextWidthOf(TCanvas* C, const QString& Text)
+{
+    // An axis repaints the same labels again and again; measuring means shaping the text.
+    const QFont font = C->Font()->ToQFont();
+    if (!(font == FWidthFont) || FWidths.size() > 2048) {
+        FWidths.clear();
+        FWidthFont = font;
+    }
+    auto it = FWidths.constFind(Text);
+    if (it != FWidths.constEnd()) return it.value();
+    const int w = C->TextWidth(Text);
+    FWidths.insert(Text, w);
+    return w;
 }
 
 void TScale::DrawNotice(TCanvas* C, int Base, TScaleNotice Notice)
