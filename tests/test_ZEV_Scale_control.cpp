@@ -78,6 +78,7 @@ TEST(ScaleControl, LogarithmicIsCheckedOnlyOnceLoaded)
         TFigType LabelType;
         bool Taken;
     };
+    // clang-format off
     const std::vector<Row> rows = {
         {"loaded, through zero", true, -1, 10, ftNum, false},
         {"loaded, positive", true, 1, 10, ftNum, true},
@@ -85,6 +86,7 @@ TEST(ScaleControl, LogarithmicIsCheckedOnlyOnceLoaded)
         {"loaded, at the limit", true, 1e-100, 1, ftNum, true},
         {"created at run time, through zero", false, -1, 10, ftNum, true},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
         TScale s;
@@ -111,15 +113,10 @@ TEST(ScaleControl, ValueToPixelMap)
         int W, H;
         std::vector<std::pair<double, int>> Points;
     };
+    // clang-format off
     const std::vector<Row> rows = {
         // 359 pixels between the margins; 50 lands on 199.5, which rounds to the even 200.
-        {"horizontal",
-         sctXB,
-         0,
-         100,
-         false,
-         400,
-         400,
+        {"horizontal", sctXB, 0, 100, false, 400, 400,
          {{0, 20}, {100, 379}, {50, 200}, {-1e300, -2147483647}}},
         {"horizontal reversed", sctXT, 100, 0, false, 400, 400, {{100, 20}, {0, 379}}},
         {"vertical grows upward", sctYL, 0, 100, false, 400, 400, {{0, 379}, {100, 20}}},
@@ -130,6 +127,7 @@ TEST(ScaleControl, ValueToPixelMap)
         {"resized", sctXB, 0, 100, false, 200, 50, {{0, 20}, {100, 179}}},
         {"no room between the margins", sctXB, 0, 100, false, 30, 30, {{0, 15}, {100, 15}}},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
         TScale s;
@@ -154,6 +152,7 @@ TEST(ScaleControl, ZoomPanRange)
         double NewLo, NewHi;
     };
     // A 400 x 400 control with margins of 20: the axis is 360 pixels long.
+    // clang-format off
     const std::vector<Row> rows = {
         {"pan right by the axis length", maPan, sctXB, false, 0, 100, 30, 5, 390, 5, true, -100, 0},
         {"pan down a quarter", maPan, sctYL, false, 0, 100, 5, 100, 5, 190, true, 25, 125},
@@ -179,6 +178,7 @@ TEST(ScaleControl, ZoomPanRange)
         {"other mode", maRubberBand, sctXB, false, 0, 100, 100, 5, 200, 5, false, 0, 0},
         {"log pan over zero", maPan, sctXB, true, -1, 10, 100, 5, 200, 5, false, 0, 0},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
         double lo = 0, hi = 0;
@@ -318,6 +318,7 @@ TEST(ScaleRendering, TargetOffsetsAndTransparency)
         int OffX, OffY;
         TPoint Inked, Blank;
     };
+    // clang-format off
     const std::vector<Row> rows = {
         // Transparent scales shift only across the axis; along it they stay put.
         {"transparent bottom axis", sctXB, true, 70, 100, {200, 479}, {270, 379}},
@@ -326,6 +327,7 @@ TEST(ScaleRendering, TargetOffsetsAndTransparency)
         // Opaque scales copy their whole picture to the offset.
         {"opaque at an offset", sctXB, false, 50, 60, {50, 60}, {49, 59}},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
         TScale s;
@@ -519,6 +521,7 @@ void DrawCell(TBitmap& Gallery, const GalleryCell& G, int X, int Y, int W, int H
 TEST(ScaleGallery, WritesAPictureOfEveryKindOfScale)
 {
     const double jan = Day(2024, 1, 1);
+    // clang-format off
     const std::vector<GalleryCell> horizontal = {
         {"linear, lowered", sctXB, 0, 100, ftNum, false, false, fsLowered, 3},
         {"reversed, top, raised", sctXT, 100, -50, ftNum, false, false, fsRaised, 5},
@@ -532,6 +535,8 @@ TEST(ScaleGallery, WritesAPictureOfEveryKindOfScale)
          fsEngraved, 3},
         {"reversed dates: notice", sctXT, jan + 10, jan, ftDateTime, false, false, fsLowered, 3},
     };
+    // clang-format on
+    // clang-format off
     const std::vector<GalleryCell> vertical = {
         {"linear", sctYL, -1, 1, ftNum, false, false, fsLowered, 4},
         {"log", sctYR, 1, 1e5, ftNum, true, false, fsRaised, 10},
@@ -539,6 +544,7 @@ TEST(ScaleGallery, WritesAPictureOfEveryKindOfScale)
         {"days", sctYR, jan, jan + 20, ftDateTime, false, false, fsEmbossed, 4},
         {"notice", sctYL, jan, jan + 1e-7, ftDateTime, false, false, fsSimple, 3},
     };
+    // clang-format on
     const int hw = 460, hh = 78, vw = 130, vh = 330;
     TBitmap gallery;
     Filled(gallery, hw + 10 + 3 * (vw + 10), int(horizontal.size()) * (hh + 6), RGB(255, 255, 255));
