@@ -365,3 +365,16 @@ TEST(Grid, AssignedPopupMenuOpensOnContextRequest)
     EXPECT_EQ(popups.Shown[0], &menu);
     EXPECT_EQ(clicked, 1);
 }
+
+TEST(Grid, DestroyedWhileEditing)
+{
+    auto* g = new TProbeGrid;
+    Prepare(*g, 5, 5);
+    g->show();
+    g->SetOptions(g->Options() | goEditing);
+    g->ShowEditor();
+    ASSERT_TRUE(g->EditorMode());
+    g->InplaceEditor()->setText(QStringLiteral("pending"));
+    delete g; // the editor must not hand its text to a grid that is going away
+    QApplication::processEvents();
+}
