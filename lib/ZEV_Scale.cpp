@@ -17,6 +17,7 @@ TScale::TScale(QWidget* Parent) : TCustomControl(Parent), FDateFormat(std::make_
     FDateFormat->SetDateForTime(dtOnePerDay);
     FDateFormat->SetDateOrder(doDDMMYY);
     HookDateFormat();
+    Font()->OnChange = [this](TObject*) { Redraw(); };
     resize(400, 400);
     CalcScaleParams();
 }

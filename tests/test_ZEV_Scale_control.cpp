@@ -390,18 +390,20 @@ TEST(ScaleRendering, PaintingIsHeldBackWhenItShouldBe)
     EXPECT_EQ(paints, 1);
     s.DateFormat()->SetDateForTime(dtAllTicks); // its own date format repaints it
     EXPECT_EQ(paints, 2);
+    s.Font()->SetSize(12); // and so does its font
+    EXPECT_EQ(paints, 3);
     s.SetVisible(false);
     s.Redraw();
-    EXPECT_EQ(paints, 2);
+    EXPECT_EQ(paints, 3);
     s.SetVisible(true);
     s.BeginLoading();
     s.SetRange(5, 10);
-    EXPECT_EQ(paints, 2);
-    s.Loaded();
     EXPECT_EQ(paints, 3);
+    s.Loaded();
+    EXPECT_EQ(paints, 4);
     s.SetSuppressPaint(true);
     s.ForcePaint();
-    EXPECT_EQ(paints, 4);
+    EXPECT_EQ(paints, 5);
     EXPECT_TRUE(s.SuppressPaint());
     s.SetSuppressPaint(false);
     s.SetTransparent(true);
@@ -409,6 +411,25 @@ TEST(ScaleRendering, PaintingIsHeldBackWhenItShouldBe)
     const int before = paints;
     s.Redraw();
     EXPECT_EQ(paints, before);
+}
+
+TEST(ScaleRendering, HorizontalLabelsStayTwoPixelsInsideTheControl)
+{
+    for (TScaleType type : {sctXB, sctXT}) {
+        TScale s;
+        s.SetScaleType(type);
+        s.SetTransparent(true);
+        s.SetMarginLeft(0); // ticks on the first and the last column
+        s.SetMarginRight(0);
+        TBitmap b;
+        PaintAt(s, Filled(b, 400, 400), 0, 0);
+        // The label rows lie beyond the 7 pixels of the long ticks.
+        const int y1 = type == sctXB ? 340 : 28, y2 = type == sctXB ? 372 : 60;
+        EXPECT_EQ(InkedPixels(b, 0, y1, 2, y2), 0);
+        EXPECT_GT(InkedPixels(b, 2, y1, 12, y2), 0);
+        EXPECT_EQ(InkedPixels(b, 398, y1, 400, y2), 0);
+        EXPECT_GT(InkedPixels(b, 380, y1, 398, y2), 0);
+    }
 }
 
 TEST(ScaleRendering, CalendarNoticeIsWrittenBelowAHorizontalAxis)
