@@ -46,35 +46,87 @@ inline void Store(double* p, v4d v)
 // the second level beyond, and each pair of columns is then one contiguous dot product.
 constexpr int kBlockRows = 128;
 
-double Dot(const double* __restrict a, const double* __restrict b)
+// Where the running sum of pair (j, c), j <= c, is kept.
+inline std::size_t PairIndex(int c, int j)
 {
-    v4d s0{}, s1{}, s2{}, s3{};
-    for (int i = 0; i < kBlockRows; i += 16) {
-        s0 += Load(a + i) * Load(b + i);
-        s1 += Load(a + i + 4) * Load(b + i + 4);
-        s2 += Load(a + i + 8) * Load(b + i + 8);
-        s3 += Load(a + i + 12) * Load(b + i + 12);
-    }
-    const v4d s = (s0 + s1) + (s2 + s3);
-    return (s[0] + s[1]) + (s[2] + s[3]);
+    return static_cast<std::size_t>(c) * (c + 1) / 2 + j;
 }
 
-double SquaredDistance(const double* __restrict a, const double* __restrict b)
+// Adds the products of one block to the running sums, pairs of columns against pairs of
+// columns so that every value loaded serves two products. The sums stay in vectors until the
+// end, so a block costs no horizontal additions.
+void AccumulateProducts(const double* tile, int n, v4d* acc)
 {
-    v4d s0{}, s1{};
-    for (int i = 0; i < kBlockRows; i += 8) {
-        const v4d d0 = Load(a + i) - Load(b + i), d1 = Load(a + i + 4) - Load(b + i + 4);
-        s0 += d0 * d0;
-        s1 += d1 * d1;
+    for (int c = 0; c < n; c += 2) {
+        const bool two = c + 1 < n;
+        const double* a0 = tile + static_cast<std::size_t>(c) * kBlockRows;
+        const double* a1 = two ? a0 + kBlockRows : a0;
+        for (int j = 0; j <= c; j += 2) {
+            const double* b0 = tile + static_cast<std::size_t>(j) * kBlockRows;
+            const double* b1 = b0 + kBlockRows; // j + 1 <= c + 1: exists when it is used
+            v4d s00{}, s01{}, s10{}, s11{}, t00{}, t01{}, t10{}, t11{};
+            for (int i = 0; i < kBlockRows; i += 8) {
+                const v4d x0 = Load(a0 + i), x1 = Load(a1 + i), y0 = Load(b0 + i),
+                          y1 = Load(j + 1 < n ? b1 + i : b0 + i);
+                s00 += x0 * y0;
+                s01 += x0 * y1;
+                s10 += x1 * y0;
+                s11 += x1 * y1;
+                const v4d u0 = Load(a0 + i + 4), u1 = Load(a1 + i + 4), w0 = Load(b0 + i + 4),
+                          w1 = Load(j + 1 < n ? b1 + i + 4 : b0 + i + 4);
+                t00 += u0 * w0;
+                t01 += u0 * w1;
+                t10 += u1 * w0;
+                t11 += u1 * w1;
+            }
+            acc[PairIndex(c, j)] += s00 + t00;
+            if (j + 1 <= c) acc[PairIndex(c, j + 1)] += s01 + t01;
+            if (two) {
+                acc[PairIndex(c + 1, j)] += s10 + t10;
+                acc[PairIndex(c + 1, j + 1)] += s11 + t11;
+            }
+        }
     }
-    const v4d s = s0 + s1;
-    return (s[0] + s[1]) + (s[2] + s[3]);
+}
+
+// The same for squared differences, pair by pair (a mode the program itself does not use).
+void AccumulateSquaredDistances(const double* tile, int n, v4d* acc)
+{
+    for (int c = 0; c < n; ++c) {
+        const double* a = tile + static_cast<std::size_t>(c) * kBlockRows;
+        for (int j = 0; j <= c; ++j) {
+            const double* b = tile + static_cast<std::size_t>(j) * kBlockRows;
+            v4d s0{}, s1{};
+            for (int i = 0; i < kBlockRows; i += 8) {
+                const v4d d0 = Load(a + i) - Load(b + i), d1 = Load(a + i + 4) - Load(b + i + 4);
+                s0 += d0 * d0;
+                s1 += d1 * d1;
+            }
+            acc[PairIndex(c, j)] += s0 + s1;
+        }
+    }
 }
 
 // Column LoCol + c of the data, or nullptr for a column outside the matrix (which reads as 0).
 const double* DataColumn(const TMatrix& DataMat, int Col)
 {
     return DataMat.ColumnData(Col);
+}
+
+// Sum of x - Shift over Count contiguous values, in eight interleaved partial sums.
+double SumShifted(const double* x, long long Count, double Shift)
+{
+    const v4d vs = {Shift, Shift, Shift, Shift};
+    v4d s0{}, s1{};
+    long long i = 0;
+    for (; i + 8 <= Count; i += 8) {
+        s0 += Load(x + i) - vs;
+        s1 += Load(x + i + 4) - vs;
+    }
+    const v4d t = s0 + s1;
+    double sum = (t[0] + t[1]) + (t[2] + t[3]);
+    for (; i < Count; ++i) sum += x[i] - Shift;
+    return sum;
 }
 
 } // namespace
@@ -99,32 +151,29 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
     const int dataRows = DataMat.NrOfRows();
     const int firstRow = std::max(LoRow, 1), lastRow = std::min(HiRow, dataRows);
 
-    // Column means, each summed observation by observation about the column's first value, so
-    // that a constant column has exactly its value as mean and deviations of exactly 0. The
-    // variances come later from the centred squares: the sum of squares less the squared sum
-    // cancels to noise (or below 0, and then 1e-38 as divisor) once the values lie far from
-    // zero compared with their spread.
+    // Column means, summed about the column's first value so that a constant column has
+    // exactly its value as mean and deviations of exactly 0. The variances come later from the
+    // centred squares: the sum of squares less the squared sum cancels to noise (or below 0,
+    // and then 1e-38 as divisor) once the values lie far from zero compared with their spread.
     TVector sum;
     sum.Resize(n);
-    std::vector<double> mean(un, 0.0), var(un, 0.0), shift(un, 0.0);
+    std::vector<double> mean(un, 0.0), var(un, 0.0);
     if (Mode > 0) {
         double* s = sum.Data();
-        for (int c = 0; c < n; ++c) shift[c] = DataMat.Elem(LoCol + c, LoRow);
-        // Groups of columns side by side keep several independent sums in flight while each
-        // one still adds its observations in order.
-        constexpr int kGroup = 8;
-        for (int c0 = 0; c0 < n; c0 += kGroup) {
-            const int c1 = std::min(n, c0 + kGroup);
-            for (int r = firstRow; r <= lastRow; ++r)
-                for (int c = c0; c < c1; ++c) s[c] += (cols[c] ? cols[c][r - 1] : 0.0) - shift[c];
-        }
         // Rows outside the matrix read as 0.
-        const double outside = static_cast<double>(mm - std::max(0, lastRow - firstRow + 1));
-        for (int c = 0; c < n; ++c) mean[c] = shift[c] + (s[c] - outside * shift[c]) / m;
+        const long long inside = std::max(0, lastRow - firstRow + 1);
+        const double outside = static_cast<double>(mm - inside);
+        for (int c = 0; c < n; ++c) {
+            const double shift = DataMat.Elem(LoCol + c, LoRow);
+            if (cols[c] && inside > 0) s[c] = SumShifted(cols[c] + firstRow - 1, inside, shift);
+            s[c] -= outside * shift;
+            mean[c] = shift + s[c] / m;
+        }
     }
 
-    // Upper triangle of the sums, pair (j, c) with j <= c at c (c + 1) / 2 + j.
-    std::vector<double> acc(un * (un + 1) / 2, 0.0);
+    // Upper triangle of the sums, pair (j, c) with j <= c at PairIndex(c, j), four partial
+    // sums each.
+    std::vector<v4d> partial(un * (un + 1) / 2, v4d{});
     if (Mode >= 0 && Mode <= 4) {
         const bool centred = Mode >= 1 && Mode <= 3;
         std::vector<double> tile(un * kBlockRows);
@@ -148,19 +197,16 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
                 // Padding contributes nothing to a product or a difference.
                 for (; i < kBlockRows; ++i) t[i] = 0.0;
             }
-            for (int c = 0; c < n; ++c) {
-                const double* tc = &tile[static_cast<std::size_t>(c) * kBlockRows];
-                double* row = &acc[static_cast<std::size_t>(c) * (c + 1) / 2];
-                if (Mode == 4) {
-                    for (int j = 0; j <= c; ++j)
-                        row[j] +=
-                            SquaredDistance(&tile[static_cast<std::size_t>(j) * kBlockRows], tc);
-                } else {
-                    for (int j = 0; j <= c; ++j)
-                        row[j] += Dot(&tile[static_cast<std::size_t>(j) * kBlockRows], tc);
-                }
-            }
+            if (Mode == 4)
+                AccumulateSquaredDistances(tile.data(), n, partial.data());
+            else
+                AccumulateProducts(tile.data(), n, partial.data());
         }
+    }
+    std::vector<double> acc(partial.size());
+    for (std::size_t i = 0; i < partial.size(); ++i) {
+        const v4d& p = partial[i];
+        acc[i] = (p[0] + p[1]) + (p[2] + p[3]);
     }
 
     if (Mode == 2 || Mode == 3)
