@@ -388,6 +388,12 @@ TInplaceEdit* TValgrid::CreateEditor()
     return editor;
 }
 
+bool TValgrid::CanEditShow() const
+{
+    if (!TCustomGrid::CanEditShow() || FDataReadOnly) return false;
+    return !(FTable->CellState(Col() - FA, Row() - FB) & dtcsLocked);
+}
+
 TEditStyle TValgrid::GetEditStyle(int ACol, int)
 {
     const int c = ACol - FA;

@@ -203,6 +203,8 @@ class TValgrid : public TCustomGrid {
     TEditStyle GetEditStyle(int ACol, int ARow) override;
     QString GetEditText(int ACol, int ARow) override;
     bool WantTabs() const override { return true; }
+    // Locked cells and read-only data never open the cell editor, whatever the editing option.
+    bool CanEditShow() const override;
 
     // Fires a change event unless painting is suppressed or a bulk operation runs.
     void FireGated(const TNotifyEvent& Event);

@@ -398,6 +398,41 @@ TEST(Valgrid, FixedCellsHeadingsAttributesAndCorner)
     EXPECT_EQ(g.CellLook(0, 0).Text, QString());
 }
 
+TEST(Valgrid, CellEditorStartsWithTheShownTextButNeverOnLockedCells)
+{
+    TValgrid g;
+    g.resize(400, 300);
+    g.show();
+    g.SetDataReadOnly(true);
+    g.SetDataReadOnly(false); // switches the editing option on
+    ASSERT_TRUE(g.Options() & goEditing);
+    g.DataTable()->SetElem(1, 1, 2.5);
+    g.DataTable()->SetCellState(1, 2, dtcsLocked);
+    g.DataTable()->SetMeasLevel(2, mlNominal);
+    g.DataTable()->SetValueLabel(2, 1, QStringLiteral("one"));
+    g.DataTable()->SetValueLabel(2, 3, QStringLiteral("three"));
+    g.DataTable()->SetElem(2, 1, 1);
+
+    g.ShowEditor();
+    ASSERT_TRUE(g.EditorMode());
+    EXPECT_EQ(g.InplaceEditor()->text(), QStringLiteral("2.500"));
+    EXPECT_EQ(g.InplaceEditor()->EditStyle(), esSimple);
+    g.HideEditor(false);
+
+    g.SetRow(2); // data (1, 2) is locked
+    g.ShowEditor();
+    EXPECT_FALSE(g.EditorMode());
+
+    g.SetSelection({3, 1, 3, 1}); // the nominal column offers its labels
+    g.ShowEditor();
+    ASSERT_TRUE(g.EditorMode());
+    EXPECT_EQ(g.InplaceEditor()->text(), QStringLiteral("one"));
+    EXPECT_EQ(g.InplaceEditor()->EditStyle(), esPickList);
+    EXPECT_EQ(g.PickList(), (QStringList{QStringLiteral("one"), QStringLiteral("three")}));
+    g.SetDataReadOnly(true);
+    EXPECT_FALSE(g.EditorMode());
+}
+
 TEST(Valgrid, RowHeightFitsTheFont)
 {
     TValgrid g;
