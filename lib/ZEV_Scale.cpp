@@ -256,7 +256,17 @@ void TScale::Redraw()
 
 void TScale::Paint()
 {
-    Render(FTargetCanvas ? FTargetCanvas : Canvas(), FTargetX, FTargetY);
+    if (FTargetCanvas) {
+        Render(FTargetCanvas, FTargetX, FTargetY);
+        return;
+    }
+    // The control keeps its picture in a bitmap; a transparent scale starts each painting from
+    // the background it stands on, not from its previous ticks.
+    if (FTransparent && MayPaint()) {
+        Canvas()->Brush()->SetColor(FromQColor(palette().color(backgroundRole())));
+        Canvas()->FillRect(Rect(0, 0, Width(), Height()));
+    }
+    Render(Canvas(), 0, 0);
 }
 
 void TScale::SetTargetCanvas(TCanvas* Canvas, int X, int Y)

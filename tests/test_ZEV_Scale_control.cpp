@@ -432,6 +432,23 @@ TEST(ScaleRendering, HorizontalLabelsStayTwoPixelsInsideTheControl)
     }
 }
 
+TEST(ScaleRendering, TransparentScaleOnItsOwnWindowLeavesNoOldTicks)
+{
+    QWidget parent;
+    QPalette pal = parent.palette();
+    pal.setColor(QPalette::Window, QColor(10, 200, 30));
+    parent.setPalette(pal);
+    parent.resize(400, 400);
+    TScale* s = new TScale(&parent);
+    s->SetTransparent(true);
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    s->SetDirectPaint(true);                               // paints at once
+    EXPECT_EQ(s->Picture().pixel(92, 374), qRgb(0, 0, 0)); // the long tick at 20
+    s->SetRange(0, 130);                                   // no tick near x = 92 any more
+    EXPECT_EQ(s->Picture().pixel(92, 374), qRgb(10, 200, 30));
+}
+
 TEST(ScaleRendering, CalendarNoticeIsWrittenBelowAHorizontalAxis)
 {
     TScale s;
