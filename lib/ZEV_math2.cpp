@@ -239,20 +239,48 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
 
 namespace {
 
-// x' = x - s (y + x tau), y' = y + s (x - y tau) over two contiguous runs.
-void Rotate(double* __restrict x, double* __restrict y, std::size_t len, double s, double tau)
+// The widest vector the target has, for the rotations.
+#if defined(__AVX512F__)
+using vNd = double __attribute__((vector_size(64)));
+#else
+using vNd = v4d;
+#endif
+constexpr std::size_t kLanes = sizeof(vNd) / sizeof(double);
+
+inline vNd LoadN(const double* p)
 {
-    const v4d vs = {s, s, s, s}, vt = {tau, tau, tau, tau};
+    vNd v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void StoreN(double* p, vNd v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
+
+// x' = x - s (y + x tau), y' = y + s (x - y tau) for two pairs of contiguous runs of Len:
+// the two matrix columns and the two eigenvector columns of one rotation.
+void Rotate(double* __restrict x, double* __restrict y, double* __restrict u, double* __restrict v,
+            std::size_t Len, double s, double tau)
+{
+    vNd vs, vt;
+    for (std::size_t l = 0; l < kLanes; ++l) vs[l] = s, vt[l] = tau;
     std::size_t i = 0;
-    for (; i + 4 <= len; i += 4) {
-        const v4d a = Load(x + i), b = Load(y + i);
-        Store(x + i, a - vs * (b + a * vt));
-        Store(y + i, b + vs * (a - b * vt));
+    for (; i + kLanes <= Len; i += kLanes) {
+        const vNd a = LoadN(x + i), b = LoadN(y + i);
+        StoreN(x + i, a - vs * (b + a * vt));
+        StoreN(y + i, b + vs * (a - b * vt));
+        const vNd e = LoadN(u + i), f = LoadN(v + i);
+        StoreN(u + i, e - vs * (f + e * vt));
+        StoreN(v + i, f + vs * (e - f * vt));
     }
-    for (; i < len; ++i) {
+    for (; i < Len; ++i) {
         const double a = x[i], b = y[i];
         x[i] = a - s * (b + a * tau);
         y[i] = b + s * (a - b * tau);
+        const double e = u[i], f = v[i];
+        u[i] = e - s * (f + e * tau);
+        v[i] = f + s * (e - f * tau);
     }
 }
 
@@ -391,12 +419,11 @@ bool CalcEigVec(TMatrix& Matrix)
                     z[q] += h;
                     d[p] -= h;
                     d[q] += h;
-                    colQ[p] = colP[q] = 0;
                     // Every j other than p and q: (a(j, p), a(j, q)) in the upper-triangle terms.
-                    Rotate(colP, colQ, static_cast<std::size_t>(p), s, tau);
-                    Rotate(colP + p + 1, colQ + p + 1, static_cast<std::size_t>(q - p - 1), s, tau);
-                    Rotate(colP + q + 1, colQ + q + 1, static_cast<std::size_t>(n - q - 1), s, tau);
-                    Rotate(&v[p * un], &v[q * un], un, s, tau);
+                    // Rows p and q go along to keep the run whole: the diagonal places of w are
+                    // never read, and a(p, q) is set to 0 afterwards.
+                    Rotate(colP, colQ, &v[p * un], &v[q * un], un, s, tau);
+                    colQ[p] = colP[q] = 0;
                 }
             }
             // Below the diagonal from above it in the columns the next p reads (those after p;
