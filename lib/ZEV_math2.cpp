@@ -263,8 +263,7 @@ inline void StoreN(double* p, vNd v)
 void Rotate(double* __restrict x, double* __restrict y, double* __restrict u, double* __restrict v,
             std::size_t Len, double s, double tau)
 {
-    vNd vs, vt;
-    for (std::size_t l = 0; l < kLanes; ++l) vs[l] = s, vt[l] = tau;
+    const vNd vs = vNd{} + s, vt = vNd{} + tau;
     std::size_t i = 0;
     for (; i + kLanes <= Len; i += kLanes) {
         const vNd a = LoadN(x + i), b = LoadN(y + i);
