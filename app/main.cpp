@@ -1,12 +1,12 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "analysis.h"
+#include "application.h"
+#include "mainfrm.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Principal Component Analysis"));
-    window.resize(855, 637);
-    window.show();
+    TApplication app(argc, argv);
+    AnalysisStartUp();
+    TForm1 form;
+    form.show();
     return app.exec();
 }

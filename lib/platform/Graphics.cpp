@@ -66,7 +66,9 @@ QFont TFont::ToQFont() const
     if (FCacheValid && FCachedName == FName && FCachedHeight == FHeight && FCachedStyle == FStyle)
         return FCachedFont;
     QFont f;
-    f.setFamilies({FName, QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
+    // Missing classic families fall back to Liberation Sans, which keeps their text widths.
+    f.setFamilies({FName, QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
+                   QStringLiteral("sans-serif")});
     f.setStyleHint(QFont::SansSerif);
     // A positive height includes the internal leading, about a fifth of the character cell.
     const int pixels = FHeight < 0 ? -FHeight : std::max(1, FHeight * 4 / 5);

@@ -1,0 +1,52 @@
+// The program's one window: tool bar with the three commands and the scaling choice, and the
+// pages "Data", "PCA Scores" and "PCA Loadings".
+#pragma once
+
+#include "Dialogs.h"
+#include "StdCtrls.h"
+#include "ZEV_valgrid.h"
+#include "ZEV_vector.h"
+#include "analysis.h"
+#include "plotpreview.h"
+
+#include <QFrame>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QWidget>
+#include <memory>
+
+class TForm1 : public QWidget {
+  public:
+    explicit TForm1(QWidget* Parent = nullptr);
+    ~TForm1() override;
+
+    QFrame* Panel1;
+    QPushButton* BButNewData;
+    QPushButton* BButLoadData;
+    QPushButton* BButPerformPCA;
+    TRadioGroup* RGScaling;
+    QTabWidget* PageControl1;
+    QWidget* TSData;
+    QWidget* TSScores;
+    QWidget* TSLoadings;
+    TValgrid* ValedData;
+    TPlotPreview* KXScores;
+    TPlotPreview* KXLoadings;
+    TOpenDialog* ODiag1;
+    TVector* Mean;
+    TVector* StdDev;
+
+    void BButNewDataClick();
+    void BButLoadDataClick();
+    void BButPerformPCAClick();
+
+  private:
+    void CreateToolBar();
+    void CreatePages();
+    void SetUpEditor();
+    void ShowPlots(const TPCAPoints& Result);
+
+    std::unique_ptr<TAnalysisDataSet> FDataSet;
+    std::unique_ptr<TOpenDialog> FODiag1;
+    std::unique_ptr<TVector> FMean, FStdDev;
+};
