@@ -24,6 +24,10 @@ TEigResult& Results()
     return results;
 }
 
+// The vector helpers below are internal to this file, so the note that their calling
+// convention differs without AVX concerns no caller.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 // Four doubles; the compiler maps it to whatever the target has. Arithmetic on it rounds each
 // operation exactly as the scalar code does, so vector and scalar paths agree bit for bit.
 using v4d = double __attribute__((vector_size(32)));
