@@ -1,5 +1,7 @@
 #include "ZEV_math2.h"
 
+#include "MemoryLimit.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -182,6 +184,22 @@ TEST(CalcEigVec, FailuresAndLimits)
     EXPECT_FALSE(CalcEigVec(wide));
     EXPECT_EQ(EigVecCount(), 3);
     EXPECT_EQ(EigVecElem(2, 3), before);
+
+    // Work space of three 5000 x 5000 arrays in a process capped 300 MiB above its size,
+    // after the 200 MiB matrix itself: refused with the unit's error, old result kept.
+    EXPECT_TRUE(PassesWithAddressLimit(
+        [] {
+            TMatrix big;
+            big.Resize(5000, 5000);
+            try {
+                CalcEigVec(big);
+            } catch (const EZEVMath2Error& e) {
+                return e.Message() == QStringLiteral("CalcEigVec: not enough memory") &&
+                       EigVecCount() == 3;
+            }
+            return false;
+        },
+        std::uint64_t(300) << 20));
 
     // A NaN never lets the off-diagonal sum reach 0: no convergence within 100 checks.
     Dense a = RandomSymmetric(3, 6, 1);
