@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <utility>
@@ -38,15 +39,20 @@ std::string ScientificText(long double Value, int Decimals)
     int exponent = 0;
     std::from_chars(digits.data() + e + 2, digits.data() + digits.size(), exponent);
     if (digits[e + 1] == '-') exponent = -exponent;
-    std::string exp4 = std::to_string(std::abs(exponent));
-    exp4.insert(0, exp4.size() < 4 ? 4 - exp4.size() : 0, '0');
-    return std::string(1, Value < 0 ? '-' : ' ') + digits.substr(0, e) + 'E' +
-           (exponent < 0 ? '-' : '+') + exp4;
+    char exp4[16];
+    std::snprintf(exp4, sizeof exp4, "%04d", std::abs(exponent));
+    std::string text(1, Value < 0 ? '-' : ' ');
+    text.append(digits, 0, e);
+    text += 'E';
+    text += exponent < 0 ? '-' : '+';
+    text += exp4;
+    return text;
 }
 
 void PadLeft(std::string& Text, long long Field)
 {
-    if (static_cast<long long>(Text.size()) < Field) Text.insert(0, std::size_t(Field) - Text.size(), ' ');
+    if (static_cast<long long>(Text.size()) < Field)
+        Text.insert(0, std::size_t(Field) - Text.size(), ' ');
 }
 
 int MantissaDecimals(long long Field)
@@ -73,9 +79,10 @@ QString FormatNum(int Width, int Decimals, long double Value)
     } else if (Decimals == -2) {
         text = ScientificText(Value, MantissaDecimals(field + 2));
         PadLeft(text, field + 2);
-        const std::size_t e = text.find('E');
+        // The exponent's four digits are the last four characters.
+        const std::size_t e = text.size() - 6;
         const bool fits = text[e + 2] == '0' && text[e + 3] == '0';
-        text.erase(e + 2, 2);
+        text = text.substr(0, e + 2) + text.substr(e + 4);
         if (!fits) text.assign(text.size(), '*');
     } else {
         text = ScientificText(Value, MantissaDecimals(field));
