@@ -28,8 +28,7 @@ TEigResult& Results()
 // convention differs without AVX concerns no caller.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
-// Four doubles; the compiler maps it to whatever the target has. Arithmetic on it rounds each
-// operation exactly as the scalar code does, so vector and scalar paths agree bit for bit.
+// Four doubles; the compiler maps it to whatever the target has.
 using v4d = double __attribute__((vector_size(32)));
 
 inline v4d Load(const double* p)
@@ -111,12 +110,6 @@ void AccumulateSquaredDistances(const double* tile, int n, v4d* acc)
     }
 }
 
-// Column LoCol + c of the data, or nullptr for a column outside the matrix (which reads as 0).
-const double* DataColumn(const TMatrix& DataMat, int Col)
-{
-    return DataMat.ColumnData(Col);
-}
-
 // Sum of x - Shift over Count contiguous values, in eight interleaved partial sums.
 double SumShifted(const double* x, long long Count, double Shift)
 {
@@ -151,7 +144,7 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
 
     // The data columns; rows outside the matrix read as 0 like every other access.
     std::vector<const double*> cols(un);
-    for (int c = 0; c < n; ++c) cols[c] = DataColumn(DataMat, LoCol + c);
+    for (int c = 0; c < n; ++c) cols[c] = DataMat.ColumnData(LoCol + c);
     const int dataRows = DataMat.NrOfRows();
     const int firstRow = std::max(LoRow, 1), lastRow = std::min(HiRow, dataRows);
 
@@ -176,11 +169,20 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
     }
 
     // Upper triangle of the sums, pair (j, c) with j <= c at PairIndex(c, j), four partial
-    // sums each.
-    std::vector<v4d> partial(un * (un + 1) / 2, v4d{});
+    // sums each, and one block of rows of every column.
+    const std::size_t pairs = un * (un + 1) / 2;
+    if (!CanAllocateBytes(pairs * sizeof(v4d) + un * kBlockRows * sizeof(double)))
+        throw EZEVVectorError(NotEnoughMemoryMessage(QStringLiteral("CalcCrossProdMatrix")));
+    std::vector<v4d> partial;
+    std::vector<double> tile;
+    try {
+        partial.assign(pairs, v4d{});
+        tile.assign(un * kBlockRows, 0.0);
+    } catch (const std::bad_alloc&) {
+        throw EZEVVectorError(NotEnoughMemoryMessage(QStringLiteral("CalcCrossProdMatrix")));
+    }
     if (Mode >= 0 && Mode <= 4) {
         const bool centred = Mode >= 1 && Mode <= 3;
-        std::vector<double> tile(un * kBlockRows);
         for (long long r0 = LoRow; r0 <= HiRow; r0 += kBlockRows) {
             const long long r1 = std::min<long long>(HiRow, r0 + kBlockRows - 1);
             for (int c = 0; c < n; ++c) {
@@ -207,21 +209,20 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
                 AccumulateProducts(tile.data(), n, partial.data());
         }
     }
-    std::vector<double> acc(partial.size());
-    for (std::size_t i = 0; i < partial.size(); ++i) {
-        const v4d& p = partial[i];
-        acc[i] = (p[0] + p[1]) + (p[2] + p[3]);
-    }
+    auto sumOf = [&partial](int c, int j) {
+        const v4d& p = partial[PairIndex(c, j)];
+        return (p[0] + p[1]) + (p[2] + p[3]);
+    };
 
     if (Mode == 2 || Mode == 3)
         for (int c = 0; c < n; ++c) {
-            var[c] = acc[static_cast<std::size_t>(c) * (c + 1) / 2 + c] / (m - 1);
+            var[c] = sumOf(c, c) / (m - 1);
             if (var[c] < 0) var[c] = 0;
         }
     for (int c = 0; c < n; ++c) {
         double* crossCol = CrossMat.ColumnData(c + 1);
         for (int j = 0; j <= c; ++j) {
-            double v = acc[static_cast<std::size_t>(c) * (c + 1) / 2 + j];
+            double v = sumOf(c, j);
             if (Mode == 2 || Mode == 3) {
                 double f = std::sqrt(var[c] * var[j]);
                 if (var[c] * var[j] == 0) f = 1e-38;
