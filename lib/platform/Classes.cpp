@@ -8,8 +8,8 @@ QString TObject::ClassName() const
 {
     const char* mangled = typeid(*this).name();
     int status = 0;
-    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
-                                                std::free);
+    std::unique_ptr<char, void (*)(void*)> name(
+        abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
     QString result = QString::fromLatin1(status == 0 && name ? name.get() : mangled);
     const int colon = result.lastIndexOf(QLatin1String("::"));
     return colon >= 0 ? result.mid(colon + 2) : result;
@@ -17,7 +17,7 @@ QString TObject::ClassName() const
 
 // Gives TPersistent::Assign access to the protected AssignTo of another object.
 class TPersistentAccess {
-public:
+  public:
     static void AssignTo(TPersistent* Source, TPersistent* Dest) { Source->AssignTo(Dest); }
 };
 

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 class TObject {
-public:
+  public:
     virtual ~TObject() = default;
     // Class name without namespaces, as used in the platform's messages.
     QString ClassName() const;
@@ -23,14 +23,14 @@ template <typename Event, typename... Args> inline void FireEvent(const Event& e
 
 // The platform's general exception class: a message and nothing else.
 class Exception : public std::runtime_error {
-public:
+  public:
     explicit Exception(const QString& Message)
         : std::runtime_error(Message.toStdString()), FMessage(Message)
     {
     }
     const QString& Message() const { return FMessage; }
 
-private:
+  private:
     QString FMessage;
 };
 
@@ -42,26 +42,27 @@ class EAssignError : public EConvertError {
     using EConvertError::EConvertError;
 };
 class EInOutError : public Exception {
-public:
-    EInOutError(const QString& Message, int ErrorCode = 0) : Exception(Message), ErrorCode(ErrorCode)
+  public:
+    EInOutError(const QString& Message, int ErrorCode = 0)
+        : Exception(Message), ErrorCode(ErrorCode)
     {
     }
     int ErrorCode;
 };
 
 class TPersistent : public TObject {
-public:
+  public:
     // Copies Source into this object; the default hands over to Source->AssignTo and fails with
     // EAssignError when neither side knows the other.
     virtual void Assign(TPersistent* Source);
 
-protected:
+  protected:
     virtual void AssignTo(TPersistent* Dest);
     friend class TPersistentAccess;
 };
 
 class TComponent : public TPersistent {
-public:
+  public:
     explicit TComponent(TComponent* Owner = nullptr) : FOwner(Owner) {}
     const QString& Name() const { return FName; }
     void SetName(const QString& Value) { FName = Value; }
@@ -69,7 +70,7 @@ public:
     int Tag() const { return FTag; }
     void SetTag(int Value) { FTag = Value; }
 
-private:
+  private:
     QString FName;
     TComponent* FOwner;
     int FTag = 0;

@@ -3,8 +3,14 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-QString TClipboard::AsText() const { return QGuiApplication::clipboard()->text(); }
-void TClipboard::SetAsText(const QString& Text) { QGuiApplication::clipboard()->setText(Text); }
+QString TClipboard::AsText() const
+{
+    return QGuiApplication::clipboard()->text();
+}
+void TClipboard::SetAsText(const QString& Text)
+{
+    QGuiApplication::clipboard()->setText(Text);
+}
 
 namespace {
 TClipboard* replacement = nullptr;
@@ -16,4 +22,7 @@ TClipboard& Clipboard()
     return replacement ? *replacement : system;
 }
 
-void SetClipboard(TClipboard* Replacement) { replacement = Replacement; }
+void SetClipboard(TClipboard* Replacement)
+{
+    replacement = Replacement;
+}

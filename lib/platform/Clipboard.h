@@ -4,7 +4,7 @@
 #include <QString>
 
 class TClipboard {
-public:
+  public:
     virtual ~TClipboard() = default;
     virtual QString AsText() const;
     virtual void SetAsText(const QString& Text);
@@ -12,7 +12,7 @@ public:
 
 // Test stand-in holding the text in memory.
 class TMemoryClipboard : public TClipboard {
-public:
+  public:
     QString Text;
     QString AsText() const override { return Text; }
     void SetAsText(const QString& Value) override { Text = Value; }

@@ -29,4 +29,7 @@ QColor ToQColor(TColor Color)
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-TColor FromQColor(const QColor& Color) { return RGB(Color.red(), Color.green(), Color.blue()); }
+TColor FromQColor(const QColor& Color)
+{
+    return RGB(Color.red(), Color.green(), Color.blue());
+}

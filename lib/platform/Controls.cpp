@@ -19,26 +19,50 @@ QCursor Cursor(int Number)
 {
     if (auto it = Registered().find(Number); it != Registered().end()) return it->second;
     switch (Number) {
-    case crNone: return QCursor(Qt::BlankCursor);
-    case crCross: return QCursor(Qt::CrossCursor);
-    case crIBeam: return QCursor(Qt::IBeamCursor);
-    case crSizeNESW: return QCursor(Qt::SizeBDiagCursor);
-    case crSizeNS: case crVSplit: return QCursor(Qt::SizeVerCursor);
-    case crSizeNWSE: return QCursor(Qt::SizeFDiagCursor);
-    case crSizeWE: case crHSplit: return QCursor(Qt::SizeHorCursor);
-    case crUpArrow: return QCursor(Qt::UpArrowCursor);
-    case crHourGlass: case crSQLWait: return QCursor(Qt::WaitCursor);
-    case crDrag: case crMultiDrag: return QCursor(Qt::DragMoveCursor);
-    case crNoDrop: case crNo: return QCursor(Qt::ForbiddenCursor);
-    case crAppStart: return QCursor(Qt::BusyCursor);
-    case crHelp: return QCursor(Qt::WhatsThisCursor);
-    case crHandPoint: return QCursor(Qt::PointingHandCursor);
-    case crSizeAll: return QCursor(Qt::SizeAllCursor);
-    default: return QCursor(Qt::ArrowCursor);
+    case crNone:
+        return QCursor(Qt::BlankCursor);
+    case crCross:
+        return QCursor(Qt::CrossCursor);
+    case crIBeam:
+        return QCursor(Qt::IBeamCursor);
+    case crSizeNESW:
+        return QCursor(Qt::SizeBDiagCursor);
+    case crSizeNS:
+    case crVSplit:
+        return QCursor(Qt::SizeVerCursor);
+    case crSizeNWSE:
+        return QCursor(Qt::SizeFDiagCursor);
+    case crSizeWE:
+    case crHSplit:
+        return QCursor(Qt::SizeHorCursor);
+    case crUpArrow:
+        return QCursor(Qt::UpArrowCursor);
+    case crHourGlass:
+    case crSQLWait:
+        return QCursor(Qt::WaitCursor);
+    case crDrag:
+    case crMultiDrag:
+        return QCursor(Qt::DragMoveCursor);
+    case crNoDrop:
+    case crNo:
+        return QCursor(Qt::ForbiddenCursor);
+    case crAppStart:
+        return QCursor(Qt::BusyCursor);
+    case crHelp:
+        return QCursor(Qt::WhatsThisCursor);
+    case crHandPoint:
+        return QCursor(Qt::PointingHandCursor);
+    case crSizeAll:
+        return QCursor(Qt::SizeAllCursor);
+    default:
+        return QCursor(Qt::ArrowCursor);
     }
 }
 
-void RegisterCursor(int Number, const QCursor& Cursor) { Registered()[Number] = Cursor; }
+void RegisterCursor(int Number, const QCursor& Cursor)
+{
+    Registered()[Number] = Cursor;
+}
 } // namespace Screen
 
 TShiftState ShiftStateOf(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons)
@@ -56,27 +80,49 @@ TShiftState ShiftStateOf(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Butto
 std::uint16_t VirtualKeyOf(int QtKey)
 {
     switch (QtKey) {
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return VK_TAB;
-    case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Delete: return VK_DELETE;
+    case Qt::Key_Backspace:
+        return VK_BACK;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Shift:
+        return VK_SHIFT;
+    case Qt::Key_Control:
+        return VK_CONTROL;
+    case Qt::Key_Alt:
+        return VK_MENU;
+    case Qt::Key_Escape:
+        return VK_ESCAPE;
+    case Qt::Key_Space:
+        return VK_SPACE;
+    case Qt::Key_PageUp:
+        return VK_PRIOR;
+    case Qt::Key_PageDown:
+        return VK_NEXT;
+    case Qt::Key_End:
+        return VK_END;
+    case Qt::Key_Home:
+        return VK_HOME;
+    case Qt::Key_Left:
+        return VK_LEFT;
+    case Qt::Key_Up:
+        return VK_UP;
+    case Qt::Key_Right:
+        return VK_RIGHT;
+    case Qt::Key_Down:
+        return VK_DOWN;
+    case Qt::Key_Insert:
+        return VK_INSERT;
+    case Qt::Key_Delete:
+        return VK_DELETE;
     default:
-        if (QtKey >= Qt::Key_F1 && QtKey <= Qt::Key_F24) return std::uint16_t(VK_F1 + QtKey - Qt::Key_F1);
-        if ((QtKey >= Qt::Key_0 && QtKey <= Qt::Key_9) || (QtKey >= Qt::Key_A && QtKey <= Qt::Key_Z))
+        if (QtKey >= Qt::Key_F1 && QtKey <= Qt::Key_F24)
+            return std::uint16_t(VK_F1 + QtKey - Qt::Key_F1);
+        if ((QtKey >= Qt::Key_0 && QtKey <= Qt::Key_9) ||
+            (QtKey >= Qt::Key_A && QtKey <= Qt::Key_Z))
             return std::uint16_t(QtKey); // letters and digits share their codes
         return 0;
     }
@@ -184,8 +230,14 @@ void TCustomControl::wheelEvent(QWheelEvent* e)
     e->setAccepted(handled);
 }
 
-void TCustomControl::enterEvent(QEnterEvent*) { MouseEnter(); }
-void TCustomControl::leaveEvent(QEvent*) { MouseLeave(); }
+void TCustomControl::enterEvent(QEnterEvent*)
+{
+    MouseEnter();
+}
+void TCustomControl::leaveEvent(QEvent*)
+{
+    MouseLeave();
+}
 
 void TCustomControl::keyPressEvent(QKeyEvent* e)
 {

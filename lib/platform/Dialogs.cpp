@@ -9,36 +9,49 @@ namespace {
 QMessageBox::Icon IconOf(TMsgDlgType Type)
 {
     switch (Type) {
-    case mtWarning: return QMessageBox::Warning;
-    case mtError: return QMessageBox::Critical;
-    case mtInformation: return QMessageBox::Information;
-    case mtConfirmation: return QMessageBox::Question;
-    default: return QMessageBox::NoIcon;
+    case mtWarning:
+        return QMessageBox::Warning;
+    case mtError:
+        return QMessageBox::Critical;
+    case mtInformation:
+        return QMessageBox::Information;
+    case mtConfirmation:
+        return QMessageBox::Question;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
 class TToolkitDialogs : public TDialogService {
-public:
+  public:
     int MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons) override
     {
         static constexpr std::pair<TMsgDlgBtn, QMessageBox::StandardButton> map[] = {
-            {mbYes, QMessageBox::Yes},     {mbNo, QMessageBox::No},
-            {mbOK, QMessageBox::Ok},       {mbCancel, QMessageBox::Cancel},
-            {mbAbort, QMessageBox::Abort}, {mbRetry, QMessageBox::Retry},
+            {mbYes, QMessageBox::Yes},      {mbNo, QMessageBox::No},
+            {mbOK, QMessageBox::Ok},        {mbCancel, QMessageBox::Cancel},
+            {mbAbort, QMessageBox::Abort},  {mbRetry, QMessageBox::Retry},
             {mbIgnore, QMessageBox::Ignore}};
         QMessageBox box(IconOf(DlgType), QApplication::applicationDisplayName(), Msg,
                         QMessageBox::NoButton, QApplication::activeWindow());
         for (auto [ours, theirs] : map)
             if (Buttons & ours) box.addButton(theirs);
         switch (box.exec()) {
-        case QMessageBox::Ok: return mrOk;
-        case QMessageBox::Cancel: return mrCancel;
-        case QMessageBox::Abort: return mrAbort;
-        case QMessageBox::Retry: return mrRetry;
-        case QMessageBox::Ignore: return mrIgnore;
-        case QMessageBox::Yes: return mrYes;
-        case QMessageBox::No: return mrNo;
-        default: return mrCancel;
+        case QMessageBox::Ok:
+            return mrOk;
+        case QMessageBox::Cancel:
+            return mrCancel;
+        case QMessageBox::Abort:
+            return mrAbort;
+        case QMessageBox::Retry:
+            return mrRetry;
+        case QMessageBox::Ignore:
+            return mrIgnore;
+        case QMessageBox::Yes:
+            return mrYes;
+        case QMessageBox::No:
+            return mrNo;
+        default:
+            return mrCancel;
         }
     }
 
@@ -49,8 +62,8 @@ public:
         if (filter.isEmpty() && Dialog.FileName.contains(QLatin1Char('*')))
             filter = Dialog.FileName + QStringLiteral(";;*");
         const QString start = Dialog.InitialDir;
-        const QString chosen = QFileDialog::getOpenFileName(Dialog.ParentWidget, Dialog.Title,
-                                                            start, filter);
+        const QString chosen =
+            QFileDialog::getOpenFileName(Dialog.ParentWidget, Dialog.Title, start, filter);
         if (chosen.isEmpty()) return false;
         Dialog.FileName = chosen;
         return true;
@@ -66,15 +79,24 @@ TToolkitDialogs& ToolkitDialogs()
 TDialogService* current = nullptr;
 } // namespace
 
-TDialogService& Dialogs() { return current ? *current : ToolkitDialogs(); }
-void SetDialogService(TDialogService* Service) { current = Service; }
+TDialogService& Dialogs()
+{
+    return current ? *current : ToolkitDialogs();
+}
+void SetDialogService(TDialogService* Service)
+{
+    current = Service;
+}
 
 int MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int)
 {
     return Dialogs().MessageDlg(Msg, DlgType, Buttons);
 }
 
-void ShowMessage(const QString& Msg) { MessageDlg(Msg, mtCustom, mbOK); }
+void ShowMessage(const QString& Msg)
+{
+    MessageDlg(Msg, mtCustom, mbOK);
+}
 
 int TRecordingDialogs::MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons)
 {

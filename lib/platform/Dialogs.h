@@ -12,16 +12,30 @@ class QWidget;
 
 enum TMsgDlgType : std::uint8_t { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum TMsgDlgBtn : std::uint16_t {
-    mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8, mbAbort = 16, mbRetry = 32, mbIgnore = 64
+    mbYes = 1,
+    mbNo = 2,
+    mbOK = 4,
+    mbCancel = 8,
+    mbAbort = 16,
+    mbRetry = 32,
+    mbIgnore = 64
 };
 using TMsgDlgButtons = std::uint16_t;
-enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4,
-                          mrIgnore = 5, mrYes = 6, mrNo = 7 };
+enum TModalResult : int {
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7
+};
 
 class TOpenDialog;
 
 class TDialogService {
-public:
+  public:
     virtual ~TDialogService() = default;
     virtual int MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons) = 0;
     // Shows the dialog; on confirmation stores the chosen file in Dialog and returns true.
@@ -37,7 +51,7 @@ int MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, 
 void ShowMessage(const QString& Msg);
 
 class TOpenDialog : public TComponent {
-public:
+  public:
     using TComponent::TComponent;
     QString FileName;
     QString Filter;
@@ -50,7 +64,7 @@ public:
 // Test stand-in: records every message and answers file dialogs from a queue
 // (an empty answer means "cancelled").
 class TRecordingDialogs : public TDialogService {
-public:
+  public:
     struct Message {
         QString Text;
         TMsgDlgType Type;
@@ -67,7 +81,7 @@ public:
 
 // Installs a service for the lifetime of the guard.
 class TScopedDialogService {
-public:
+  public:
     explicit TScopedDialogService(TDialogService* Service) { SetDialogService(Service); }
     ~TScopedDialogService() { SetDialogService(nullptr); }
 };

@@ -7,10 +7,22 @@
 
 // ---- pen, brush, font ------------------------------------------------------------------------
 
-void TPen::SetColor(TColor Value) { FColor = Value, Changed(); }
-void TPen::SetStyle(TPenStyle Value) { FStyle = Value, Changed(); }
-void TPen::SetWidth(int Value) { FWidth = Value < 0 ? 0 : Value, Changed(); }
-void TPen::SetMode(TPenMode Value) { FMode = Value, Changed(); }
+void TPen::SetColor(TColor Value)
+{
+    FColor = Value, Changed();
+}
+void TPen::SetStyle(TPenStyle Value)
+{
+    FStyle = Value, Changed();
+}
+void TPen::SetWidth(int Value)
+{
+    FWidth = Value < 0 ? 0 : Value, Changed();
+}
+void TPen::SetMode(TPenMode Value)
+{
+    FMode = Value, Changed();
+}
 void TPen::Assign(TPersistent* Source)
 {
     if (auto* pen = dynamic_cast<TPen*>(Source)) {
@@ -27,7 +39,10 @@ void TBrush::SetColor(TColor Value)
     if (FStyle == bsClear) FStyle = bsSolid; // a colour makes a clear brush solid again
     Changed();
 }
-void TBrush::SetStyle(TBrushStyle Value) { FStyle = Value, Changed(); }
+void TBrush::SetStyle(TBrushStyle Value)
+{
+    FStyle = Value, Changed();
+}
 void TBrush::Assign(TPersistent* Source)
 {
     if (auto* brush = dynamic_cast<TBrush*>(Source)) {
@@ -38,8 +53,14 @@ void TBrush::Assign(TPersistent* Source)
     TGraphicsObject::Assign(Source);
 }
 
-void TFont::SetName(const QString& Value) { FName = Value, Changed(); }
-void TFont::SetHeight(int Value) { FHeight = Value, Changed(); }
+void TFont::SetName(const QString& Value)
+{
+    FName = Value, Changed();
+}
+void TFont::SetHeight(int Value)
+{
+    FHeight = Value, Changed();
+}
 int TFont::Size() const
 {
     return -static_cast<int>(std::lround(FHeight * 72.0 / PixelsPerInch));
@@ -49,8 +70,14 @@ void TFont::SetSize(int Value)
     FHeight = -static_cast<int>(std::lround(Value * double(PixelsPerInch) / 72.0));
     Changed();
 }
-void TFont::SetColor(TColor Value) { FColor = Value, Changed(); }
-void TFont::SetStyle(TFontStyles Value) { FStyle = Value, Changed(); }
+void TFont::SetColor(TColor Value)
+{
+    FColor = Value, Changed();
+}
+void TFont::SetStyle(TFontStyles Value)
+{
+    FStyle = Value, Changed();
+}
 void TFont::Assign(TPersistent* Source)
 {
     if (auto* font = dynamic_cast<TFont*>(Source)) {
@@ -85,9 +112,15 @@ QFont TFont::ToQFont() const
 // ---- canvas ----------------------------------------------------------------------------------
 
 TCanvas::TCanvas(QImage* Target) : FTarget(Target) {}
-TCanvas::~TCanvas() { ReleaseTarget(); }
+TCanvas::~TCanvas()
+{
+    ReleaseTarget();
+}
 
-void TCanvas::ReleaseTarget() { FPainter.reset(); }
+void TCanvas::ReleaseTarget()
+{
+    FPainter.reset();
+}
 
 void TCanvas::SetTarget(QImage* Target)
 {
@@ -136,36 +169,50 @@ QPen TCanvas::MakePen() const
     // A flat cap leaves out the end pixel of a one-pixel line, as LineTo does.
     pen.setCapStyle(width == 1 ? Qt::FlatCap : Qt::RoundCap);
     pen.setJoinStyle(Qt::MiterJoin);
-    switch (FPen.Style()) {
-    case psDash: pen.setDashPattern({6, 2}); break;
-    case psDot: pen.setDashPattern({1, 1}); break;
-    case psDashDot: pen.setDashPattern({3, 2, 1, 2}); break;
-    case psDashDotDot: pen.setDashPattern({3, 1, 1, 1, 1, 1}); break;
-    default: break;
+    // Dashes in pixels; as on the classic platform, pens wider than one pixel draw solid.
+    if (width == 1 && FPen.Style() != psSolid && FPen.Style() != psInsideFrame) {
+        switch (FPen.Style()) {
+        case psDash:
+            pen.setDashPattern({18, 6});
+            break;
+        case psDot:
+            pen.setDashPattern({3, 3});
+            break;
+        case psDashDot:
+            pen.setDashPattern({9, 6, 3, 6});
+            break;
+        default:
+            pen.setDashPattern({9, 3, 3, 3, 3, 3});
+            break;
+        }
     }
-    if (FPen.Style() != psSolid && FPen.Style() != psInsideFrame && width == 1)
-        pen.setDashPattern([&] {
-            // Dash lengths in pixels for the one-pixel pen.
-            switch (FPen.Style()) {
-            case psDash: return QList<qreal>{18, 6};
-            case psDot: return QList<qreal>{3, 3};
-            case psDashDot: return QList<qreal>{9, 6, 3, 6};
-            default: return QList<qreal>{9, 3, 3, 3, 3, 3};
-            }
-        }());
     return pen;
 }
 
 void TCanvas::ApplyPenMode(QPainter& p) const
 {
     switch (FPen.Mode()) {
-    case pmXor: p.setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
-    case pmNotXor: p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination); break;
-    case pmNot: p.setCompositionMode(QPainter::RasterOp_NotDestination); break;
-    case pmNotCopy: p.setCompositionMode(QPainter::RasterOp_NotSource); break;
-    case pmMerge: p.setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;
-    case pmMask: p.setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
-    default: p.setCompositionMode(QPainter::CompositionMode_SourceOver); break;
+    case pmXor:
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        break;
+    case pmNotXor:
+        p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+        break;
+    case pmNot:
+        p.setCompositionMode(QPainter::RasterOp_NotDestination);
+        break;
+    case pmNotCopy:
+        p.setCompositionMode(QPainter::RasterOp_NotSource);
+        break;
+    case pmMerge:
+        p.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+        break;
+    case pmMask:
+        p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+        break;
+    default:
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        break;
     }
 }
 
@@ -183,7 +230,7 @@ QPainter& TCanvas::PreparedForShapes()
     QPainter& p = PreparedForLines();
     if (FBrush.Style() == bsClear) return p;
     static constexpr Qt::BrushStyle patterns[] = {
-        Qt::SolidPattern,  Qt::NoBrush,      Qt::HorPattern,   Qt::VerPattern,
+        Qt::SolidPattern, Qt::NoBrush,      Qt::HorPattern,   Qt::VerPattern,
         Qt::FDiagPattern, Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
     p.setBrush(QBrush(ToQColor(FBrush.Color()), patterns[FBrush.Style()]));
     return p;
@@ -381,7 +428,10 @@ int TCanvas::TextWidth(const QString& Text)
     return QFontMetrics(FFont.ToQFont()).horizontalAdvance(Text);
 }
 
-int TCanvas::TextHeight(const QString&) { return QFontMetrics(FFont.ToQFont()).height(); }
+int TCanvas::TextHeight(const QString&)
+{
+    return QFontMetrics(FFont.ToQFont()).height();
+}
 
 void TCanvas::Draw(int X, int Y, const TBitmap* Bitmap)
 {
@@ -406,7 +456,10 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRe
 // ---- bitmap ----------------------------------------------------------------------------------
 
 TBitmap::TBitmap() : FCanvas(&FImage) {}
-TBitmap::~TBitmap() { FCanvas.ReleaseTarget(); }
+TBitmap::~TBitmap()
+{
+    FCanvas.ReleaseTarget();
+}
 
 void TBitmap::SetSize(int Width, int Height)
 {
@@ -430,7 +483,8 @@ void TBitmap::SetSize(int Width, int Height)
 void TBitmap::LoadFromFile(const QString& FileName)
 {
     QImage loaded(FileName);
-    if (loaded.isNull()) throw EInOutError(QStringLiteral("Cannot load bitmap \"%1\"").arg(FileName));
+    if (loaded.isNull())
+        throw EInOutError(QStringLiteral("Cannot load bitmap \"%1\"").arg(FileName));
     FCanvas.ReleaseTarget();
     FImage = loaded.convertToFormat(QImage::Format_RGB32);
     FireEvent(OnChange, this);

@@ -18,7 +18,10 @@ struct TPoint {
     int X = 0, Y = 0;
     friend bool operator==(const TPoint&, const TPoint&) = default;
 };
-inline TPoint Point(int X, int Y) { return TPoint{X, Y}; }
+inline TPoint Point(int X, int Y)
+{
+    return TPoint{X, Y};
+}
 
 // Rectangle with exclusive Right and Bottom edges.
 struct TRect {
@@ -28,17 +31,47 @@ struct TRect {
     QRect ToQRect() const { return QRect(Left, Top, Right - Left, Bottom - Top); }
     friend bool operator==(const TRect&, const TRect&) = default;
 };
-inline TRect Rect(int Left, int Top, int Right, int Bottom) { return TRect{Left, Top, Right, Bottom}; }
+inline TRect Rect(int Left, int Top, int Right, int Bottom)
+{
+    return TRect{Left, Top, Right, Bottom};
+}
 
 enum TPenStyle : std::uint8_t {
-    psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame
+    psSolid,
+    psDash,
+    psDot,
+    psDashDot,
+    psDashDotDot,
+    psClear,
+    psInsideFrame
 };
 enum TPenMode : std::uint8_t {
-    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+    pmBlack,
+    pmWhite,
+    pmNop,
+    pmNot,
+    pmCopy,
+    pmNotCopy,
+    pmMergePenNot,
+    pmMaskPenNot,
+    pmMergeNotPen,
+    pmMaskNotPen,
+    pmMerge,
+    pmNotMerge,
+    pmMask,
+    pmNotMask,
+    pmXor,
+    pmNotXor
 };
 enum TBrushStyle : std::uint8_t {
-    bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
 };
 
 enum TFontStyle : std::uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
@@ -46,15 +79,15 @@ using TFontStyles = std::uint8_t;
 
 // Base of pen, brush and font: a settings object that tells its owner about every change.
 class TGraphicsObject : public TPersistent {
-public:
+  public:
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void Changed() { FireEvent(OnChange, this); }
 };
 
 class TPen : public TGraphicsObject {
-public:
+  public:
     TColor Color() const { return FColor; }
     void SetColor(TColor Value);
     TPenStyle Style() const { return FStyle; }
@@ -65,7 +98,7 @@ public:
     void SetMode(TPenMode Value);
     void Assign(TPersistent* Source) override;
 
-private:
+  private:
     TColor FColor = clBlack;
     TPenStyle FStyle = psSolid;
     int FWidth = 1;
@@ -73,20 +106,20 @@ private:
 };
 
 class TBrush : public TGraphicsObject {
-public:
+  public:
     TColor Color() const { return FColor; }
     void SetColor(TColor Value);
     TBrushStyle Style() const { return FStyle; }
     void SetStyle(TBrushStyle Value);
     void Assign(TPersistent* Source) override;
 
-private:
+  private:
     TColor FColor = clWhite;
     TBrushStyle FStyle = bsSolid;
 };
 
 class TFont : public TGraphicsObject {
-public:
+  public:
     static constexpr int PixelsPerInch = 96;
     const QString& Name() const { return FName; }
     void SetName(const QString& Value);
@@ -104,7 +137,7 @@ public:
     // The toolkit font; a missing family falls back to the system's sans-serif font.
     QFont ToQFont() const;
 
-private:
+  private:
     QString FName = QStringLiteral("MS Sans Serif");
     int FHeight = -11;
     TColor FColor = clWindowText;
@@ -121,7 +154,7 @@ private:
 class TBitmap;
 
 class TCanvas : public TPersistent {
-public:
+  public:
     explicit TCanvas(QImage* Target = nullptr);
     ~TCanvas() override;
     TCanvas(const TCanvas&) = delete;
@@ -168,7 +201,7 @@ public:
     void ReleaseTarget();
     void SetTarget(QImage* Target);
 
-private:
+  private:
     QPainter& Painter();
     QPainter& PreparedForLines();
     QPainter& PreparedForFill();
@@ -192,7 +225,7 @@ private:
 
 // Off-screen 32-bit bitmap with its own canvas.
 class TBitmap : public TPersistent {
-public:
+  public:
     TBitmap();
     ~TBitmap() override;
     int Width() const { return FImage.width(); }
@@ -208,7 +241,7 @@ public:
     void Assign(TPersistent* Source) override;
     TNotifyEvent OnChange;
 
-private:
+  private:
     QImage FImage;
     TCanvas FCanvas;
 };

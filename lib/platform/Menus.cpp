@@ -56,7 +56,7 @@ void AddToQMenu(QMenu& menu, const TMenuItem& parent, std::map<QAction*, TMenuIt
 }
 
 class TToolkitPopups : public TPopupService {
-public:
+  public:
     TMenuItem* Show(TPopupMenu& Menu, int X, int Y) override
     {
         QMenu menu;
@@ -77,7 +77,10 @@ TPopupService& Popups()
 }
 } // namespace
 
-void SetPopupService(TPopupService* Service) { current = Service; }
+void SetPopupService(TPopupService* Service)
+{
+    current = Service;
+}
 
 void TPopupMenu::Popup(int X, int Y)
 {

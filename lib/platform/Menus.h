@@ -11,7 +11,7 @@
 class QWidget;
 
 class TMenuItem : public TComponent {
-public:
+  public:
     using TComponent::TComponent;
     QString Caption;
     bool Enabled = true;
@@ -30,24 +30,24 @@ public:
     void Click();
     bool IsSeparator() const { return Caption == QStringLiteral("-"); }
 
-private:
+  private:
     std::vector<std::unique_ptr<TMenuItem>> FItems;
 };
 
 class TPopupMenu : public TComponent {
-public:
+  public:
     using TComponent::TComponent;
     TMenuItem* Items() { return &FItems; }
     TNotifyEvent OnPopup;
     // Shows the menu at screen position (X, Y); the chosen item's OnClick runs.
     void Popup(int X, int Y);
 
-private:
+  private:
     TMenuItem FItems;
 };
 
 class TPopupService {
-public:
+  public:
     virtual ~TPopupService() = default;
     // Shows the menu and returns the item chosen (nullptr when none was).
     virtual TMenuItem* Show(TPopupMenu& Menu, int X, int Y) = 0;
@@ -55,7 +55,7 @@ public:
 
 // Test stand-in: records each menu shown and chooses the item named in NextChoice.
 class TRecordingPopups : public TPopupService {
-public:
+  public:
     std::vector<TPopupMenu*> Shown;
     QString NextChoice;
     TMenuItem* Show(TPopupMenu& Menu, int X, int Y) override;

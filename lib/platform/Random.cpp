@@ -10,7 +10,10 @@ std::mt19937& Generator()
 }
 } // namespace
 
-void RandSeed(std::uint32_t Seed) { Generator().seed(Seed); }
+void RandSeed(std::uint32_t Seed)
+{
+    Generator().seed(Seed);
+}
 
 double Random()
 {
