@@ -1,7 +1,9 @@
 #include "analysis.h"
 #include "mainfrm.h"
 
+#include <QFile>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -132,4 +134,22 @@ TEST_F(MainWindow, LoadShowsTheDataPageAndFillsTheEditorFromTheChosenFile)
     EXPECT_DOUBLE_EQ(form->ValedData->Elem(1, 1), 5.1);
     EXPECT_TRUE(dialogs.Messages.empty());
     EXPECT_TRUE(form->grab().save(QStringLiteral(ZEV_TEST_OUTPUT_DIR "/mainwindow_iris.png")));
+}
+
+TEST_F(MainWindow, AnErrorWhileLoadingIsShownAndTheProgramGoesOn)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("badlevel.asc"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("bad level section\r\n1\r\n2\r\nTRUE TRUE TRUE TRUE\r\nA\r\n"
+               "1 r1 1.5\r\n2 r2 2.5\r\n<VARTYPES>\r\nx Nominal\r\n</VARTYPES>\r\n");
+    file.close();
+    dialogs.FileAnswers = {path};
+    Click(form->BButLoadData);
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0].Type, mtError);
+    EXPECT_TRUE(dialogs.Messages[0].Text.contains(QStringLiteral("'x'")));
+    Click(form->BButNewData); // still running and responsive
+    EXPECT_EQ(form->ValedData->NrOfRows(), 150);
 }
