@@ -60,10 +60,9 @@ TForm1::TForm1(QWidget* Parent) : QWidget(Parent)
     setWindowTitle(QStringLiteral("Principal Component Analysis"));
     move(345, 259);
     resize(855, 637);
-    TFont font;
-    font.SetName(QStringLiteral("MS Sans Serif"));
-    font.SetHeight(-13);
-    setFont(font.ToQFont());
+    FFont.SetName(QStringLiteral("MS Sans Serif"));
+    FFont.SetHeight(-13);
+    setFont(FFont.ToQFont());
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, ToQColor(clBtnFace));
     setPalette(palette);
@@ -149,6 +148,7 @@ void TForm1::CreatePages()
 
 void TForm1::SetUpEditor()
 {
+    ValedData->Font()->Assign(&FFont); // the editor takes the window's font
     ValedData->SetAutoAdvance(false);
     ValedData->SetAttribRowVisible(true);
     ValedData->SetAttribColVisible(false);

@@ -46,6 +46,7 @@ class TForm1 : public QWidget {
     void SetUpEditor();
     void ShowPlots(const TPCAPoints& Result);
 
+    TFont FFont;
     std::unique_ptr<TAnalysisDataSet> FDataSet;
     std::unique_ptr<TOpenDialog> FODiag1;
     std::unique_ptr<TVector> FMean, FStdDev;
