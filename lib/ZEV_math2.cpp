@@ -42,70 +42,116 @@ inline void Store(double* p, v4d v)
     std::memcpy(p, &v, sizeof v);
 }
 
+// The widest vector the target has, for the products and the rotations.
+#if defined(__AVX512F__)
+using vNd = double __attribute__((vector_size(64)));
+#else
+using vNd = v4d;
+#endif
+constexpr int kLanes = sizeof(vNd) / sizeof(double);
+
+inline vNd LoadN(const double* p)
+{
+    vNd v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void StoreN(double* p, vNd v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
+
+inline int AlignUp(int x)
+{
+    return (x + kLanes - 1) / kLanes * kLanes;
+}
+
+// Work arrays start on a cache line, so that columns whose length is a whole number of vectors
+// never split a vector load or store across two lines.
+template <class T> struct TCacheLineAllocator {
+    using value_type = T;
+    static constexpr std::align_val_t kAlign{64};
+    TCacheLineAllocator() = default;
+    template <class U> TCacheLineAllocator(const TCacheLineAllocator<U>&) {}
+    T* allocate(std::size_t Count)
+    {
+        if (Count > std::size_t(-1) / sizeof(T)) throw std::bad_alloc();
+        return static_cast<T*>(::operator new(Count * sizeof(T), kAlign));
+    }
+    void deallocate(T* p, std::size_t) { ::operator delete(p, kAlign); }
+    template <class U> bool operator==(const TCacheLineAllocator<U>&) const { return true; }
+};
+using TAlignedDoubles = std::vector<double, TCacheLineAllocator<double>>;
+
 // ---------------------------------------------------------------------------------------------
 // Cross products
 
-// Rows per block: a block of every column stays in the first-level cache for n up to ~40 and in
-// the second level beyond, and each pair of columns is then one contiguous dot product.
-constexpr int kBlockRows = 128;
+// Rows per block: the four columns of one side of a panel pair stay in the first-level cache
+// while the other side streams from the second level. A multiple of kLanes.
+constexpr int kBlockRows = 256;
+// Columns per panel; the tile is padded with zero columns to a whole number of panels.
+constexpr int kPanel = 4;
 
-// Where the running sum of pair (j, c), j <= c, is kept.
-inline std::size_t PairIndex(int c, int j)
+// Adds to Dst[k] the sum of the lanes of S[k], k = 0..3.
+inline void AddLaneSums(const vNd* S, double* Dst)
 {
-    return static_cast<std::size_t>(c) * (c + 1) / 2 + j;
+    v4d h[4];
+    for (int k = 0; k < 4; ++k) {
+#if defined(__AVX512F__)
+        h[k] = __builtin_shufflevector(S[k], S[k], 0, 1, 2, 3) +
+               __builtin_shufflevector(S[k], S[k], 4, 5, 6, 7);
+#else
+        h[k] = S[k];
+#endif
+    }
+    const v4d t0 = __builtin_shufflevector(h[0], h[1], 0, 4, 2, 6) +
+                   __builtin_shufflevector(h[0], h[1], 1, 5, 3, 7);
+    const v4d t1 = __builtin_shufflevector(h[2], h[3], 0, 4, 2, 6) +
+                   __builtin_shufflevector(h[2], h[3], 1, 5, 3, 7);
+    Store(Dst, Load(Dst) + __builtin_shufflevector(t0, t1, 0, 1, 4, 5) +
+                   __builtin_shufflevector(t0, t1, 2, 3, 6, 7));
 }
 
-// Adds the products of one block to the running sums, pairs of columns against pairs of
-// columns so that every value loaded serves two products. The sums stay in vectors until the
-// end, so a block costs no horizontal additions.
-void AccumulateProducts(const double* tile, int n, v4d* acc)
+// Adds the products of one block to the totals (square, order N4, pair (c, j) at c N4 + j),
+// a panel of four columns against a panel of four: every vector loaded serves four products,
+// and the sixteen sums stay in registers for the whole block.
+void AccumulateProducts(const double* tile, int N4, double* total)
 {
-    for (int c = 0; c < n; c += 2) {
-        const bool two = c + 1 < n;
-        const double* a0 = tile + static_cast<std::size_t>(c) * kBlockRows;
-        const double* a1 = two ? a0 + kBlockRows : a0;
-        for (int j = 0; j <= c; j += 2) {
-            const double* b0 = tile + static_cast<std::size_t>(j) * kBlockRows;
-            const double* b1 = b0 + kBlockRows; // j + 1 <= c + 1: exists when it is used
-            v4d s00{}, s01{}, s10{}, s11{}, t00{}, t01{}, t10{}, t11{};
-            for (int i = 0; i < kBlockRows; i += 8) {
-                const v4d x0 = Load(a0 + i), x1 = Load(a1 + i), y0 = Load(b0 + i),
-                          y1 = Load(j + 1 < n ? b1 + i : b0 + i);
-                s00 += x0 * y0;
-                s01 += x0 * y1;
-                s10 += x1 * y0;
-                s11 += x1 * y1;
-                const v4d u0 = Load(a0 + i + 4), u1 = Load(a1 + i + 4), w0 = Load(b0 + i + 4),
-                          w1 = Load(j + 1 < n ? b1 + i + 4 : b0 + i + 4);
-                t00 += u0 * w0;
-                t01 += u0 * w1;
-                t10 += u1 * w0;
-                t11 += u1 * w1;
+    for (int c0 = 0; c0 < N4; c0 += kPanel) {
+        const double* a = tile + static_cast<std::size_t>(c0) * kBlockRows;
+        for (int j0 = 0; j0 <= c0; j0 += kPanel) {
+            const double* b = tile + static_cast<std::size_t>(j0) * kBlockRows;
+            vNd s[kPanel][kPanel] = {};
+            for (int i = 0; i < kBlockRows; i += kLanes) {
+                vNd x[kPanel], y[kPanel];
+                for (int k = 0; k < kPanel; ++k) {
+                    x[k] = LoadN(a + k * kBlockRows + i);
+                    y[k] = LoadN(b + k * kBlockRows + i);
+                }
+                for (int r = 0; r < kPanel; ++r)
+                    for (int k = 0; k < kPanel; ++k) s[r][k] += x[r] * y[k];
             }
-            acc[PairIndex(c, j)] += s00 + t00;
-            if (j + 1 <= c) acc[PairIndex(c, j + 1)] += s01 + t01;
-            if (two) {
-                acc[PairIndex(c + 1, j)] += s10 + t10;
-                acc[PairIndex(c + 1, j + 1)] += s11 + t11;
-            }
+            for (int r = 0; r < kPanel; ++r)
+                AddLaneSums(s[r], total + static_cast<std::size_t>(c0 + r) * N4 + j0);
         }
     }
 }
 
 // The same for squared differences, pair by pair (a mode the program itself does not use).
-void AccumulateSquaredDistances(const double* tile, int n, v4d* acc)
+void AccumulateSquaredDistances(const double* tile, int n, int N4, double* total)
 {
     for (int c = 0; c < n; ++c) {
         const double* a = tile + static_cast<std::size_t>(c) * kBlockRows;
         for (int j = 0; j <= c; ++j) {
             const double* b = tile + static_cast<std::size_t>(j) * kBlockRows;
-            v4d s0{}, s1{};
-            for (int i = 0; i < kBlockRows; i += 8) {
-                const v4d d0 = Load(a + i) - Load(b + i), d1 = Load(a + i + 4) - Load(b + i + 4);
-                s0 += d0 * d0;
-                s1 += d1 * d1;
+            vNd s = {};
+            for (int i = 0; i < kBlockRows; i += kLanes) {
+                const vNd d = LoadN(a + i) - LoadN(b + i);
+                s += d * d;
             }
-            acc[PairIndex(c, j)] += s0 + s1;
+            double sum = 0;
+            for (int k = 0; k < kLanes; ++k) sum += s[k];
+            total[static_cast<std::size_t>(c) * N4 + j] += sum;
         }
     }
 }
@@ -168,16 +214,16 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
         }
     }
 
-    // Upper triangle of the sums, pair (j, c) with j <= c at PairIndex(c, j), four partial
-    // sums each, and one block of rows of every column.
-    const std::size_t pairs = un * (un + 1) / 2;
-    if (!CanAllocateBytes(pairs * sizeof(v4d) + un * kBlockRows * sizeof(double)))
+    // The sums, pair (c, j) with j <= c at c n4 + j (the square's other half is scratch), and
+    // one block of rows of every column, both padded to whole panels of columns.
+    const int n4 = (n + kPanel - 1) / kPanel * kPanel;
+    const auto un4 = static_cast<std::size_t>(n4);
+    if (!CanAllocateBytes((un4 * un4 + un4 * kBlockRows) * sizeof(double)))
         throw EZEVVectorError(NotEnoughMemoryMessage(QStringLiteral("CalcCrossProdMatrix")));
-    std::vector<v4d> partial;
-    std::vector<double> tile;
+    TAlignedDoubles total, tile;
     try {
-        partial.assign(pairs, v4d{});
-        tile.assign(un * kBlockRows, 0.0);
+        total.assign(un4 * un4, 0.0);
+        tile.assign(un4 * kBlockRows, 0.0);
     } catch (const std::bad_alloc&) {
         throw EZEVVectorError(NotEnoughMemoryMessage(QStringLiteral("CalcCrossProdMatrix")));
     }
@@ -204,14 +250,13 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
                 for (; i < kBlockRows; ++i) t[i] = 0.0;
             }
             if (Mode == 4)
-                AccumulateSquaredDistances(tile.data(), n, partial.data());
+                AccumulateSquaredDistances(tile.data(), n, n4, total.data());
             else
-                AccumulateProducts(tile.data(), n, partial.data());
+                AccumulateProducts(tile.data(), n4, total.data());
         }
     }
-    auto sumOf = [&partial](int c, int j) {
-        const v4d& p = partial[PairIndex(c, j)];
-        return (p[0] + p[1]) + (p[2] + p[3]);
+    auto sumOf = [&total, un4](int c, int j) {
+        return total[static_cast<std::size_t>(c) * un4 + j];
     };
 
     if (Mode == 2 || Mode == 3)
@@ -244,33 +289,13 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
 
 namespace {
 
-// The widest vector the target has, for the rotations.
-#if defined(__AVX512F__)
-using vNd = double __attribute__((vector_size(64)));
-#else
-using vNd = v4d;
-#endif
-constexpr std::size_t kLanes = sizeof(vNd) / sizeof(double);
-
-inline vNd LoadN(const double* p)
-{
-    vNd v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-inline void StoreN(double* p, vNd v)
-{
-    std::memcpy(p, &v, sizeof v);
-}
-
-// x' = x - s (y + x tau), y' = y + s (x - y tau) for two pairs of contiguous runs of Len:
-// the two matrix columns and the two eigenvector columns of one rotation.
+// x' = x - s (y + x tau), y' = y + s (x - y tau) for two pairs of contiguous runs of Len, a
+// multiple of kLanes: the two matrix columns and the two eigenvector columns of one rotation.
 void Rotate(double* __restrict x, double* __restrict y, double* __restrict u, double* __restrict v,
             std::size_t Len, double s, double tau)
 {
     const vNd vs = vNd{} + s, vt = vNd{} + tau;
-    std::size_t i = 0;
-    for (; i + kLanes <= Len; i += kLanes) {
+    for (std::size_t i = 0; i < Len; i += kLanes) {
         const vNd a = LoadN(x + i), b = LoadN(y + i);
         StoreN(x + i, a - vs * (b + a * vt));
         StoreN(y + i, b + vs * (a - b * vt));
@@ -278,67 +303,121 @@ void Rotate(double* __restrict x, double* __restrict y, double* __restrict u, do
         StoreN(u + i, e - vs * (f + e * vt));
         StoreN(v + i, f + vs * (e - f * vt));
     }
-    for (; i < Len; ++i) {
-        const double a = x[i], b = y[i];
-        x[i] = a - s * (b + a * tau);
-        y[i] = b + s * (a - b * tau);
-        const double e = u[i], f = v[i];
-        u[i] = e - s * (f + e * tau);
-        v[i] = f + s * (e - f * tau);
-    }
 }
 
-using v4i = long long __attribute__((vector_size(32)));
+enum TAction { acKeep, acZero, acRotate };
+struct TStep {
+    TAction action = acKeep;
+    double s = 0, tau = 0;
+};
 
-// In the symmetric work matrix w (column-major, order n), element (row c, col r) := element
-// (row r, col c) for r in [R0, R1), c in [C0, C1); the two ranges must not overlap. Tiles of
-// 4 x 4 go through registers so that both sides are read and written in whole vectors.
-void MirrorRect(double* w, std::size_t n, int R0, int R1, int C0, int C1)
+// What happens to the pair (p, q) given the current a(p, q), with the updates of the eigenvalue
+// stores that a rotation brings. Divisions and square roots make this a long chain of latencies
+// that every rotation waits for.
+TStep Plan(int Sweep, double T0, double Apq, double& Dp, double& Dq, double& Zp, double& Zq)
 {
-    int c = C0;
-    for (; c + 4 <= C1; c += 4) {
-        int r = R0;
-        for (; r + 4 <= R1; r += 4) {
-            // a_k: column c + k, rows r..r + 3; d_j: column r + j, rows c..c + 3.
-            const double* src = w + static_cast<std::size_t>(c) * n + r;
-            const v4d a0 = Load(src), a1 = Load(src + n), a2 = Load(src + 2 * n),
-                      a3 = Load(src + 3 * n);
-            const v4d t0 = __builtin_shuffle(a0, a1, v4i{0, 4, 2, 6});
-            const v4d t1 = __builtin_shuffle(a0, a1, v4i{1, 5, 3, 7});
-            const v4d t2 = __builtin_shuffle(a2, a3, v4i{0, 4, 2, 6});
-            const v4d t3 = __builtin_shuffle(a2, a3, v4i{1, 5, 3, 7});
-            double* dst = w + static_cast<std::size_t>(r) * n + c;
-            Store(dst, __builtin_shuffle(t0, t2, v4i{0, 1, 4, 5}));
-            Store(dst + n, __builtin_shuffle(t1, t3, v4i{0, 1, 4, 5}));
-            Store(dst + 2 * n, __builtin_shuffle(t0, t2, v4i{2, 3, 6, 7}));
-            Store(dst + 3 * n, __builtin_shuffle(t1, t3, v4i{2, 3, 6, 7}));
-        }
-        for (; r < R1; ++r)
-            for (int k = c; k < c + 4; ++k) w[r * n + k] = w[k * n + r];
+    // Extended precision: these tests decide when an element is negligible.
+    const long double g = 200.0L * std::fabs(static_cast<long double>(Apq));
+    const long double dp = std::fabs(static_cast<long double>(Dp));
+    const long double dq = std::fabs(static_cast<long double>(Dq));
+    if (Sweep > 4 && dp + g == dp && dq + g == dq) return {acZero};
+    if (!(std::fabs(Apq) > T0)) return {acKeep};
+    double h = Dq - Dp;
+    double t;
+    const long double absH = std::fabs(static_cast<long double>(h));
+    if (absH + g == absH) {
+        t = Apq / h;
+    } else {
+        const double theta = h / Apq / 2;
+        t = 1 / (std::fabs(theta) + std::sqrt(theta * theta + 1));
+        if (theta < 0) t = -t;
     }
-    for (; c < C1; ++c)
-        for (int r = R0; r < R1; ++r) w[r * n + c] = w[c * n + r];
+    const double c = 1 / std::sqrt(t * t + 1);
+    const double s = t * c;
+    const double tau = s / (1 + c);
+    h = t * Apq;
+    Zp -= h;
+    Zq += h;
+    Dp -= h;
+    Dq += h;
+    return {acRotate, s, tau};
+}
+
+// A kLanes x kLanes block through registers: Src holds one run of kLanes rows in each of
+// kLanes columns (Ld apart), Dst receives them as rows.
+inline void TransposeBlock(const double* Src, double* Dst, std::size_t Ld)
+{
+#if defined(__AVX512F__)
+    vNd a[8], b[8], c[8];
+    for (int k = 0; k < 8; ++k) a[k] = LoadN(Src + k * Ld);
+    for (int k = 0; k < 8; k += 2) {
+        b[k] = __builtin_shufflevector(a[k], a[k + 1], 0, 8, 2, 10, 4, 12, 6, 14);
+        b[k + 1] = __builtin_shufflevector(a[k], a[k + 1], 1, 9, 3, 11, 5, 13, 7, 15);
+    }
+    for (int k = 0; k < 8; k += 4)
+        for (int e = 0; e < 2; ++e) {
+            c[k + e] = __builtin_shufflevector(b[k + e], b[k + e + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+            c[k + e + 2] =
+                __builtin_shufflevector(b[k + e], b[k + e + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+        }
+    for (int e = 0; e < 4; ++e) {
+        StoreN(Dst + e * Ld, __builtin_shufflevector(c[e], c[e + 4], 0, 1, 2, 3, 8, 9, 10, 11));
+        StoreN(Dst + (e + 4) * Ld,
+               __builtin_shufflevector(c[e], c[e + 4], 4, 5, 6, 7, 12, 13, 14, 15));
+    }
+#else
+    const v4d a0 = Load(Src), a1 = Load(Src + Ld), a2 = Load(Src + 2 * Ld), a3 = Load(Src + 3 * Ld);
+    const v4d t0 = __builtin_shufflevector(a0, a1, 0, 4, 2, 6);
+    const v4d t1 = __builtin_shufflevector(a0, a1, 1, 5, 3, 7);
+    const v4d t2 = __builtin_shufflevector(a2, a3, 0, 4, 2, 6);
+    const v4d t3 = __builtin_shufflevector(a2, a3, 1, 5, 3, 7);
+    Store(Dst, __builtin_shufflevector(t0, t2, 0, 1, 4, 5));
+    Store(Dst + Ld, __builtin_shufflevector(t1, t3, 0, 1, 4, 5));
+    Store(Dst + 2 * Ld, __builtin_shufflevector(t0, t2, 2, 3, 6, 7));
+    Store(Dst + 3 * Ld, __builtin_shufflevector(t1, t3, 2, 3, 6, 7));
+#endif
+}
+
+// In the symmetric work matrix w (column-major, leading dimension Ld), element (row c, col r)
+// := element (row r, col c) for r in [R0, R1), c in [C0, C1); the two ranges must not overlap.
+// Whole blocks go through registers, aligned on both sides when R0 is a multiple of kLanes.
+void MirrorRect(double* w, std::size_t Ld, int R0, int R1, int C0, int C1)
+{
+    auto copy = [w, Ld](int r0, int r1, int c0, int c1) {
+        for (int c = c0; c < c1; ++c)
+            for (int r = r0; r < r1; ++r) w[r * Ld + c] = w[c * Ld + r];
+    };
+    const int body = std::min(C1, AlignUp(C0));
+    copy(R0, R1, C0, body);
+    int c = body;
+    for (; c + kLanes <= C1; c += kLanes) {
+        int r = R0;
+        for (; r + kLanes <= R1; r += kLanes) TransposeBlock(w + c * Ld + r, w + r * Ld + c, Ld);
+        copy(r, R1, c, c + kLanes);
+    }
+    copy(R0, R1, c, C1);
 }
 
 // Below the diagonal from above it for columns [I0, n): (row q, col i) := (row i, col q), q > i.
-void MirrorUpperToLower(double* w, std::size_t n, int I0, int Tile)
+// Tiles of columns end on multiples of kLanes so that the blocks stay aligned.
+void MirrorUpperToLower(double* w, std::size_t Ld, int n, int I0)
 {
-    const int order = static_cast<int>(n);
-    for (int q0 = I0 + 1; q0 < order; q0 += Tile) {
-        const int q1 = std::min(order, q0 + Tile);
+    for (int q0 = I0 + 1; q0 < n;) {
+        const int q1 = std::min(n, AlignUp(q0 + 1));
         // Source: rows [I0, q0) of columns [q0, q1), then the small triangle inside the tile.
-        MirrorRect(w, n, I0, q0, q0, q1);
+        MirrorRect(w, Ld, I0, q0, q0, q1);
         for (int i = q0; i < q1 - 1; ++i)
-            for (int q = i + 1; q < q1; ++q) w[i * n + q] = w[q * n + i];
+            for (int q = i + 1; q < q1; ++q) w[i * Ld + q] = w[q * Ld + i];
+        q0 = q1;
     }
 }
 
-std::vector<double> AllocateOrThrow(std::size_t Count)
+template <class Doubles> Doubles AllocateOrThrow(std::size_t Count)
 {
     if (!CanAllocate(Count, sizeof(double)))
         throw EZEVMath2Error(QStringLiteral("CalcEigVec: not enough memory"));
     try {
-        return std::vector<double>(Count, 0.0);
+        return Doubles(Count, 0.0);
     } catch (const std::bad_alloc&) {
         throw EZEVMath2Error(QStringLiteral("CalcEigVec: not enough memory"));
     }
@@ -352,89 +431,78 @@ bool CalcEigVec(TMatrix& Matrix)
     if (n > MaxEigVecVariables) return false;
     const auto un = static_cast<std::size_t>(n);
 
-    // The symmetric matrix is held in full, column by column (w[q n + p] = a(p, q) = w[p n + q]),
+    // The symmetric matrix is held in full, column by column (w[q ld + p] = a(p, q) = w[p ld + q]),
     // so that rotating rows and columns p and q touches two contiguous columns; the row halves
     // are kept equal by copying. The eigenvectors are held column by column for the same reason.
-    std::vector<double> w = AllocateOrThrow(un * un);
-    std::vector<double> v = AllocateOrThrow(un * un);
-    std::vector<double> eigenvectors = AllocateOrThrow(un * un);
-    std::vector<double> d = AllocateOrThrow(un), b = AllocateOrThrow(un), z = AllocateOrThrow(un);
+    // Columns are padded with zeros to whole vectors (rotations keep them 0), so a rotation
+    // runs in aligned vectors without a scalar tail.
+    const std::size_t ld = static_cast<std::size_t>(AlignUp(n));
+    TAlignedDoubles w = AllocateOrThrow<TAlignedDoubles>(ld * un);
+    TAlignedDoubles v = AllocateOrThrow<TAlignedDoubles>(ld * un);
+    std::vector<double> eigenvectors = AllocateOrThrow<std::vector<double>>(un * un);
+    std::vector<double> d = AllocateOrThrow<std::vector<double>>(un);
+    std::vector<double> b = AllocateOrThrow<std::vector<double>>(un);
+    std::vector<double> z = AllocateOrThrow<std::vector<double>>(un);
 
     for (int q = 0; q < n; ++q)
-        for (int p = 0; p < q; ++p) w[q * un + p] = w[p * un + q] = Matrix.Elem(q + 1, p + 1);
+        for (int p = 0; p < q; ++p) w[q * ld + p] = w[p * ld + q] = Matrix.Elem(q + 1, p + 1);
     for (int i = 0; i < n; ++i) {
-        v[i * un + i] = 1;
+        v[i * ld + i] = 1;
         b[i] = d[i] = Matrix.Elem(i + 1, i + 1);
     }
 
-    constexpr int kTile = 8;
     bool converged = false;
     for (int k = 1; k <= 100; ++k) {
         double sm = 0;
         for (int q = 1; q < n; ++q)
-            for (int p = 0; p < q; ++p) sm += std::fabs(w[q * un + p]);
+            for (int p = 0; p < q; ++p) sm += std::fabs(w[q * ld + p]);
         if (sm == 0) {
             // Only a check before the hundredth counts as convergence.
             converged = k < 100;
             break;
         }
         // Columns left behind by the previous sweep get their part below the diagonal back.
-        MirrorUpperToLower(w.data(), un, 0, kTile);
+        MirrorUpperToLower(w.data(), ld, n, 0);
         const double t0 = k < 4 ? 0.2 * sm / (static_cast<double>(n) * n) : 0.0;
         // Within one p only column p and column q change, so the copies of a(j, q) held in
         // other columns go stale. Instead of copying each rotated column across the matrix
         // (one scattered store per element), row q is gathered into column q just before it is
         // needed, and the part below the diagonal is refreshed once per p; both in tiles of
-        // kTile columns so that every cache line fetched is used whole.
+        // kLanes columns so that every cache line fetched is used whole.
+        //
+        // Each pair is planned one step ahead, from a(p, q + 1) as the rotation of (p, q) will
+        // leave it (the same formula as in Rotate, so the same bits), so that the planning
+        // chain of the next pair overlaps the vector work of this one.
         for (int p = 0; p < n - 1; ++p) {
-            double* colP = &w[p * un];
-            for (int q0 = p + 1; q0 < n; q0 += kTile) {
-                const int q1 = std::min(n, q0 + kTile);
-                MirrorRect(w.data(), un, q0, q1, p + 1, q0);
+            double* colP = &w[p * ld];
+            TStep step = Plan(k, t0, colP[p + 1], d[p], d[p + 1], z[p], z[p + 1]);
+            for (int q0 = p + 1; q0 < n;) {
+                const int q1 = std::min(n, AlignUp(q0 + 1));
+                MirrorRect(w.data(), ld, q0, q1, p + 1, q0);
                 for (int q = q0; q < q1; ++q) {
-                    double* colQ = &w[q * un];
-                    for (int i = q0; i < q; ++i) colQ[i] = w[i * un + q];
-                    // Column p is current for a(p, q); row p is copied out after this p.
-                    const double apq = colP[q];
-                    // Extended precision: these tests decide when an element is negligible.
-                    const long double g = 200.0L * std::fabs(static_cast<long double>(apq));
-                    const long double dp = std::fabs(static_cast<long double>(d[p]));
-                    const long double dq = std::fabs(static_cast<long double>(d[q]));
-                    if (k > 4 && dp + g == dp && dq + g == dq) {
-                        colQ[p] = colP[q] = 0;
-                        continue;
+                    double* colQ = &w[q * ld];
+                    for (int i = q0; i < q; ++i) colQ[i] = w[i * ld + q];
+                    const TStep current = step;
+                    if (q + 1 < n) {
+                        double next = colP[q + 1];
+                        if (current.action == acRotate)
+                            next = next - current.s * (colQ[q + 1] + next * current.tau);
+                        step = Plan(k, t0, next, d[p], d[q + 1], z[p], z[q + 1]);
                     }
-                    if (!(std::fabs(apq) > t0)) continue;
-                    double h = d[q] - d[p];
-                    double t;
-                    const long double absH = std::fabs(static_cast<long double>(h));
-                    if (absH + g == absH) {
-                        t = apq / h;
-                    } else {
-                        const double theta = h / apq / 2;
-                        t = 1 / (std::fabs(theta) + std::sqrt(theta * theta + 1));
-                        if (theta < 0) t = -t;
-                    }
-                    const double c = 1 / std::sqrt(t * t + 1);
-                    const double s = t * c;
-                    const double tau = s / (1 + c);
-                    h = t * apq;
-                    z[p] -= h;
-                    z[q] += h;
-                    d[p] -= h;
-                    d[q] += h;
-                    // Every j other than p and q: (a(j, p), a(j, q)) in the upper-triangle terms.
-                    // Rows p and q go along to keep the run whole: the diagonal places of w are
-                    // never read, and a(p, q) is set to 0 afterwards.
-                    Rotate(colP, colQ, &v[p * un], &v[q * un], un, s, tau);
-                    colQ[p] = colP[q] = 0;
+                    // Every j other than p and q: (a(j, p), a(j, q)) in the upper-triangle
+                    // terms. Rows p and q go along to keep the run whole: the diagonal places
+                    // of w are never read, and a(p, q) is set to 0 afterwards.
+                    if (current.action == acRotate)
+                        Rotate(colP, colQ, &v[p * ld], &v[q * ld], ld, current.s, current.tau);
+                    if (current.action != acKeep) colQ[p] = colP[q] = 0;
                 }
+                q0 = q1;
             }
             // Below the diagonal from above it in the columns the next p reads (those after p;
             // the earlier ones wait for the next sweep); then row p.
-            MirrorUpperToLower(w.data(), un, p + 1, kTile);
+            MirrorUpperToLower(w.data(), ld, n, p + 1);
             for (int j = 0; j < n; ++j)
-                if (j != p) w[j * un + p] = colP[j];
+                if (j != p) w[j * ld + p] = colP[j];
         }
         for (int i = 0; i < n; ++i) {
             b[i] += z[i];
@@ -447,13 +515,13 @@ bool CalcEigVec(TMatrix& Matrix)
     for (int q = 1; q < n; ++q) {
         double* col = Matrix.ColumnData(q + 1);
         const int rows = std::min(q, Matrix.NrOfRows());
-        for (int p = 0; p < rows; ++p) col[p] = w[q * un + p];
+        for (int p = 0; p < rows; ++p) col[p] = w[q * ld + p];
     }
     if (n > 1) Matrix.Changed();
 
     for (std::size_t j = 0; j < un; ++j)
         for (std::size_t comp = 0; comp < un; ++comp)
-            eigenvectors[j * un + comp] = v[comp * un + j];
+            eigenvectors[j * un + comp] = v[comp * ld + j];
     TEigResult& r = Results();
     r.n = n;
     r.eigenvalues = std::move(d);
