@@ -289,13 +289,12 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
 
 namespace {
 
-// x' = x - s (y + x tau), y' = y + s (x - y tau) for two pairs of contiguous runs of Len, a
-// multiple of kLanes: the two matrix columns and the two eigenvector columns of one rotation.
-void Rotate(double* __restrict x, double* __restrict y, double* __restrict u, double* __restrict v,
-            std::size_t Len, double s, double tau)
+// x' = x - s (y + x tau), y' = y + s (x - y tau) on [Begin, End), a range of whole vectors, of
+// two pairs of runs: the two matrix columns and the two eigenvector columns of one rotation.
+inline void RotateRange(double* __restrict x, double* __restrict y, double* __restrict u,
+                        double* __restrict v, std::size_t Begin, std::size_t End, vNd vs, vNd vt)
 {
-    const vNd vs = vNd{} + s, vt = vNd{} + tau;
-    for (std::size_t i = 0; i < Len; i += kLanes) {
+    for (std::size_t i = Begin; i < End; i += kLanes) {
         const vNd a = LoadN(x + i), b = LoadN(y + i);
         StoreN(x + i, a - vs * (b + a * vt));
         StoreN(y + i, b + vs * (a - b * vt));
@@ -303,6 +302,17 @@ void Rotate(double* __restrict x, double* __restrict y, double* __restrict u, do
         StoreN(u + i, e - vs * (f + e * vt));
         StoreN(v + i, f + vs * (e - f * vt));
     }
+}
+
+// One rotation over runs of Len, a multiple of kLanes, starting at the vector that holds element
+// First: the next pairs are planned from the elements there, which are then ready first.
+void Rotate(double* x, double* y, double* u, double* v, std::size_t Len, std::size_t First,
+            double s, double tau)
+{
+    const vNd vs = vNd{} + s, vt = vNd{} + tau;
+    const std::size_t begin = std::min(First / kLanes * kLanes, Len);
+    RotateRange(x, y, u, v, begin, Len, vs, vt);
+    RotateRange(x, y, u, v, 0, begin, vs, vt);
 }
 
 enum TAction { acKeep, acZero, acRotate };
@@ -380,17 +390,28 @@ inline void TransposeBlock(const double* Src, double* Dst, std::size_t Ld)
 
 // In the symmetric work matrix w (column-major, leading dimension Ld), element (row c, col r)
 // := element (row r, col c) for r in [R0, R1), c in [C0, C1); the two ranges must not overlap.
-// Whole blocks go through registers, aligned on both sides when R0 is a multiple of kLanes.
-void MirrorRect(double* w, std::size_t Ld, int R0, int R1, int C0, int C1)
+// Only source columns c marked in Changed are needed (the others already agree with their
+// mirror image); nullptr marks all. Whole blocks go through registers, aligned on both sides
+// when R0 is a multiple of kLanes.
+void MirrorRect(double* w, std::size_t Ld, int R0, int R1, int C0, int C1,
+                const unsigned char* Changed)
 {
-    auto copy = [w, Ld](int r0, int r1, int c0, int c1) {
+    auto needed = [Changed](int c0, int c1) {
+        if (!Changed) return true;
         for (int c = c0; c < c1; ++c)
-            for (int r = r0; r < r1; ++r) w[r * Ld + c] = w[c * Ld + r];
+            if (Changed[c]) return true;
+        return false;
+    };
+    auto copy = [w, Ld, Changed](int r0, int r1, int c0, int c1) {
+        for (int c = c0; c < c1; ++c)
+            if (!Changed || Changed[c])
+                for (int r = r0; r < r1; ++r) w[r * Ld + c] = w[c * Ld + r];
     };
     const int body = std::min(C1, AlignUp(C0));
     copy(R0, R1, C0, body);
     int c = body;
     for (; c + kLanes <= C1; c += kLanes) {
+        if (!needed(c, c + kLanes)) continue;
         int r = R0;
         for (; r + kLanes <= R1; r += kLanes) TransposeBlock(w + c * Ld + r, w + r * Ld + c, Ld);
         copy(r, R1, c, c + kLanes);
@@ -398,16 +419,18 @@ void MirrorRect(double* w, std::size_t Ld, int R0, int R1, int C0, int C1)
     copy(R0, R1, c, C1);
 }
 
-// Below the diagonal from above it for columns [I0, n): (row q, col i) := (row i, col q), q > i.
-// Tiles of columns end on multiples of kLanes so that the blocks stay aligned.
-void MirrorUpperToLower(double* w, std::size_t Ld, int n, int I0)
+// Below the diagonal from above it for columns [I0, n): (row q, col i) := (row i, col q), q > i,
+// for the columns q marked in Changed (nullptr: all). Tiles of columns end on multiples of
+// kLanes so that the blocks stay aligned.
+void MirrorUpperToLower(double* w, std::size_t Ld, int n, int I0, const unsigned char* Changed)
 {
     for (int q0 = I0 + 1; q0 < n;) {
         const int q1 = std::min(n, AlignUp(q0 + 1));
         // Source: rows [I0, q0) of columns [q0, q1), then the small triangle inside the tile.
-        MirrorRect(w, Ld, I0, q0, q0, q1);
-        for (int i = q0; i < q1 - 1; ++i)
-            for (int q = i + 1; q < q1; ++q) w[i * Ld + q] = w[q * Ld + i];
+        MirrorRect(w, Ld, I0, q0, q0, q1, Changed);
+        for (int q = q0 + 1; q < q1; ++q)
+            if (!Changed || Changed[q])
+                for (int i = q0; i < q; ++i) w[i * Ld + q] = w[q * Ld + i];
         q0 = q1;
     }
 }
@@ -443,6 +466,8 @@ bool CalcEigVec(TMatrix& Matrix)
     std::vector<double> d = AllocateOrThrow<std::vector<double>>(un);
     std::vector<double> b = AllocateOrThrow<std::vector<double>>(un);
     std::vector<double> z = AllocateOrThrow<std::vector<double>>(un);
+    // Columns q rotated with the current p: only their parts need mirroring.
+    std::vector<unsigned char> rotated(un);
 
     for (int q = 0; q < n; ++q)
         for (int p = 0; p < q; ++p) w[q * ld + p] = w[p * ld + q] = Matrix.Elem(q + 1, p + 1);
@@ -462,7 +487,7 @@ bool CalcEigVec(TMatrix& Matrix)
             break;
         }
         // Columns left behind by the previous sweep get their part below the diagonal back.
-        MirrorUpperToLower(w.data(), ld, n, 0);
+        MirrorUpperToLower(w.data(), ld, n, 0, nullptr);
         const double t0 = k < 4 ? 0.2 * sm / (static_cast<double>(n) * n) : 0.0;
         // Within one p only column p and column q change, so the copies of a(j, q) held in
         // other columns go stale. Instead of copying each rotated column across the matrix
@@ -478,10 +503,11 @@ bool CalcEigVec(TMatrix& Matrix)
             TStep step = Plan(k, t0, colP[p + 1], d[p], d[p + 1], z[p], z[p + 1]);
             for (int q0 = p + 1; q0 < n;) {
                 const int q1 = std::min(n, AlignUp(q0 + 1));
-                MirrorRect(w.data(), ld, q0, q1, p + 1, q0);
+                MirrorRect(w.data(), ld, q0, q1, p + 1, q0, rotated.data());
                 for (int q = q0; q < q1; ++q) {
                     double* colQ = &w[q * ld];
-                    for (int i = q0; i < q; ++i) colQ[i] = w[i * ld + q];
+                    for (int i = q0; i < q; ++i)
+                        if (rotated[i]) colQ[i] = w[i * ld + q];
                     const TStep current = step;
                     if (q + 1 < n) {
                         double next = colP[q + 1];
@@ -492,15 +518,17 @@ bool CalcEigVec(TMatrix& Matrix)
                     // Every j other than p and q: (a(j, p), a(j, q)) in the upper-triangle
                     // terms. Rows p and q go along to keep the run whole: the diagonal places
                     // of w are never read, and a(p, q) is set to 0 afterwards.
+                    rotated[q] = current.action == acRotate;
                     if (current.action == acRotate)
-                        Rotate(colP, colQ, &v[p * ld], &v[q * ld], ld, current.s, current.tau);
+                        Rotate(colP, colQ, &v[p * ld], &v[q * ld], ld, q + 1, current.s,
+                               current.tau);
                     if (current.action != acKeep) colQ[p] = colP[q] = 0;
                 }
                 q0 = q1;
             }
             // Below the diagonal from above it in the columns the next p reads (those after p;
             // the earlier ones wait for the next sweep); then row p.
-            MirrorUpperToLower(w.data(), ld, n, p + 1);
+            MirrorUpperToLower(w.data(), ld, n, p + 1, rotated.data());
             for (int j = 0; j < n; ++j)
                 if (j != p) w[j * ld + p] = colP[j];
         }
