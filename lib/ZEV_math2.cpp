@@ -290,29 +290,34 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
 namespace {
 
 // x' = x - s (y + x tau), y' = y + s (x - y tau) on [Begin, End), a range of whole vectors, of
-// two pairs of runs: the two matrix columns and the two eigenvector columns of one rotation.
-inline void RotateRange(double* __restrict x, double* __restrict y, double* __restrict u,
-                        double* __restrict v, std::size_t Begin, std::size_t End, vNd vs, vNd vt)
+// two runs.
+inline void RotateRange(double* __restrict x, double* __restrict y, std::size_t Begin,
+                        std::size_t End, vNd vs, vNd vt)
 {
     for (std::size_t i = Begin; i < End; i += kLanes) {
         const vNd a = LoadN(x + i), b = LoadN(y + i);
         StoreN(x + i, a - vs * (b + a * vt));
         StoreN(y + i, b + vs * (a - b * vt));
-        const vNd e = LoadN(u + i), f = LoadN(v + i);
-        StoreN(u + i, e - vs * (f + e * vt));
-        StoreN(v + i, f + vs * (e - f * vt));
     }
 }
 
-// One rotation over runs of Len, a multiple of kLanes, starting at the vector that holds element
-// First: the next pairs are planned from the elements there, which are then ready first.
-void Rotate(double* x, double* y, double* u, double* v, std::size_t Len, std::size_t First,
-            double s, double tau)
+inline void RotatePair(double& x, double& y, double s, double tau)
+{
+    const double a = x, b = y;
+    x = a - s * (b + a * tau);
+    y = b + s * (a - b * tau);
+}
+
+// One rotation: the first Rows elements of two matrix columns, whole vectors then the rest one
+// by one, and the two eigenvector columns of Len, a multiple of kLanes, in whole vectors.
+void Rotate(double* x, double* y, std::size_t Rows, double* u, double* v, std::size_t Len, double s,
+            double tau)
 {
     const vNd vs = vNd{} + s, vt = vNd{} + tau;
-    const std::size_t begin = std::min(First / kLanes * kLanes, Len);
-    RotateRange(x, y, u, v, begin, Len, vs, vt);
-    RotateRange(x, y, u, v, 0, begin, vs, vt);
+    const std::size_t whole = Rows / kLanes * kLanes;
+    RotateRange(x, y, 0, whole, vs, vt);
+    for (std::size_t i = whole; i < Rows; ++i) RotatePair(x[i], y[i], s, tau);
+    RotateRange(u, v, 0, Len, vs, vt);
 }
 
 enum TAction { acKeep, acZero, acRotate };
@@ -353,16 +358,14 @@ TStep Plan(int Sweep, double T0, double Apq, double& Dp, double& Dq, double& Zp,
     return {acRotate, s, tau};
 }
 
-// A kLanes x kLanes block through registers: Src holds one run of kLanes rows in each of
-// kLanes columns (Ld apart), Dst receives them as rows.
-inline void TransposeBlock(const double* Src, double* Dst, std::size_t Ld)
+// A kLanes x kLanes block in registers, r[k] holding column k, becomes its transpose.
+inline void Transpose(vNd* r)
 {
 #if defined(__AVX512F__)
-    vNd a[8], b[8], c[8];
-    for (int k = 0; k < 8; ++k) a[k] = LoadN(Src + k * Ld);
+    vNd b[8], c[8];
     for (int k = 0; k < 8; k += 2) {
-        b[k] = __builtin_shufflevector(a[k], a[k + 1], 0, 8, 2, 10, 4, 12, 6, 14);
-        b[k + 1] = __builtin_shufflevector(a[k], a[k + 1], 1, 9, 3, 11, 5, 13, 7, 15);
+        b[k] = __builtin_shufflevector(r[k], r[k + 1], 0, 8, 2, 10, 4, 12, 6, 14);
+        b[k + 1] = __builtin_shufflevector(r[k], r[k + 1], 1, 9, 3, 11, 5, 13, 7, 15);
     }
     for (int k = 0; k < 8; k += 4)
         for (int e = 0; e < 2; ++e) {
@@ -371,68 +374,50 @@ inline void TransposeBlock(const double* Src, double* Dst, std::size_t Ld)
                 __builtin_shufflevector(b[k + e], b[k + e + 2], 2, 3, 10, 11, 6, 7, 14, 15);
         }
     for (int e = 0; e < 4; ++e) {
-        StoreN(Dst + e * Ld, __builtin_shufflevector(c[e], c[e + 4], 0, 1, 2, 3, 8, 9, 10, 11));
-        StoreN(Dst + (e + 4) * Ld,
-               __builtin_shufflevector(c[e], c[e + 4], 4, 5, 6, 7, 12, 13, 14, 15));
+        r[e] = __builtin_shufflevector(c[e], c[e + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+        r[e + 4] = __builtin_shufflevector(c[e], c[e + 4], 4, 5, 6, 7, 12, 13, 14, 15);
     }
 #else
-    const v4d a0 = Load(Src), a1 = Load(Src + Ld), a2 = Load(Src + 2 * Ld), a3 = Load(Src + 3 * Ld);
-    const v4d t0 = __builtin_shufflevector(a0, a1, 0, 4, 2, 6);
-    const v4d t1 = __builtin_shufflevector(a0, a1, 1, 5, 3, 7);
-    const v4d t2 = __builtin_shufflevector(a2, a3, 0, 4, 2, 6);
-    const v4d t3 = __builtin_shufflevector(a2, a3, 1, 5, 3, 7);
-    Store(Dst, __builtin_shufflevector(t0, t2, 0, 1, 4, 5));
-    Store(Dst + Ld, __builtin_shufflevector(t1, t3, 0, 1, 4, 5));
-    Store(Dst + 2 * Ld, __builtin_shufflevector(t0, t2, 2, 3, 6, 7));
-    Store(Dst + 3 * Ld, __builtin_shufflevector(t1, t3, 2, 3, 6, 7));
+    const v4d t0 = __builtin_shufflevector(r[0], r[1], 0, 4, 2, 6);
+    const v4d t1 = __builtin_shufflevector(r[0], r[1], 1, 5, 3, 7);
+    const v4d t2 = __builtin_shufflevector(r[2], r[3], 0, 4, 2, 6);
+    const v4d t3 = __builtin_shufflevector(r[2], r[3], 1, 5, 3, 7);
+    r[0] = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+    r[1] = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+    r[2] = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+    r[3] = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
 #endif
 }
 
-// In the symmetric work matrix w (column-major, leading dimension Ld), element (row c, col r)
-// := element (row r, col c) for r in [R0, R1), c in [C0, C1); the two ranges must not overlap.
-// Only source columns c marked in Changed are needed (the others already agree with their
-// mirror image); nullptr marks all. Whole blocks go through registers, aligned on both sides
-// when R0 is a multiple of kLanes.
-void MirrorRect(double* w, std::size_t Ld, int R0, int R1, int C0, int C1,
-                const unsigned char* Changed)
+// The rotations (p, Base + t), t < kLanes, of one tile (those that do not rotate are acKeep) on
+// their pairs (a(p, c), a(Base + t, c)) for the columns c in [C0, C1), all after the tile, C0 a
+// multiple of kLanes. Rows Base.. of kLanes such columns are one vector each; turned in
+// registers, each row is one vector across the columns, so that the rotations run on whole
+// vectors and every cache line is fetched once for all of them.
+void RotateRows(double* w, std::size_t Ld, double* ColP, int Base, const TStep* Steps, int C0,
+                int C1)
 {
-    auto needed = [Changed](int c0, int c1) {
-        if (!Changed) return true;
-        for (int c = c0; c < c1; ++c)
-            if (Changed[c]) return true;
-        return false;
-    };
-    auto copy = [w, Ld, Changed](int r0, int r1, int c0, int c1) {
-        for (int c = c0; c < c1; ++c)
-            if (!Changed || Changed[c])
-                for (int r = r0; r < r1; ++r) w[r * Ld + c] = w[c * Ld + r];
-    };
-    const int body = std::min(C1, AlignUp(C0));
-    copy(R0, R1, C0, body);
-    int c = body;
+    int c = C0;
     for (; c + kLanes <= C1; c += kLanes) {
-        if (!needed(c, c + kLanes)) continue;
-        int r = R0;
-        for (; r + kLanes <= R1; r += kLanes) TransposeBlock(w + c * Ld + r, w + r * Ld + c, Ld);
-        copy(r, R1, c, c + kLanes);
+        vNd r[kLanes];
+        for (int k = 0; k < kLanes; ++k) r[k] = LoadN(w + (c + k) * Ld + Base);
+        Transpose(r);
+        vNd x = LoadN(ColP + c);
+        for (int t = 0; t < kLanes; ++t) {
+            if (Steps[t].action != acRotate) continue;
+            const vNd vs = vNd{} + Steps[t].s, vt = vNd{} + Steps[t].tau;
+            const vNd y = r[t];
+            r[t] = y + vs * (x - y * vt);
+            x = x - vs * (y + x * vt);
+        }
+        Transpose(r);
+        for (int k = 0; k < kLanes; ++k) StoreN(w + (c + k) * Ld + Base, r[k]);
+        StoreN(ColP + c, x);
     }
-    copy(R0, R1, c, C1);
-}
-
-// Below the diagonal from above it for columns [I0, n): (row q, col i) := (row i, col q), q > i,
-// for the columns q marked in Changed (nullptr: all). Tiles of columns end on multiples of
-// kLanes so that the blocks stay aligned.
-void MirrorUpperToLower(double* w, std::size_t Ld, int n, int I0, const unsigned char* Changed)
-{
-    for (int q0 = I0 + 1; q0 < n;) {
-        const int q1 = std::min(n, AlignUp(q0 + 1));
-        // Source: rows [I0, q0) of columns [q0, q1), then the small triangle inside the tile.
-        MirrorRect(w, Ld, I0, q0, q0, q1, Changed);
-        for (int q = q0 + 1; q < q1; ++q)
-            if (!Changed || Changed[q])
-                for (int i = q0; i < q; ++i) w[i * Ld + q] = w[q * Ld + i];
-        q0 = q1;
-    }
+    for (; c < C1; ++c)
+        for (int t = 0; t < kLanes; ++t)
+            if (Steps[t].action == acRotate)
+                RotatePair(ColP[c], w[c * Ld + Base + t], Steps[t].s, Steps[t].tau);
 }
 
 template <class Doubles> Doubles AllocateOrThrow(std::size_t Count)
@@ -466,8 +451,6 @@ bool CalcEigVec(TMatrix& Matrix)
     std::vector<double> d = AllocateOrThrow<std::vector<double>>(un);
     std::vector<double> b = AllocateOrThrow<std::vector<double>>(un);
     std::vector<double> z = AllocateOrThrow<std::vector<double>>(un);
-    // Columns q rotated with the current p: only their parts need mirroring.
-    std::vector<unsigned char> rotated(un);
 
     for (int q = 0; q < n; ++q)
         for (int p = 0; p < q; ++p) w[q * ld + p] = w[p * ld + q] = Matrix.Elem(q + 1, p + 1);
@@ -486,51 +469,43 @@ bool CalcEigVec(TMatrix& Matrix)
             converged = k < 100;
             break;
         }
-        // Columns left behind by the previous sweep get their part below the diagonal back.
-        MirrorUpperToLower(w.data(), ld, n, 0, nullptr);
         const double t0 = k < 4 ? 0.2 * sm / (static_cast<double>(n) * n) : 0.0;
-        // Within one p only column p and column q change, so the copies of a(j, q) held in
-        // other columns go stale. Instead of copying each rotated column across the matrix
-        // (one scattered store per element), row q is gathered into column q just before it is
-        // needed, and the part below the diagonal is refreshed once per p; both in tiles of
-        // kLanes columns so that every cache line fetched is used whole.
+        // Only the part above the diagonal is kept; while p is current, row p is held as the
+        // part of column p below the diagonal. Rotation (p, q) changes column q above row q,
+        // which is contiguous, and row q right of column q, which is not: those pairs,
+        // (a(p, j), a(q, j)) for j > q, are applied one by one within the tile of kLanes rows
+        // that q belongs to, and for the columns after the tile all at once when the tile is
+        // done (RotateRows).
         //
-        // Each pair is planned one step ahead, from a(p, q + 1) as the rotation of (p, q) will
-        // leave it (the same formula as in Rotate, so the same bits), so that the planning
-        // chain of the next pair overlaps the vector work of this one.
+        // Within a tile each pair is planned one step ahead, from a(p, q + 1) as the rotation
+        // of (p, q) leaves it, so that the planning chain of the next pair overlaps the vector
+        // work of this one.
         for (int p = 0; p < n - 1; ++p) {
             double* colP = &w[p * ld];
-            TStep step = Plan(k, t0, colP[p + 1], d[p], d[p + 1], z[p], z[p + 1]);
+            for (int j = p + 1; j < n; ++j) colP[j] = w[j * ld + p];
             for (int q0 = p + 1; q0 < n;) {
-                const int q1 = std::min(n, AlignUp(q0 + 1));
-                MirrorRect(w.data(), ld, q0, q1, p + 1, q0, rotated.data());
+                const int base = q0 / kLanes * kLanes;
+                const int q1 = std::min(n, base + kLanes);
+                TStep steps[kLanes];
+                TStep step = Plan(k, t0, colP[q0], d[p], d[q0], z[p], z[q0]);
                 for (int q = q0; q < q1; ++q) {
                     double* colQ = &w[q * ld];
-                    for (int i = q0; i < q; ++i)
-                        if (rotated[i]) colQ[i] = w[i * ld + q];
                     const TStep current = step;
-                    if (q + 1 < n) {
-                        double next = colP[q + 1];
-                        if (current.action == acRotate)
-                            next = next - current.s * (colQ[q + 1] + next * current.tau);
-                        step = Plan(k, t0, next, d[p], d[q + 1], z[p], z[q + 1]);
-                    }
-                    // Every j other than p and q: (a(j, p), a(j, q)) in the upper-triangle
-                    // terms. Rows p and q go along to keep the run whole: the diagonal places
-                    // of w are never read, and a(p, q) is set to 0 afterwards.
-                    rotated[q] = current.action == acRotate;
+                    steps[q - base] = current;
                     if (current.action == acRotate)
-                        Rotate(colP, colQ, &v[p * ld], &v[q * ld], ld, q + 1, current.s,
-                               current.tau);
+                        for (int j = q + 1; j < q1; ++j)
+                            RotatePair(colP[j], w[j * ld + q], current.s, current.tau);
+                    if (q + 1 < q1) step = Plan(k, t0, colP[q + 1], d[p], d[q + 1], z[p], z[q + 1]);
+                    // Rows p and q of the pairs go along or are left out as suits the run:
+                    // the diagonal places are never read, and a(p, q) is set to 0 afterwards.
+                    if (current.action == acRotate)
+                        Rotate(colP, colQ, q, &v[p * ld], &v[q * ld], ld, current.s, current.tau);
                     if (current.action != acKeep) colQ[p] = colP[q] = 0;
                 }
+                if (q1 < n) RotateRows(w.data(), ld, colP, base, steps, q1, n);
                 q0 = q1;
             }
-            // Below the diagonal from above it in the columns the next p reads (those after p;
-            // the earlier ones wait for the next sweep); then row p.
-            MirrorUpperToLower(w.data(), ld, n, p + 1, rotated.data());
-            for (int j = 0; j < n; ++j)
-                if (j != p) w[j * ld + p] = colP[j];
+            for (int j = p + 1; j < n; ++j) w[j * ld + p] = colP[j];
         }
         for (int i = 0; i < n; ++i) {
             b[i] += z[i];
