@@ -439,11 +439,10 @@ bool CalcEigVec(TMatrix& Matrix)
     if (n > MaxEigVecVariables) return false;
     const auto un = static_cast<std::size_t>(n);
 
-    // The symmetric matrix is held in full, column by column (w[q ld + p] = a(p, q) = w[p ld + q]),
-    // so that rotating rows and columns p and q touches two contiguous columns; the row halves
-    // are kept equal by copying. The eigenvectors are held column by column for the same reason.
-    // Columns are padded with zeros to whole vectors (rotations keep them 0), so a rotation
-    // runs in aligned vectors without a scalar tail.
+    // The matrix above its diagonal is held column by column (w[q ld + p] = a(p, q), p < q), so
+    // that the column part of a rotation is contiguous; the places below the diagonal are work
+    // space. The eigenvectors are held column by column for the same reason, padded with zeros
+    // to whole vectors (rotations keep them 0) so that they rotate without a scalar tail.
     const std::size_t ld = static_cast<std::size_t>(AlignUp(n));
     TAlignedDoubles w = AllocateOrThrow<TAlignedDoubles>(ld * un);
     TAlignedDoubles v = AllocateOrThrow<TAlignedDoubles>(ld * un);
@@ -453,7 +452,7 @@ bool CalcEigVec(TMatrix& Matrix)
     std::vector<double> z = AllocateOrThrow<std::vector<double>>(un);
 
     for (int q = 0; q < n; ++q)
-        for (int p = 0; p < q; ++p) w[q * ld + p] = w[p * ld + q] = Matrix.Elem(q + 1, p + 1);
+        for (int p = 0; p < q; ++p) w[q * ld + p] = Matrix.Elem(q + 1, p + 1);
     for (int i = 0; i < n; ++i) {
         v[i * ld + i] = 1;
         b[i] = d[i] = Matrix.Elem(i + 1, i + 1);
