@@ -474,7 +474,8 @@ bool CalcEigVec(TMatrix& Matrix)
         // which is contiguous, and row q right of column q, which is not: those pairs,
         // (a(p, j), a(q, j)) for j > q, are applied one by one within the tile of kLanes rows
         // that q belongs to, and for the columns after the tile all at once when the tile is
-        // done (RotateRows).
+        // done (RotateRows). Every element still goes through the same operations in the same
+        // order as in a plain sweep, so the results are the same to the last bit.
         //
         // Within a tile each pair is planned one step ahead, from a(p, q + 1) as the rotation
         // of (p, q) leaves it, so that the planning chain of the next pair overlaps the vector
