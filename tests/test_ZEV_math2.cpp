@@ -123,7 +123,8 @@ TEST(CalcEigVec, RandomSymmetricMatricesGiveOrthonormalEigenpairs)
         int n;
         double scale;
     };
-    const Row rows[] = {{1, 1}, {2, 1}, {3, 1e-150}, {7, 1}, {20, 1e150}, {64, 3}, {130, 1}};
+    const Row rows[] = {{1, 1},  {2, 1},      {3, 1e-150}, {7, 1},  {9, 1},
+                        {17, 2}, {20, 1e150}, {41, 1},     {64, 3}, {130, 1}};
     for (const Row& r : rows) {
         const Dense a = RandomSymmetric(r.n, 1000 + r.n, r.scale);
         TMatrix m = ToMatrix(a);
