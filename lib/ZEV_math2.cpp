@@ -31,13 +31,14 @@ TEigResult& Results()
 // Four doubles; the compiler maps it to whatever the target has.
 using v4d = double __attribute__((vector_size(32)));
 
-inline v4d Load(const double* p)
+// Unaligned loads and stores of either vector width.
+template <typename V = v4d> inline V Load(const double* p)
 {
-    v4d v;
+    V v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
-inline void Store(double* p, v4d v)
+template <typename V> inline void Store(double* p, V v)
 {
     std::memcpy(p, &v, sizeof v);
 }
@@ -52,13 +53,7 @@ constexpr int kLanes = sizeof(vNd) / sizeof(double);
 
 inline vNd LoadN(const double* p)
 {
-    vNd v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-inline void StoreN(double* p, vNd v)
-{
-    std::memcpy(p, &v, sizeof v);
+    return Load<vNd>(p);
 }
 
 inline int AlignUp(int x)
@@ -296,8 +291,8 @@ inline void RotateRange(double* __restrict x, double* __restrict y, std::size_t 
 {
     for (std::size_t i = Begin; i < End; i += kLanes) {
         const vNd a = LoadN(x + i), b = LoadN(y + i);
-        StoreN(x + i, a - vs * (b + a * vt));
-        StoreN(y + i, b + vs * (a - b * vt));
+        Store(x + i, a - vs * (b + a * vt));
+        Store(y + i, b + vs * (a - b * vt));
     }
 }
 
@@ -411,8 +406,8 @@ void RotateRows(double* w, std::size_t Ld, double* ColP, int Base, const TStep* 
             x = x - vs * (y + x * vt);
         }
         Transpose(r);
-        for (int k = 0; k < kLanes; ++k) StoreN(w + (c + k) * Ld + Base, r[k]);
-        StoreN(ColP + c, x);
+        for (int k = 0; k < kLanes; ++k) Store(w + (c + k) * Ld + Base, r[k]);
+        Store(ColP + c, x);
     }
     for (; c < C1; ++c)
         for (int t = 0; t < kLanes; ++t)
