@@ -383,11 +383,7 @@ void TScale::Assign(TPersistent* Source)
 
 void TScale::AssignTo(TPersistent* Dest)
 {
-    if (auto* d = dynamic_cast<TScale*>(Dest)) {
-        d->Assign(this);
-        return;
-    }
-    TCustomControl::AssignTo(Dest);
+    if (!AssignToOwnKind(this, Dest)) TCustomControl::AssignTo(Dest);
 }
 
 // ---- size, visibility and mouse ----------------------------------------------------------------

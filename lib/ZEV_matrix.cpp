@@ -161,9 +161,5 @@ void TMatrix::Assign(TPersistent* Source)
 
 void TMatrix::AssignTo(TPersistent* Dest)
 {
-    if (auto* dst = dynamic_cast<TMatrix*>(Dest)) {
-        dst->Assign(this);
-        return;
-    }
-    TComponent::AssignTo(Dest);
+    if (!AssignToOwnKind(this, Dest)) TComponent::AssignTo(Dest);
 }

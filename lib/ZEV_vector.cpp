@@ -77,9 +77,5 @@ void TVector::Assign(TPersistent* Source)
 
 void TVector::AssignTo(TPersistent* Dest)
 {
-    if (auto* dst = dynamic_cast<TVector*>(Dest)) {
-        dst->Assign(this);
-        return;
-    }
-    TComponent::AssignTo(Dest);
+    if (!AssignToOwnKind(this, Dest)) TComponent::AssignTo(Dest);
 }

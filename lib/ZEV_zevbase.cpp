@@ -81,8 +81,7 @@ void TDTLabel::Assign(TPersistent* Source)
 // come straight back here.
 void TDTLabel::AssignTo(TPersistent* Dest)
 {
-    if (auto* dest = dynamic_cast<TDTLabel*>(Dest)) return dest->TDTLabel::Assign(this);
-    TPersistent::AssignTo(Dest);
+    if (!AssignToOwnKind(this, Dest)) TPersistent::AssignTo(Dest);
 }
 
 // ---- cross-hair ------------------------------------------------------------------------------
@@ -147,8 +146,7 @@ void TCrossHair::Assign(TPersistent* Source)
 
 void TCrossHair::AssignTo(TPersistent* Dest)
 {
-    if (auto* dest = dynamic_cast<TCrossHair*>(Dest)) return dest->TCrossHair::Assign(this);
-    TPersistent::AssignTo(Dest);
+    if (!AssignToOwnKind(this, Dest)) TPersistent::AssignTo(Dest);
 }
 
 // ---- text label ------------------------------------------------------------------------------
@@ -283,7 +281,5 @@ void TCustomTextLabel::Assign(TPersistent* Source)
 
 void TCustomTextLabel::AssignTo(TPersistent* Dest)
 {
-    if (auto* dest = dynamic_cast<TCustomTextLabel*>(Dest))
-        return dest->TCustomTextLabel::Assign(this);
-    TPersistent::AssignTo(Dest);
+    if (!AssignToOwnKind(this, Dest)) TPersistent::AssignTo(Dest);
 }

@@ -61,6 +61,16 @@ class TPersistent : public TObject {
     friend class TPersistentAccess;
 };
 
+// The usual first step of AssignTo in a class T: a destination of T's kind copies through T's own
+// Assign (qualified, so an override that falls back to AssignTo cannot loop). Returns false when
+// Dest is of another kind, which the caller hands to its base class.
+template <typename T> bool AssignToOwnKind(T* Self, TPersistent* Dest)
+{
+    auto* dest = dynamic_cast<T*>(Dest);
+    if (dest) dest->T::Assign(Self);
+    return dest != nullptr;
+}
+
 class TComponent : public TPersistent {
   public:
     explicit TComponent(TComponent* Owner = nullptr) : FOwner(Owner) {}
