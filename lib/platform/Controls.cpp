@@ -242,9 +242,10 @@ void TCustomControl::leaveEvent(QEvent*)
 void TCustomControl::keyPressEvent(QKeyEvent* e)
 {
     std::uint16_t key = VirtualKeyOf(e->key());
-    const TShiftState shift = ShiftStateOf(e->modifiers(), Qt::NoButton);
-    if (key != 0) KeyDown(key, shift);
-    if (key == 0 && VirtualKeyOf(e->key()) != 0) return; // the handler swallowed the key
+    if (key != 0) {
+        KeyDown(key, ShiftStateOf(e->modifiers(), Qt::NoButton));
+        if (key == 0) return; // the handler swallowed the key
+    }
     QString text = e->text();
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) text = QStringLiteral("\r");
     if (text.size() == 1) {
