@@ -1,5 +1,7 @@
 #include "plotpreview.h"
 
+#include "Graphics.h"
+
 #include <QPainter>
 #include <algorithm>
 

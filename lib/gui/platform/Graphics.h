@@ -6,6 +6,7 @@
 #include "Classes.h"
 #include "Colors.h"
 
+#include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -13,6 +14,9 @@
 #include <QRect>
 #include <memory>
 #include <vector>
+
+QColor ToQColor(TColor Color);
+TColor FromQColor(const QColor& Color);
 
 struct TPoint {
     int X = 0, Y = 0;

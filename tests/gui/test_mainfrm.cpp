@@ -1,3 +1,4 @@
+#include "RecordingDialogs.h"
 #include "analysis.h"
 #include "mainfrm.h"
 

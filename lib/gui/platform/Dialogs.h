@@ -5,7 +5,6 @@
 #include "Classes.h"
 
 #include <QStringList>
-#include <deque>
 #include <vector>
 
 class QWidget;
@@ -59,29 +58,4 @@ class TOpenDialog : public TComponent {
     QString Title;
     QWidget* ParentWidget = nullptr;
     bool Execute() { return Dialogs().ExecuteOpen(*this); }
-};
-
-// Test stand-in: records every message and answers file dialogs from a queue
-// (an empty answer means "cancelled").
-class TRecordingDialogs : public TDialogService {
-  public:
-    struct Message {
-        QString Text;
-        TMsgDlgType Type;
-        TMsgDlgButtons Buttons;
-    };
-    std::vector<Message> Messages;
-    std::deque<QString> FileAnswers;
-    std::vector<QString> OpenRequests; // the FileName each dialog was shown with
-    int MessageResult = mrOk;
-
-    int MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons) override;
-    bool ExecuteOpen(TOpenDialog& Dialog) override;
-};
-
-// Installs a service for the lifetime of the guard.
-class TScopedDialogService {
-  public:
-    explicit TScopedDialogService(TDialogService* Service) { SetDialogService(Service); }
-    ~TScopedDialogService() { SetDialogService(nullptr); }
 };

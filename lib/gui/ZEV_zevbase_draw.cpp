@@ -1,5 +1,5 @@
 // The mark shapes of chart data points and the bevelled frames of the scale control.
-#include "ZEV_zevbase.h"
+#include "ZEV_zevbase_draw.h"
 
 #include <array>
 

@@ -1,4 +1,5 @@
 #include "Grids.h"
+#include "RecordingPopups.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

@@ -1,4 +1,4 @@
-#include "ZEV_zevbase.h"
+#include "ZEV_zevbase_draw.h"
 
 #include <gtest/gtest.h>
 

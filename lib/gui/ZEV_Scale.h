@@ -1,10 +1,10 @@
-// Axis scale: the arithmetic behind an axis (value-to-pixel map, tick positions and label texts
-// for numeric, logarithmic, time-span and calendar axes) as plain functions, and TScale, the
-// control that paints one axis either on itself or onto a canvas it is given.
+// Axis scale: TScale, the control that paints one axis either on itself or onto a canvas it is
+// given. The tick and label arithmetic it paints from is in ZEV_Scale_ticks.h.
 #pragma once
 
 #include "Controls.h"
-#include "ZEV_zevbase.h"
+#include "ZEV_Scale_ticks.h"
+#include "ZEV_zevbase_draw.h"
 
 #include <QFont>
 #include <QHash>
@@ -30,86 +30,6 @@ using TScaleMouseEvent =
 using TScaleMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TScaleContextPopupEvent =
     std::function<void(TObject* Sender, QPoint MousePos, bool& Handled)>;
-
-// ---- tick computation (no widget needed) -------------------------------------------------------
-
-// First tick, signed step and short-tick subdivisions for MinTicks intervals over Low..High.
-// MinTicks 0 asks for unit steps.
-void CalcTickSpacing(int MinTicks, double Low, double High, double& First, double& Step,
-                     int& NumSub);
-
-// Decimals of numeric labels; DecPlaces -2 and -3 choose automatically, -1 means exponential.
-int AutoDecPlaces(int DecPlaces, double A, double B);
-int AutoDecPlacesLog(int DecPlaces, long double Hi, long double Lo);
-
-// Fixed-point with D >= 0 decimals, otherwise the short exponential form " 1.2E+03".
-QString FormatNumber(double Value, int Decimals);
-// Item N (1-based) of a "|"-separated list; beyond the end the last item.
-QString UserTickItem(const QString& Text, int N);
-// Label wrapped by an inscript: "&" marks where the label goes, otherwise the inscript leads.
-QString ApplyInscript(const QString& Label, const QString& Inscript);
-// Signed hh:mm:ss of a number of seconds, optionally with milliseconds.
-QString FormatTimeSpan(double Seconds, bool WithMillis);
-
-// Day numbers of calendar axes count from 1899-12-30; the calendar covers years 1..9999.
-constexpr double MinCalendarDay = -693593.0;   // 0001-01-01
-constexpr double EndOfCalendarDay = 2958466.0; // 10000-01-01, first day past the calendar
-
-enum TCalendarLevel : std::uint8_t {
-    clvHundredths,
-    clvSeconds,
-    clvMinutes,
-    clvHours,
-    clvDays,
-    clvMonths,
-    clvYears
-};
-// Calendar label text of day number Value at a level, in the given format.
-QString FormatCalendarLabel(double Value, TCalendarLevel Level, const TDTLabel& Format);
-// The date added to time-of-day labels.
-QString FormatCalendarDate(double Value, const TDTLabel& Format);
-
-enum TScaleNotice : std::uint8_t { snNone, snInvalidDateTime, snDateTimeTooFine };
-
-struct TScaleTickSettings {
-    double RangeLow = 0.0, RangeHigh = 100.0;
-    bool Logarithmic = false;
-    int MinTicks = 3;
-    bool ShortTicks = true;
-    int DecPlaces = -2;
-    TFigType LabelType = ftNum;
-    bool Vertical = false;
-    QString UserTickText, ScaleInscript;
-    const TDTLabel* DateFormat = nullptr; // needed by ftDateTime only
-};
-
-struct TScaleTick {
-    double Value = 0.0;
-    bool LongLength = false; // drawn at long-tick length
-    bool Labelled = false;
-    QString Label;
-    bool HasDateLine = false; // time-of-day labels may carry the date as a second text
-    QString DateLine;
-};
-
-struct TScaleTicks {
-    std::vector<TScaleTick> Ticks; // in drawing order
-    TScaleNotice Notice = snNone;
-    bool CalendarLabels = false; // centred with their own text height
-};
-
-// No rendering draws more ticks than this, whatever the range and settings ask for.
-constexpr int MaxTicksPerRendering = 10000;
-
-// Every tick of one rendering with its label text, before any event has seen it.
-TScaleTicks ComputeScaleTicks(const TScaleTickSettings& S);
-
-// New range for a drag from (X0, Y0) to (X, Y) that started on the range Low0..High0; false
-// when the mode does nothing or the geometry gives no usable range.
-bool ZoomPanRange(int X, int Y, int X0, int Y0, double Low0, double High0, double Low, double High,
-                  bool Logarithmic, TScaleType ScaleType, TMouseActMode MouseAction, int MarginLeft,
-                  int MarginRight, int MarginTop, int MarginBottom, int Width, int Height,
-                  double& NewLow, double& NewHigh);
 
 // ---- the control -------------------------------------------------------------------------------
 

@@ -1,8 +1,8 @@
 // Calendar axes: tick positions from hundredths of a second to years, and their label texts.
 // Day numbers count from 1899-12-30; the calendar arithmetic is Qt's proleptic Gregorian one,
 // limited to the years 1..9999 that the labels can be written for.
-#include "ZEV_Scale.h"
 #include "ZEV_Scale_detail.h"
+#include "ZEV_Scale_ticks.h"
 #include "ZEV_stringl.h"
 
 #include <QDate>

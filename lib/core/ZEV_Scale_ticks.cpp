@@ -1,6 +1,6 @@
 // Tick positions and label texts of numeric, logarithmic and time-span axes, the decimals of
 // numeric labels and the drag arithmetic of zoom and pan. Nothing here needs a widget.
-#include "ZEV_Scale.h"
+#include "ZEV_Scale_ticks.h"
 #include "ZEV_Scale_detail.h"
 #include "ZEV_stringl.h"
 

@@ -87,9 +87,3 @@ void TPopupMenu::Popup(int X, int Y)
     FireEvent(OnPopup, this);
     if (TMenuItem* chosen = Popups().Show(*this, X, Y)) chosen->Click();
 }
-
-TMenuItem* TRecordingPopups::Show(TPopupMenu& Menu, int, int)
-{
-    Shown.push_back(&Menu);
-    return NextChoice.isEmpty() ? nullptr : Menu.Items()->Find(NextChoice);
-}

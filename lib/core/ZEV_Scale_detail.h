@@ -1,7 +1,7 @@
 // Internal steps shared by the tick computation files of the scale unit.
 #pragma once
 
-#include "ZEV_Scale.h"
+#include "ZEV_Scale_ticks.h"
 
 namespace ScaleDetail {
 bool TickBudgetLeft(const TScaleTicks& Out);

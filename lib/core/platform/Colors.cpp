@@ -22,14 +22,3 @@ TColor ColorToRGB(TColor Color)
     }
     return Color & 0x00FFFFFF;
 }
-
-QColor ToQColor(TColor Color)
-{
-    const TColor c = ColorToRGB(Color);
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
-TColor FromQColor(const QColor& Color)
-{
-    return RGB(Color.red(), Color.green(), Color.blue());
-}

@@ -2,7 +2,6 @@
 // names a system colour, resolved by ColorToRGB in one place.
 #pragma once
 
-#include <QColor>
 #include <cstdint>
 
 using TColor = std::uint32_t;
@@ -49,5 +48,3 @@ constexpr bool IsSystemColor(TColor c)
 
 // Resolves system colours to plain RGB values; plain colours pass through (top byte cleared).
 TColor ColorToRGB(TColor Color);
-QColor ToQColor(TColor Color);
-TColor FromQColor(const QColor& Color);

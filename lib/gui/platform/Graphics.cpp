@@ -500,3 +500,14 @@ void TBitmap::Assign(TPersistent* Source)
     }
     TPersistent::Assign(Source);
 }
+
+QColor ToQColor(TColor Color)
+{
+    const TColor c = ColorToRGB(Color);
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+TColor FromQColor(const QColor& Color)
+{
+    return RGB(Color.red(), Color.green(), Color.blue());
+}

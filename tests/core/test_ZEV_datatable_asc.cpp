@@ -459,7 +459,7 @@ TEST(AscNumber, MatchesCorrectRounding)
 
 TEST(AscExamples, ShippedFilesLoad)
 {
-    const QString dir = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../examples/";
+    const QString dir = QStringLiteral(ZEV_EXAMPLES_DIR "/");
     struct Row {
         const char* File;
         int Cols, Rows;

@@ -53,13 +53,5 @@ class TPopupService {
     virtual TMenuItem* Show(TPopupMenu& Menu, int X, int Y) = 0;
 };
 
-// Test stand-in: records each menu shown and chooses the item named in NextChoice.
-class TRecordingPopups : public TPopupService {
-  public:
-    std::vector<TPopupMenu*> Shown;
-    QString NextChoice;
-    TMenuItem* Show(TPopupMenu& Menu, int X, int Y) override;
-};
-
 // Installs a service (nullptr restores the toolkit's menus); the caller keeps ownership.
 void SetPopupService(TPopupService* Service);
