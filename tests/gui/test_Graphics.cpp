@@ -149,3 +149,36 @@ TEST(Canvas, TextOutFillsBackgroundUnlessBrushIsClear)
     c->TextOut(30, 2, QStringLiteral("   "));
     EXPECT_EQ(c->Pixel(31, 3), clWhite);
 }
+
+TEST(Bitmap, DenseBitmapKeepsLogicalGeometryInDevicePixels)
+{
+    TBitmap b;
+    b.SetDevicePixelRatio(2);
+    WhiteBitmap(b, 10, 6);
+    EXPECT_EQ(b.Width(), 10);
+    EXPECT_EQ(b.Image().size(), QSize(20, 12));
+    TCanvas* c = b.Canvas();
+    c->Brush()->SetColor(clRed);
+    c->FillRect(Rect(2, 1, 4, 3)); // two by two logical pixels: four by four device pixels
+    int red = 0;
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 20; ++x) red += b.Image().pixel(x, y) == qRgb(255, 0, 0);
+    EXPECT_EQ(red, 16);
+    EXPECT_EQ(c->Pixel(3, 2), clRed);
+    EXPECT_EQ(c->Pixel(4, 2), clWhite);
+
+    // A one-pixel pen stays one device pixel wide.
+    c->Pen()->SetColor(clBlue);
+    c->MoveTo(0, 5);
+    c->LineTo(10, 5);
+    EXPECT_EQ(b.Image().pixel(6, 10), qRgb(0, 0, 255));
+    EXPECT_EQ(b.Image().pixel(6, 11), qRgb(255, 255, 255));
+
+    // Copies count logical pixels on both sides.
+    TBitmap copy;
+    copy.SetDevicePixelRatio(2);
+    WhiteBitmap(copy, 4, 4);
+    copy.Canvas()->CopyRect(Rect(0, 0, 2, 2), c, Rect(2, 1, 4, 3));
+    EXPECT_EQ(copy.Canvas()->Pixel(1, 1), clRed);
+    EXPECT_EQ(copy.Canvas()->Pixel(2, 2), clWhite);
+}

@@ -175,7 +175,10 @@ const QImage& TCustomControl::Picture()
 
 void TCustomControl::PaintIfNeeded()
 {
-    if (FBacking.Width() != width() || FBacking.Height() != height()) {
+    // Device pixels of this screen, so that lines and text stay crisp on dense screens.
+    if (FBacking.Width() != width() || FBacking.Height() != height() ||
+        FBacking.DevicePixelRatio() != devicePixelRatioF()) {
+        FBacking.SetDevicePixelRatio(devicePixelRatioF());
         FBacking.SetSize(width(), height());
         FNeedsPaint = true;
     }

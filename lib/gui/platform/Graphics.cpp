@@ -373,17 +373,26 @@ void TCanvas::Polyline(const std::vector<TPoint>& Points)
     FPenPos = penPos;
 }
 
+// The first device pixel of logical pixel (X, Y).
+QPoint TCanvas::DevicePixel(int X, int Y) const
+{
+    const double ratio = FTarget ? FTarget->devicePixelRatio() : 1.0;
+    return ratio == 1.0 ? QPoint(X, Y)
+                        : QPoint(int(std::floor(X * ratio)), int(std::floor(Y * ratio)));
+}
+
 TColor TCanvas::Pixel(int X, int Y) const
 {
-    if (!FTarget || !FTarget->valid(X, Y)) return 0xFFFFFFFF;
-    const QRgb rgb = FTarget->pixel(X, Y);
+    const QPoint device = DevicePixel(X, Y);
+    if (!FTarget || !FTarget->valid(device)) return 0xFFFFFFFF;
+    const QRgb rgb = FTarget->pixel(device);
     return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb));
 }
 
 void TCanvas::SetPixel(int X, int Y, TColor Color)
 {
     QPainter& p = Painter();
-    if (!p.isActive() || !FTarget->valid(X, Y)) return;
+    if (!p.isActive() || !FTarget->valid(DevicePixel(X, Y))) return;
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.fillRect(QRect(X, Y, 1, 1), ToQColor(Color));
 }
@@ -450,7 +459,11 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRe
     QPainter& p = PreparedForFill();
     if (!p.isActive() || !Source || !Source->FTarget) return;
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(Dest.ToQRect(), *Source->FTarget, SourceRect.ToQRect());
+    // The source rectangle counts the source's device pixels.
+    const double ratio = Source->FTarget->devicePixelRatio();
+    const QRectF source = SourceRect.ToQRect().toRectF();
+    p.drawImage(Dest.ToQRect().toRectF(), *Source->FTarget,
+                QRectF(source.topLeft() * ratio, source.size() * ratio));
 }
 
 // ---- bitmap ----------------------------------------------------------------------------------
@@ -465,11 +478,26 @@ void TBitmap::SetSize(int Width, int Height)
 {
     Width = std::max(0, Width);
     Height = std::max(0, Height);
-    if (Width == this->Width() && Height == this->Height()) return;
+    if (Width == FWidth && Height == FHeight) return;
+    Reallocate(Width, Height, FRatio);
+    FireEvent(OnChange, this);
+}
+
+void TBitmap::SetDevicePixelRatio(double Value)
+{
+    if (!(Value > 0) || Value == FRatio) return;
+    Reallocate(FWidth, FHeight, Value);
+}
+
+// Keeps what was drawn, scaled to the new density where that changed.
+void TBitmap::Reallocate(int Width, int Height, double Ratio)
+{
     FCanvas.ReleaseTarget();
     QImage resized;
     if (Width > 0 && Height > 0) {
-        resized = QImage(Width, Height, QImage::Format_RGB32);
+        resized = QImage(int(std::ceil(Width * Ratio)), int(std::ceil(Height * Ratio)),
+                         QImage::Format_RGB32);
+        resized.setDevicePixelRatio(Ratio);
         resized.fill(Qt::white);
         if (!FImage.isNull()) {
             QPainter p(&resized);
@@ -477,6 +505,16 @@ void TBitmap::SetSize(int Width, int Height)
         }
     }
     FImage = std::move(resized);
+    FWidth = Width, FHeight = Height, FRatio = Ratio;
+}
+
+void TBitmap::Adopt(QImage Image)
+{
+    FCanvas.ReleaseTarget();
+    FImage = std::move(Image);
+    FRatio = FImage.devicePixelRatio();
+    FWidth = int(std::lround(FImage.width() / FRatio));
+    FHeight = int(std::lround(FImage.height() / FRatio));
     FireEvent(OnChange, this);
 }
 
@@ -485,17 +523,13 @@ void TBitmap::LoadFromFile(const QString& FileName)
     QImage loaded(FileName);
     if (loaded.isNull())
         throw EInOutError(QStringLiteral("Cannot load bitmap \"%1\"").arg(FileName));
-    FCanvas.ReleaseTarget();
-    FImage = loaded.convertToFormat(QImage::Format_RGB32);
-    FireEvent(OnChange, this);
+    Adopt(loaded.convertToFormat(QImage::Format_RGB32));
 }
 
 void TBitmap::Assign(TPersistent* Source)
 {
     if (auto* bitmap = dynamic_cast<TBitmap*>(Source)) {
-        FCanvas.ReleaseTarget();
-        FImage = bitmap->FImage.copy();
-        FireEvent(OnChange, this);
+        Adopt(bitmap->FImage.copy());
         return;
     }
     TPersistent::Assign(Source);

@@ -211,6 +211,7 @@ class TCanvas : public TPersistent {
     QPainter& PreparedForFill();
     QPainter& PreparedForShapes();
     void ApplyPenMode(QPainter& p) const;
+    QPoint DevicePixel(int X, int Y) const;
     QPen MakePen() const;
 
     QImage* FTarget;
@@ -232,12 +233,16 @@ class TBitmap : public TPersistent {
   public:
     TBitmap();
     ~TBitmap() override;
-    int Width() const { return FImage.width(); }
-    int Height() const { return FImage.height(); }
+    // Sizes in logical pixels; the image holds DevicePixelRatio() device pixels per logical one.
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
     void SetWidth(int Value) { SetSize(Value, Height()); }
     void SetHeight(int Value) { SetSize(Width(), Value); }
     void SetSize(int Width, int Height);
-    bool Empty() const { return FImage.isNull() || FImage.width() == 0 || FImage.height() == 0; }
+    double DevicePixelRatio() const { return FRatio; }
+    // Reallocates for a screen of that density; drawing stays in logical pixels.
+    void SetDevicePixelRatio(double Value);
+    bool Empty() const { return FImage.isNull() || FWidth == 0 || FHeight == 0; }
     TCanvas* Canvas() { return &FCanvas; }
     const QImage& Image() const { return FImage; }
     // Loads any image format the toolkit reads; raises EInOutError when it cannot.
@@ -246,6 +251,10 @@ class TBitmap : public TPersistent {
     TNotifyEvent OnChange;
 
   private:
+    void Reallocate(int Width, int Height, double Ratio);
+    void Adopt(QImage Image);
     QImage FImage;
     TCanvas FCanvas;
+    int FWidth = 0, FHeight = 0;
+    double FRatio = 1.0;
 };
