@@ -15,6 +15,7 @@ namespace {
 struct TEigResult {
     int n = 0;
     std::vector<double> eigenvalues;  // component k at k - 1
+    std::vector<double> absolute;     // the same before they were made relative
     std::vector<double> eigenvectors; // (variable j, component k) at (j - 1) n + (k - 1)
 };
 
@@ -522,6 +523,7 @@ bool CalcEigVec(TMatrix& Matrix)
             eigenvectors[j * un + comp] = v[comp * ld + j];
     TEigResult& r = Results();
     r.n = n;
+    r.absolute = d;
     r.eigenvalues = std::move(d);
     r.eigenvectors = std::move(eigenvectors);
     return converged;
@@ -571,6 +573,7 @@ bool CalcPrincCompEx(const TMatrix& DataMat, int LoCol, int HiCol, int LoRow, in
             }
         if (index == k) continue;
         std::swap(d[k], d[index]);
+        std::swap(r.absolute[k], r.absolute[index]);
         for (std::size_t j = 0; j < un; ++j) std::swap(vec[j * un + k], vec[j * un + index]);
     }
     return true;
@@ -585,6 +588,13 @@ double EigVecElem(int Component, int Variable)
                           static_cast<std::size_t>(Component - 1)];
 }
 
+double AbsoluteEigVal(int Component)
+{
+    const TEigResult& r = Results();
+    if (r.n < 1 || Component < 1 || Component > r.n) return 0;
+    return r.absolute[static_cast<std::size_t>(Component - 1)];
+}
+
 int EigVecCount()
 {
     return Results().n;
@@ -596,6 +606,8 @@ void ClearEigVecResults()
     r.n = 0;
     r.eigenvalues.clear();
     r.eigenvalues.shrink_to_fit();
+    r.absolute.clear();
+    r.absolute.shrink_to_fit();
     r.eigenvectors.clear();
     r.eigenvectors.shrink_to_fit();
 }

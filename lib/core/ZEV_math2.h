@@ -36,6 +36,9 @@ bool CalcPrincCompEx(const TMatrix& DataMat, int LoCol, int HiCol, int LoRow, in
 // Variable 0: the eigenvalue of Component; Variable 1..n: the loading of that variable on
 // Component. 0 when there is no result or an index is out of range.
 double EigVecElem(int Component, int Variable);
+// The eigenvalue of Component as the decomposition found it, also when EigVecElem gives it
+// relative to the total; 0 when there is no result or Component is out of range.
+double AbsoluteEigVal(int Component);
 // Number of variables of the stored result; 0 before the first computation.
 int EigVecCount();
 // Empties the result storage, as at program start.

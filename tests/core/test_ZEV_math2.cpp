@@ -355,6 +355,8 @@ TEST(CalcPrincComp, OrderingKeepsTiesAndLeavesNonPositiveBehind)
             const int col = r.wantColumns[k - 1];
             const double sq = r.norms[col - 1] * r.norms[col - 1] / 4;
             EXPECT_DOUBLE_EQ(EigVecElem(k, 0), total == 0 ? 0.0 : sq / total) << "component " << k;
+            // The absolute eigenvalue travels with its component through the sort.
+            EXPECT_DOUBLE_EQ(AbsoluteEigVal(k), sq) << "component " << k;
             EXPECT_EQ(EigVecElem(k, col), 1.0) << "component " << k;
         }
     }
@@ -366,6 +368,9 @@ TEST(CalcPrincComp, OrderingKeepsTiesAndLeavesNonPositiveBehind)
     ASSERT_TRUE(CalcPrincCompEx(d, 1, 2, 1, 3, 0, false));
     EXPECT_DOUBLE_EQ(EigVecElem(1, 0), 8.0);
     EXPECT_DOUBLE_EQ(EigVecElem(2, 0), 2.0);
+    EXPECT_EQ(AbsoluteEigVal(1), EigVecElem(1, 0));
+    EXPECT_EQ(AbsoluteEigVal(0), 0.0);
+    EXPECT_EQ(AbsoluteEigVal(3), 0.0);
 }
 
 TEST(CalcPrincComp, FailureKeepsPreviousResultAndElementsOutOfRangeAreZero)
