@@ -61,8 +61,7 @@ void NewData(TAnalysisDataSet& Data)
     }
 }
 
-bool PerformPCA(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev,
-                TPCAPoints& Points)
+bool CalcComponents(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev)
 {
     const int cols = Data.NrOfColumns(), rows = Data.NrOfRows();
     if (!CalcPrincComp(Data.DataMat(), 1, cols, 1, rows, Scaling)) return false;
@@ -76,22 +75,48 @@ bool PerformPCA(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVecto
         Mean.SetElem(i, mean);
         StdDev.SetElem(i, Scaling == psCorrelation ? std::sqrt(variance) : 1.0);
     }
+    return true;
+}
 
+TScoreProjector::TScoreProjector(const TVector& Mean, const TVector& StdDev, int Components)
+    : FComponents(std::max(Components, 0))
+{
+    for (int i = 1; i <= Mean.NrOfElem(); ++i)
+        if (StdDev.Elem(i) != 0) FColumns.push_back({i, Mean.Elem(i), StdDev.Elem(i)});
+    FLoadings.reserve(FColumns.size() * static_cast<std::size_t>(FComponents));
+    for (int k = 1; k <= FComponents; ++k)
+        for (const TColumn& c : FColumns) FLoadings.push_back(EigVecElem(k, c.Index));
+    FDev.resize(FColumns.size());
+}
+
+void TScoreProjector::Project(const TAnalysisDataSet& Data, int Row, double* Scores) const
+{
+    for (std::size_t i = 0; i < FColumns.size(); ++i)
+        FDev[i] = Data.Elem(FColumns[i].Index, Row) - FColumns[i].Mean;
+    const double* loading = FLoadings.data();
+    for (int k = 0; k < FComponents; ++k) {
+        double s = 0;
+        // Multiply first, divide by the deviation second, then add: the window's order.
+        for (std::size_t i = 0; i < FColumns.size(); ++i)
+            s += *loading++ * FDev[i] / FColumns[i].StdDev;
+        Scores[k] = s;
+    }
+}
+
+bool PerformPCA(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev,
+                TPCAPoints& Points)
+{
+    if (!CalcComponents(Data, Scaling, Mean, StdDev)) return false;
+
+    const int cols = Data.NrOfColumns(), rows = Data.NrOfRows();
+    const TScoreProjector projector(Mean, StdDev, 2);
     TPCAPoints points;
     points.Scores.reserve(static_cast<std::size_t>(std::max(rows, 0)));
     for (int r = 1; r <= rows; ++r) {
-        double s1 = 0, s2 = 0;
-        for (int i = 1; i <= cols; ++i)
-            if (StdDev.Elem(i) != 0) {
-                const double d = Data.Elem(i, r) - Mean.Elem(i);
-                s1 += EigVecElem(1, i) * d / StdDev.Elem(i);
-            }
-        for (int i = 1; i <= cols; ++i)
-            if (StdDev.Elem(i) != 0) {
-                const double d = Data.Elem(i, r) - Mean.Elem(i);
-                s2 += EigVecElem(2, i) * d / StdDev.Elem(i);
-            }
-        points.Scores.push_back({s1, s2, ClassColor(static_cast<std::uint8_t>(Data.RowAttrib(r)))});
+        double s[2];
+        projector.Project(Data, r, s);
+        points.Scores.push_back(
+            {s[0], s[1], ClassColor(static_cast<std::uint8_t>(Data.RowAttrib(r)))});
     }
     points.Loadings.reserve(static_cast<std::size_t>(std::max(cols, 0)));
     for (int i = 1; i <= cols; ++i)

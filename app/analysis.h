@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Colors.h"
+#include "ZEV_datatable.h"
 #include "ZEV_math2.h"
 #include "ZEV_vector.h"
 
@@ -28,6 +29,24 @@ class TAnalysisDataSet {
     // Class number of a row; the analysis uses it as one byte.
     virtual int RowAttrib(int Row) const = 0;
     virtual void SetRowAttrib(int Row, int Value) = 0;
+};
+
+// A data table read directly: category columns read rounded, as the window's editor reads them.
+class TDataTableDataSet : public TAnalysisDataSet {
+  public:
+    explicit TDataTableDataSet(TDataTable& Table) : FTable(Table) {}
+    int NrOfColumns() const override { return FTable.NrOfColumns(); }
+    void SetNrOfColumns(int Value) override { FTable.SetNrOfColumns(Value); }
+    int NrOfRows() const override { return FTable.NrOfRows(); }
+    void SetNrOfRows(int Value) override { FTable.SetNrOfRows(Value); }
+    const TMatrix& DataMat() const override { return *FTable.DataMat(); }
+    double Elem(int Col, int Row) const override { return FTable.Elem(Col, Row); }
+    void SetElem(int Col, int Row, double Value) override { FTable.SetElem(Col, Row, Value); }
+    int RowAttrib(int Row) const override { return FTable.RowAttrib(Row); }
+    void SetRowAttrib(int Row, int Value) override { FTable.SetRowAttrib(Row, Value); }
+
+  private:
+    TDataTable& FTable;
 };
 
 // Items of the scaling radio group, passed to the engine unchanged.
@@ -63,6 +82,32 @@ const std::array<std::uint8_t, 255>& ShuffleTable();
 
 // Rewrites the data set as 5 columns x 150 rows of three classes from the random generator.
 void NewData(TAnalysisDataSet& Data);
+
+// Runs the engine on the whole data set and fills Mean and StdDev (centre and divisor per
+// column) for the scores; false, changing neither, when the engine fails. The components are
+// then read from the engine with EigVecElem.
+bool CalcComponents(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev);
+
+// Scores of rows on the first components of the engine's last result: per component, the sum
+// over the columns with a non-zero divisor of loading times (value - centre) / divisor, in
+// column order.
+class TScoreProjector {
+  public:
+    TScoreProjector(const TVector& Mean, const TVector& StdDev, int Components);
+    int Components() const { return FComponents; }
+    // Writes the scores of Row on components 1..Components() to Scores.
+    void Project(const TAnalysisDataSet& Data, int Row, double* Scores) const;
+
+  private:
+    struct TColumn {
+        int Index;
+        double Mean, StdDev;
+    };
+    int FComponents;
+    std::vector<TColumn> FColumns;    // the columns that take part
+    std::vector<double> FLoadings;    // per component, one per column that takes part
+    mutable std::vector<double> FDev; // work space: deviations of one row
+};
 
 // Runs the analysis with the given scaling. On success fills Mean and StdDev (centre and divisor
 // per column) and replaces Points; on failure returns false and changes none of the three.
