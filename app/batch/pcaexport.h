@@ -1,0 +1,34 @@
+// The numbers the console program writes about one analysis of a data table, and their CSV and
+// JSON forms.
+#pragma once
+
+#include "ZEV_datatable.h"
+#include "ZEV_vector.h"
+#include "textsink.h"
+
+#include <QString>
+#include <vector>
+
+struct TPCAExport {
+    const TDataTable* Table = nullptr; // variable names, row names and classes
+    int Variables = 0, Rows = 0, Components = 0;
+    // One entry per component of the analysis, also beyond Components.
+    std::vector<double> Eigenvalues, RelativeEigenvalues, CumulativeShares;
+    std::vector<double> Loadings; // by variable, Components values each
+    std::vector<double> Scores;   // by row, Components values each
+
+    bool AllFinite() const;
+};
+
+// The engine's last result, as CalcComponents left it for Table with Mean and StdDev: every
+// eigenvalue, and the loadings and scores on components 1..Components.
+TPCAExport CollectExport(TDataTable& Table, const TVector& Mean, const TVector& StdDev,
+                         int Components);
+
+// RFC 4180 tables with a header line and CR LF line ends.
+void WriteEigenvaluesCsv(const TPCAExport& Export, TTextSink& Out);
+void WriteLoadingsCsv(const TPCAExport& Export, TTextSink& Out);
+void WriteScoresCsv(const TPCAExport& Export, TTextSink& Out);
+// One JSON document with the three tables and where they come from.
+void WriteJson(const TPCAExport& Export, const QString& Source, const QString& Scaling,
+               TTextSink& Out);
