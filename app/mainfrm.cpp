@@ -179,7 +179,12 @@ void TForm1::BButLoadDataClick()
 {
     PageControl1->setCurrentWidget(TSData);
     ODiag1->FileName = QStringLiteral("*.asc");
-    if (ODiag1->Execute()) ValedData->DataTable()->LoadFromASCFile(ODiag1->FileName);
+    if (ODiag1->Execute()) LoadDataFile(ODiag1->FileName);
+}
+
+void TForm1::LoadDataFile(const QString& FileName)
+{
+    ValedData->DataTable()->LoadFromASCFile(FileName);
 }
 
 void TForm1::BButPerformPCAClick()

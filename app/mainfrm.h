@@ -39,6 +39,8 @@ class TForm1 : public QWidget {
     void BButNewDataClick();
     void BButLoadDataClick();
     void BButPerformPCAClick();
+    // What "Load Data From Disk" does once a file is chosen.
+    void LoadDataFile(const QString& FileName);
 
   private:
     void CreateToolBar();

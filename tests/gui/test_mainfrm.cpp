@@ -154,3 +154,13 @@ TEST_F(MainWindow, AnErrorWhileLoadingIsShownAndTheProgramGoesOn)
     Click(form->BButNewData); // still running and responsive
     EXPECT_EQ(form->ValedData->NrOfRows(), 150);
 }
+
+TEST_F(MainWindow, LoadingANamedFileFillsTheEditorAsTheLoadButtonDoes)
+{
+    form->LoadDataFile(QStringLiteral(ZEV_EXAMPLES_DIR "/showcase.asc"));
+    EXPECT_EQ(form->ValedData->NrOfColumns(), 4);
+    EXPECT_EQ(form->ValedData->NrOfRows(), 5);
+    EXPECT_EQ(form->ValedData->RowName(2), QStringLiteral("Ben \"the elder\" Smith"));
+    EXPECT_TRUE(dialogs.OpenRequests.empty());
+    EXPECT_TRUE(dialogs.Messages.empty());
+}
