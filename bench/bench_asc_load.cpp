@@ -7,62 +7,21 @@
 //       peers/asc_load_pandas.py
 #include "ZEV_datatable.h"
 #include "ZEV_matrix.h"
+#include "large_asc.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <memory>
 #include <string>
 
 namespace {
 
-constexpr int kRows = 1000000;
-constexpr int kCols = 10;
-
 QString gDataDir;
-
-std::uint64_t SplitMix(std::uint64_t x)
-{
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
-}
-
-// Uniform in [0, 1000), printed with 10 significant digits: "123.4567891" and a separator, so
-// 12 bytes a cell on average.
-void WriteFiles(const QString& Dir)
-{
-    std::ofstream asc(QFile::encodeName(Dir + "/large.asc").toStdString(), std::ios::binary);
-    std::ofstream txt(QFile::encodeName(Dir + "/large.txt").toStdString(), std::ios::binary);
-    asc << "Benchmark data, uniform on [0, 1000), 10 significant digits\r\n"
-        << kCols << "\r\n"
-        << kRows << "\r\nFALSE FALSE FALSE FALSE\r\n";
-    std::string line;
-    char num[32];
-    for (int r = 0; r < kRows; ++r) {
-        line.clear();
-        for (int c = 0; c < kCols; ++c) {
-            const std::uint64_t bits = SplitMix(std::uint64_t(r) * kCols + std::uint64_t(c));
-            const double v = double(bits >> 11) * 0x1p-53 * 1000.0;
-            const auto res =
-                std::to_chars(num, num + sizeof num, v, std::chars_format::general, 10);
-            if (c) line.push_back(' ');
-            line.append(num, res.ptr);
-        }
-        line += "\r\n";
-        asc << line;
-        txt << line;
-    }
-}
 
 // Current and peak resident size of this process in bytes, from /proc/self/status.
 void ResidentBytes(std::uint64_t& Current, std::uint64_t& Peak)
@@ -97,7 +56,7 @@ void BM_AscLoad(benchmark::State& state)
         dir = tmp->path();
     }
     const QString file = dir + "/large.asc";
-    if (!QFileInfo::exists(file) || !QFileInfo::exists(dir + "/large.txt")) WriteFiles(dir);
+    if (!QFileInfo::exists(file) || !QFileInfo::exists(dir + "/large.txt")) WriteLargeAsc(dir);
     const double fileBytes = double(QFileInfo(file).size());
 
     std::uint64_t peakExtra = 0, tableBytes = 0;
@@ -140,17 +99,7 @@ BENCHMARK(BM_AscLoad)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime
 
 int main(int argc, char** argv)
 {
-    // Our own option first; the rest belongs to the benchmark library.
-    int out = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc) {
-            gDataDir = QString::fromLocal8Bit(argv[++i]);
-            QDir().mkpath(gDataDir);
-        } else {
-            argv[out++] = argv[i];
-        }
-    }
-    argc = out;
+    gDataDir = TakeDataDirOption(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
