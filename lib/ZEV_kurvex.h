@@ -1,0 +1,532 @@
+// The chart control: 16 layers of drawing commands mapped through per-layer axis ranges, painted
+// with frame, shadow, caption, axes and background into off-screen bitmaps.
+//
+// The unit is spread over several files behind this header, one concern each:
+//   ZEV_kurvex_scaleprops.cpp  scale property sets, their copy into the axis scales, the reset
+//   ZEV_kurvex_itemlist.cpp    item storage
+//   ZEV_kurvex_items.cpp       drawing commands, ClearItems, ShowItems, AutoRange, range writes
+//   ZEV_kurvex_layout.cpp      construction, layout properties, standard layouts, the mapping
+//   ZEV_kurvex_paint.cpp       Paint, the frame bitmap, caption and plot background
+// The rendering pass (RenderItems: grid, item kinds, text labels, cross-hairs), the mouse
+// handling and the layer coupling and data sharing each add their own file.
+#pragma once
+
+#include "Controls.h"
+#include "ZEV_Scale.h"
+#include "ZEV_kurvex_items.h"
+#include "ZEV_kurvex_scaleprops.h"
+#include "ZEV_zevbase.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class EZEVKurvexError : public EZEVError {
+  public:
+    using EZEVError::EZEVError;
+};
+
+constexpr int kxMaxLayer = 16;
+constexpr int kxNumCrossHairs = 4;
+constexpr int kxNumTextLabels = 50;
+
+enum TkxLayout : std::uint8_t {
+    kxl_X1Bottom_Y1Left,
+    kxl_X1Bottom_Y2Left,
+    kxl_X1Bottom_Y3Left,
+    kxl_X1Bottom_Y4Left,
+    kxl_X1Bottom_Y2Both,
+    kxl_X2Bottom_Y2Left,
+    kxl_X2Both_Y2Both
+};
+constexpr int kxNumLayouts = 7;
+
+enum GridStyleType : std::uint8_t {
+    gsNone,
+    gsPoints,
+    gsVertLines,
+    gsHorizLines,
+    gsLines,
+    gsVertDotLines,
+    gsHorizDotLines,
+    gsDotLines
+};
+
+enum TCaptionAnchorHoriz : std::uint8_t {
+    cahControlLeft,
+    cahChartLeft,
+    cahChartCenter,
+    cahChartRight,
+    cahControlRight
+};
+enum TCaptionAnchorVert : std::uint8_t {
+    cavControlTop,
+    cavChartTop,
+    cavChartCenter,
+    cavChartBottom,
+    cavControlBottom
+};
+
+// Region of the plot area that gets the background's AreaColor when there is no picture.
+enum TBGAreaMode : std::uint8_t {
+    bamNone,
+    bamLeft,
+    bamRight,
+    bamTop,
+    bamBottom,
+    bamVStripe,
+    bamHStripe,
+    bamRect,
+    bamRectInv,
+    bamVStripeInv,
+    bamHStripeInv
+};
+
+using TRenderEvent = std::function<void(TObject* Sender, TCanvas* Canvas, int Top, int Left)>;
+struct TkxChartItem;
+using TBeforeRenderCItemEvent =
+    std::function<void(TObject* Sender, TkxChartItem& ChartItem, int Index, bool IsAnnotation)>;
+using TBeforeRenderTextEvent =
+    std::function<void(TObject* Sender, QString& Text, int Index, bool IsAnnotation)>;
+using TMouseMoveInChartEvent = std::function<void(TObject* Sender, bool InChart, TShiftState Shift,
+                                                  double rMousePosX, double rMousePosY)>;
+using TBeforeCrossHMoveEvent =
+    std::function<void(TObject* Sender, int WhichCrossHair, int dx, int dy, bool& AllowMove)>;
+using TCrossHairMoveEvent = std::function<void(TObject* Sender, int WhichCrossHair)>;
+using TTextLabelMoveEvent = std::function<void(TObject* Sender, int WhichTextLabel)>;
+
+// A chart's text label; the chart draws it in its rendering pass.
+class TTextLabel : public TCustomTextLabel {};
+
+// Background of the plot area: a picture read from a file, or a coloured region given in world
+// units of the chart's active layer.
+class TBakGndImg : public TPersistent {
+  public:
+    const QString& Name() const { return FName; }
+    // Without IncludePath only the file-name part is kept.
+    void SetName(const QString& Value);
+    bool IncludePath() const { return FIncludePath; }
+    void SetIncludePath(bool Value);
+    TBkgFill FillMode() const { return FFillMode; }
+    void SetFillMode(TBkgFill Value);
+    TBGAreaMode AreaMode() const { return FAreaMode; }
+    void SetAreaMode(TBGAreaMode Value);
+    TColor AreaColor() const { return FAreaColor; }
+    void SetAreaColor(TColor Value);
+    double AreaLeft() const { return FAreaLeft; }
+    void SetAreaLeft(double Value);
+    double AreaRight() const { return FAreaRight; }
+    void SetAreaRight(double Value);
+    double AreaTop() const { return FAreaTop; }
+    void SetAreaTop(double Value);
+    double AreaBottom() const { return FAreaBottom; }
+    void SetAreaBottom(double Value);
+    TNotifyEvent OnChange;
+
+    // Copies every field, the handler excepted, and notifies.
+    void Assign(TPersistent* Source) override;
+
+  protected:
+    void AssignTo(TPersistent* Dest) override;
+
+  private:
+    void Changed() { FireEvent(OnChange, this); }
+    QString FName;
+    bool FIncludePath = false;
+    TBkgFill FFillMode = bfStretch;
+    TBGAreaMode FAreaMode = bamNone;
+    TColor FAreaColor = 14540253;
+    double FAreaLeft = -1.0, FAreaRight = 1.0, FAreaTop = 1.0, FAreaBottom = -1.0;
+};
+
+// Which layer controls the x and the y axis of each layer; every layer controls itself at
+// first. The coupling rules (the ControlledBy setters) come with the layer-coupling file.
+class TJointLayers : public TPersistent {
+  public:
+    TJointLayers();
+    int XController(int Layer) const;
+    int YController(int Layer) const;
+    TNotifyEvent OnChange;
+
+  protected:
+    std::array<int, kxMaxLayer> FXController{};
+    std::array<int, kxMaxLayer> FYController{};
+};
+
+// One layer: its two scale property sets, the two axis scales drawn from them, and the world to
+// pixel coefficients px = k * x + d (x is ln x on a logarithmic axis).
+struct TkxLayer {
+    std::unique_ptr<TScalePropsHoriz> PropsX;
+    std::unique_ptr<TScalePropsVert> PropsY;
+    std::unique_ptr<TScale> ScaleX, ScaleY;
+    long double kx = 0, dx = 0, ky = 0, dy = 0;
+};
+
+// A point of the free-hand mouse trace.
+struct TMouseTracePoint {
+    double X = 0, Y = 0;
+    std::uint16_t Flags = 0; // 1 = pen up after this point, 2 = drawn inverted
+    TColor Color = 0;
+};
+
+class TCustomKurvex : public TCustomControl {
+  public:
+    explicit TCustomKurvex(QWidget* Parent = nullptr);
+    ~TCustomKurvex() override;
+
+    // ---- items and drawing commands ------------------------------------------------------------
+    void ClearItems();
+    void AddMark(double X, double Y, std::uint8_t MarkType);
+    // World units in the data list, pixels in the annotation list.
+    void AddLine(int X1, int Y1, int X2, int Y2);
+    // CoordMode counts in the annotation list only; data items are always in world units.
+    void AddLine(double X1, double Y1, double X2, double Y2, std::uint8_t CoordMode);
+    void MoveTo(double X, double Y);
+    void AddText(double X, double Y, int FontSize, const QString& Text);
+    void AddText(double X, double Y, int Dx, int Dy, TAlignment Alignment, std::uint8_t CoordMode,
+                 int FontSize, const QString& Text);
+    // Fits the ranges of Layer (0: every shown layer) to the data list, with margins and a
+    // minimum span in per cent; raises EZEVKurvexError when a logarithmic axis ends up with a
+    // non-positive end.
+    void AutoRange(int Layer, double MarginPercent, double MinSpanPercent = 0);
+    void ShowItems();
+    // The range write behind every range change: spans below 0.99 MinRange and, on logarithmic
+    // axes, ends below 1e-100 are refused per axis; raises like AutoRange.
+    void WriteLayerRange(int Layer, double LoX, double HiX, double LoY, double HiY);
+    // Range change that follows the layer coupling: a controlled axis keeps its range, layers
+    // controlled by Layer follow it. Never raises.
+    void SetLayerRange(int Layer, double LoX, double LoY, double HiX, double HiY);
+
+    const TkxItemList& DataItems() const { return *FDataList; }
+    const TkxItemList& AnnotationItems() const { return *FAnnotationList; }
+
+    TColor DataColor() const { return FDataColor; }
+    void SetDataColor(TColor Value) { FDataColor = Value; }
+    TColor FillColor() const { return FFillColor; }
+    void SetFillColor(TColor Value) { FFillColor = Value; }
+    TColor TextBkColor() const { return FFillColor; }
+    void SetTextBkColor(TColor Value) { FFillColor = Value; }
+    TPenStyle PenStyle() const { return FPenStyle; }
+    void SetPenStyle(TPenStyle Value) { FPenStyle = Value; }
+    std::uint8_t LineWidth() const { return FLineWidth; }
+    void SetLineWidth(std::uint8_t Value) { FLineWidth = Value; }
+    // 255 is refused: items carry classes 0..254.
+    std::uint8_t ClassDefault() const { return FClassDefault; }
+    void SetClassDefault(std::uint8_t Value);
+    int ItemTag() const { return FItemTag; }
+    void SetItemTag(int Value) { FItemTag = Value; }
+    // Layer 1..16 of new items; other values are ignored.
+    int ActiveLayer() const { return FActiveLayer; }
+    void SetActiveLayer(int Value);
+    TAlignment TextAlignment() const { return FTextAlignment; }
+    void SetTextAlignment(TAlignment Value) { FTextAlignment = Value; }
+    TTextBkg TextBkStyle() const { return FTextBkStyle; }
+    void SetTextBkStyle(TTextBkg Value) { FTextBkStyle = Value; }
+    // New items go to the annotation list while set.
+    bool AnnotationMode() const { return FAnnotationMode; }
+    void SetAnnotationMode(bool Value) { FAnnotationMode = Value; }
+    // Growth step of the item lists, 1..1 000 000; other values are ignored.
+    int AllocSize() const { return FAllocSize; }
+    void SetAllocSize(int Value);
+
+    // ---- layers, scales and mapping ------------------------------------------------------------
+    // Sets of layers 1..16; other indices give layer 1's.
+    TScalePropsHoriz* ScalePropsX(int Layer) const;
+    TScalePropsVert* ScalePropsY(int Layer) const;
+    TScalePropsHoriz* Scale1X() const { return ScalePropsX(1); }
+    TScalePropsHoriz* Scale2X() const { return ScalePropsX(2); }
+    TScalePropsHoriz* Scale3X() const { return ScalePropsX(3); }
+    TScalePropsHoriz* Scale4X() const { return ScalePropsX(4); }
+    TScalePropsVert* Scale1Y() const { return ScalePropsY(1); }
+    TScalePropsVert* Scale2Y() const { return ScalePropsY(2); }
+    TScalePropsVert* Scale3Y() const { return ScalePropsY(3); }
+    TScalePropsVert* Scale4Y() const { return ScalePropsY(4); }
+    // Writing a published set copies the given one into the chart's.
+    void SetScaleX(int Layer, TScalePropsHoriz* Value);
+    void SetScaleY(int Layer, TScalePropsVert* Value);
+    void SetScale1X(TScalePropsHoriz* Value) { SetScaleX(1, Value); }
+    void SetScale2X(TScalePropsHoriz* Value) { SetScaleX(2, Value); }
+    void SetScale3X(TScalePropsHoriz* Value) { SetScaleX(3, Value); }
+    void SetScale4X(TScalePropsHoriz* Value) { SetScaleX(4, Value); }
+    void SetScale1Y(TScalePropsVert* Value) { SetScaleY(1, Value); }
+    void SetScale2Y(TScalePropsVert* Value) { SetScaleY(2, Value); }
+    void SetScale3Y(TScalePropsVert* Value) { SetScaleY(3, Value); }
+    void SetScale4Y(TScalePropsVert* Value) { SetScaleY(4, Value); }
+    // The axis scale objects of a layer (1..16, clamped); the chart paints them onto its frame.
+    TScale* ScaleObjectX(int Layer) const;
+    TScale* ScaleObjectY(int Layer) const;
+
+    // Recomputes every layer's coefficients; raises EZEVKurvexError "Logarithmic axis must not
+    // be negative." when a logarithmic axis has a non-positive end (that axis then maps to the
+    // middle of the plot, the other axes are updated).
+    virtual void CalcLayerFactors();
+    // Control pixels of a world point; Layer is clamped to 1..16.
+    void WorldToPixel(int Layer, double X, double Y, int& PX, int& PY) const;
+    // World point of control pixels. Where an axis has no extent in pixels, the middle of its
+    // range.
+    void PixelToWorld(int Layer, int PX, int PY, double& X, double& Y) const;
+    bool LayerShown(int Layer) const;
+
+    // ---- geometry ------------------------------------------------------------------------------
+    // Bounds below the minimum size (margins and shadow plus 80 by 20) are raised to it.
+    void SetBounds(int Left, int Top, int Width, int Height);
+    void SetWidth(int Value) { SetBounds(Left(), Top(), Value, Height()); }
+    void SetHeight(int Value) { SetBounds(Left(), Top(), Width(), Value); }
+    int MarginLeft() const { return FMarginLeft; }
+    void SetMarginLeft(int Value);
+    int MarginRight() const { return FMarginRight; }
+    void SetMarginRight(int Value);
+    int MarginTop() const { return FMarginTop; }
+    void SetMarginTop(int Value);
+    int MarginBottom() const { return FMarginBottom; }
+    void SetMarginBottom(int Value);
+    int LRim() const { return FMarginLeft; }
+    void SetLRim(int Value) { SetMarginLeft(Value); }
+    int RRim() const { return FMarginRight; }
+    void SetRRim(int Value) { SetMarginRight(Value); }
+    int TRim() const { return FMarginTop; }
+    void SetTRim(int Value) { SetMarginTop(Value); }
+    int BRim() const { return FMarginBottom; }
+    void SetBRim(int Value) { SetMarginBottom(Value); }
+    // Clamped to 0..32.
+    int ShadowWidth() const { return FShadowWidth; }
+    void SetShadowWidth(int Value);
+    // The plot area in control pixels: from (MarginLeft, MarginTop), PlotWidth by PlotHeight
+    // (either may be 0 or negative on a small control).
+    int PlotWidth() const { return Width() - FMarginLeft - FMarginRight - FShadowWidth; }
+    int PlotHeight() const { return Height() - FMarginTop - FMarginBottom - FShadowWidth; }
+
+    // ---- appearance ----------------------------------------------------------------------------
+    TShadowStyle ShadowStyle() const { return FShadowStyle; }
+    void SetShadowStyle(TShadowStyle Value);
+    TColor ShadowColor() const { return FShadowColor; }
+    void SetShadowColor(TColor Value);
+    TColor ShadowBakColor() const { return FShadowBakColor; }
+    void SetShadowBakColor(TColor Value);
+    TColor WindColor() const { return FWindColor; }
+    void SetWindColor(TColor Value);
+    TColor ChartColor() const { return FChartColor; }
+    void SetChartColor(TColor Value);
+    TColor ChartFrameColor() const { return FChartFrameColor; }
+    void SetChartFrameColor(TColor Value);
+    GridStyleType GridStyle() const { return FGridStyle; }
+    void SetGridStyle(GridStyleType Value);
+    TColor GridColor() const { return FGridColor; }
+    void SetGridColor(TColor Value);
+    // Values below -3 are ignored.
+    double GridDx() const { return FGridDx; }
+    void SetGridDx(double Value);
+    double GridDy() const { return FGridDy; }
+    void SetGridDy(double Value);
+    // While set, every layer's y range spans as many world units per screen length as its x
+    // range.
+    bool Isometric() const { return FIsometric; }
+    void SetIsometric(bool Value);
+    const QString& Caption() const { return FCaption; }
+    void SetCaption(const QString& Value);
+    int CaptionPosX() const { return FCaptionPosX; }
+    void SetCaptionPosX(int Value);
+    int CaptionPosY() const { return FCaptionPosY; }
+    void SetCaptionPosY(int Value);
+    TAlignment CaptionAlignment() const { return FCaptionAlignment; }
+    void SetCaptionAlignment(TAlignment Value);
+    TCaptionAnchorHoriz CaptionAnchorHoriz() const { return FCaptionAnchorHoriz; }
+    void SetCaptionAnchorHoriz(TCaptionAnchorHoriz Value);
+    TCaptionAnchorVert CaptionAnchorVert() const { return FCaptionAnchorVert; }
+    void SetCaptionAnchorVert(TCaptionAnchorVert Value);
+    // Per cent of the plot width a caption may take before it is cut; 0 = never cut, other
+    // values are kept in 5..100.
+    int CaptionTrim() const { return FCaptionTrim; }
+    void SetCaptionTrim(int Value);
+    TkxLayout StandardLayout() const { return FStandardLayout; }
+    void SetStandardLayout(TkxLayout Value);
+    bool AvoidDuplicateMarks() const { return FAvoidDuplicateMarks; }
+    void SetAvoidDuplicateMarks(bool Value);
+    // Kept in 1..3.
+    int MinDupMarkDist() const { return FMinDupMarkDist; }
+    void SetMinDupMarkDist(int Value);
+    TFont* TextFont() { return &FTextFont; }
+    void SetTextFont(TFont* Value);
+    TFontStyles TextFontStyle() const { return FTextFont.Style(); }
+    void SetTextFontStyle(TFontStyles Value) { FTextFont.SetStyle(Value); }
+    // When false, ShowItems and the setters leave repainting to the caller.
+    bool AutoRedraw() const { return FAutoRedraw; }
+    void SetAutoRedraw(bool Value) { FAutoRedraw = Value; }
+    TBakGndImg* BackGroundImg() { return &FBackGroundImg; }
+    void SetBackGroundImg(TBakGndImg* Value);
+    TJointLayers* JointLayers() { return FJointLayers.get(); }
+    TCrossHair* CrossHair(int Index) const; // 1..4, clamped
+    TCrossHair* CrossHair1() const { return CrossHair(1); }
+    TCrossHair* CrossHair2() const { return CrossHair(2); }
+    TCrossHair* CrossHair3() const { return CrossHair(3); }
+    TCrossHair* CrossHair4() const { return CrossHair(4); }
+    TTextLabel* TextLabel(int Index) const; // 1..50, clamped
+
+    // ---- mouse settings (acted on by the mouse handling) ---------------------------------------
+    TMouseActMode MouseAction() const { return FMouseAction; }
+    void SetMouseAction(TMouseActMode Value) { FMouseAction = Value; }
+    bool MouseCursorFixed() const { return FMouseCursorFixed; }
+    void SetMouseCursorFixed(bool Value) { FMouseCursorFixed = Value; }
+    TColor MouseTraceColor() const { return FMouseTraceColor; }
+    void SetMouseTraceColor(TColor Value) { FMouseTraceColor = Value; }
+    bool MouseTraceInvert() const { return FMouseTraceInvert; }
+    void SetMouseTraceInvert(bool Value) { FMouseTraceInvert = Value; }
+    double PanGridDx() const { return FPanGridDx; }
+    void SetPanGridDx(double Value) { FPanGridDx = Value; }
+    double PanGridDy() const { return FPanGridDy; }
+    void SetPanGridDy(double Value) { FPanGridDy = Value; }
+    double PanGridOffsX() const { return FPanGridOffsX; }
+    void SetPanGridOffsX(double Value) { FPanGridOffsX = Value; }
+    double PanGridOffsY() const { return FPanGridOffsY; }
+    void SetPanGridOffsY(double Value) { FPanGridOffsY = Value; }
+
+    // ---- painting ------------------------------------------------------------------------------
+    // Plot background (colour, picture or area) over Width x Height at (Left, Top) of Canvas.
+    virtual void PaintPlotBackground(TCanvas* Canvas, int Left, int Top, int Width, int Height);
+    virtual void RenderToBitmap(TBitmap* Bitmap, int Left, int Top, bool NoGrid, bool Monochrome);
+    // One rendering pass with the plot area's top left corner at (Left, Top) of Canvas.
+    virtual void RenderItems(TCanvas* Canvas, int Left, int Top, bool NoGrid, bool Monochrome);
+    // While set, Paint does nothing; clearing it repaints.
+    virtual void SetUpdateLock(bool Value);
+    bool UpdateLock() const { return FUpdateLock; }
+    // The frame bitmap of the last Paint: the whole control as painted.
+    const TBitmap& FrameBitmap() const { return *FFrameBitmap; }
+    const TBitmap& PlotBitmap() const { return *FPlotBitmap; }
+
+    // Bracket property writes of a stored layout: no mapping and no painting until Loaded(),
+    // which also arms the range check of each set's Logarithmic.
+    void BeginLoading() { FLoading = true; }
+    void Loaded();
+
+    // Relative width and height of a screen pixel.
+    double AspectX() const { return FAspectX; }
+    double AspectY() const { return FAspectY; }
+
+    // Fired after the caption and the axes are on the frame bitmap (Top = Left = 0).
+    TRenderEvent OnScalesRendered;
+    // Forwarded from every axis scale.
+    TScaleTickDrawnEvent OnScaleTickDrawn;
+    TBeforeTickLabelEvent OnBeforeTickLabel;
+    // Fired by the rendering pass.
+    TRenderEvent OnBeforeRenderData;
+    TRenderEvent OnDataRendered;
+    TBeforeRenderCItemEvent OnBeforeRenderChartItem;
+    TBeforeRenderTextEvent OnBeforeRenderText;
+    // Fired by the mouse handling.
+    TMouseMoveInChartEvent OnMouseMoveInChart;
+    TZoomPanEvent OnZoomPan;
+    TSelectRectEvent OnRubberBand;
+    TSelectRectEvent OnSelectRect;
+    TBeforeCrossHMoveEvent OnBeforeCrossHairMove;
+    TCrossHairMoveEvent OnCrossHairMove;
+    TTextLabelMoveEvent OnTextLabelMove;
+
+  protected:
+    void Paint() override;
+    void Resize() override;
+
+    // Repaints when AutoRedraw is set; the handler of every owned settings object.
+    void Changed();
+    // Stores Value and repaints.
+    template <typename T> void SetAndRedraw(T& Field, const T& Value)
+    {
+        Field = Value;
+        Changed();
+    }
+    TkxLayer& LayerAt(int Layer); // clamped to 1..16
+    const TkxLayer& LayerAt(int Layer) const;
+    bool Loading() const { return FLoading; }
+    // Coefficients of every layer; false when a logarithmic axis has a non-positive end.
+    bool ComputeLayerFactors();
+    // Writes both axes of a layer into its sets and scales, refusing per axis what
+    // WriteLayerRange refuses; the mapping is left alone.
+    void StoreLayerRange(int Layer, double LoX, double HiX, double LoY, double HiY);
+    // Copies a set into the axis scale of its layer and puts the axis at its side of the plot.
+    void ApplyScaleProps(TScale* Scale, const TScaleProps* Props);
+    void ApplyAllScaleProps();
+    // The OnChange of every scale property set: scales, coupling, repaint.
+    void ScalePropsChanged();
+    // Defaults, side, distance and colour of all 32 sets.
+    void ResetScaleProps();
+    // Draws the window colour, shadow, caption and axes onto the frame bitmap.
+    void PaintFrameBitmap();
+    // Resizes the plot bitmap to the plot area plus one pixel each way.
+    void SizePlotBitmap();
+
+    std::shared_ptr<TkxItemList> FDataList;
+    std::shared_ptr<TkxItemList> FAnnotationList;
+    std::array<TkxLayer, kxMaxLayer> FLayers;
+    std::array<bool, kxMaxLayer> FLayerShown;
+    std::vector<TMouseTracePoint> FMouseTrace;
+    std::unique_ptr<TBitmap> FFrameBitmap, FPlotBitmap, FPictureBitmap;
+
+  private:
+    // A record of Kind with the creation attributes that every command records.
+    TkxChartItem NewItem(TkxItemKind Kind) const;
+    TkxItemList& TargetList() { return FAnnotationMode ? *FAnnotationList : *FDataList; }
+    void MarginsChanged();
+    void UpdateScaleGeometry();
+    void ApplyIsometric(int PlotWidthPixels);
+    void ApplyLayout(TkxLayout Layout);
+    void CreateSubObjects();
+    void PaintCaption(TCanvas* C);
+    void PaintShadow(TCanvas* C);
+    void PaintAxes();
+    bool PaintPicture(TCanvas* C, int Left, int Top, int Width, int Height);
+    void PaintArea(TCanvas* C, int Left, int Top, int Width, int Height);
+
+    TColor FDataColor = clBlack;
+    TColor FFillColor = clSilver;
+    TPenStyle FPenStyle = psSolid;
+    std::uint8_t FLineWidth = 1;
+    std::uint8_t FClassDefault = 0;
+    int FItemTag = 0;
+    int FActiveLayer = 1;
+    TAlignment FTextAlignment = taCenter;
+    TTextBkg FTextBkStyle = tbClear;
+    bool FAnnotationMode = false;
+    int FAllocSize = 1000;
+
+    int FMarginLeft = 50, FMarginRight = 10, FMarginTop = 16, FMarginBottom = 32;
+    int FShadowWidth = 0;
+    TShadowStyle FShadowStyle = ssFlying;
+    TColor FShadowColor = clGrayText;
+    TColor FShadowBakColor = clBtnFace;
+    TColor FWindColor = clBtnFace;
+    TColor FChartColor = clWhite;
+    TColor FChartFrameColor = clBlack;
+    GridStyleType FGridStyle = gsNone;
+    TColor FGridColor = clBlack;
+    double FGridDx = 0, FGridDy = 0;
+    bool FIsometric = false;
+    QString FCaption;
+    int FCaptionPosX = 0, FCaptionPosY = -16;
+    TAlignment FCaptionAlignment = taRightJustify;
+    TCaptionAnchorHoriz FCaptionAnchorHoriz = cahChartRight;
+    TCaptionAnchorVert FCaptionAnchorVert = cavChartTop;
+    int FCaptionTrim = 100;
+    TkxLayout FStandardLayout = kxl_X1Bottom_Y1Left;
+    bool FAvoidDuplicateMarks = false;
+    int FMinDupMarkDist = 1;
+    TFont FTextFont;
+    bool FAutoRedraw = false;
+    TBakGndImg FBackGroundImg;
+    std::unique_ptr<TJointLayers> FJointLayers;
+    std::array<std::unique_ptr<TCrossHair>, kxNumCrossHairs> FCrossHairs;
+    std::array<std::unique_ptr<TTextLabel>, kxNumTextLabels> FTextLabels;
+
+    TMouseActMode FMouseAction = maNone;
+    bool FMouseCursorFixed = true;
+    TColor FMouseTraceColor = clWhite;
+    bool FMouseTraceInvert = true;
+    double FPanGridDx = 1.0, FPanGridDy = 1.0, FPanGridOffsX = 0, FPanGridOffsY = 0;
+
+    bool FUpdateLock = false;
+    bool FLoading = false;
+    double FAspectX = 1.0, FAspectY = 1.0;
+};
+
+class TKurvex : public TCustomKurvex {
+  public:
+    using TCustomKurvex::TCustomKurvex;
+};

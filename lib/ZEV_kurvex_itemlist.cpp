@@ -1,0 +1,84 @@
+// Storage of the item lists. The records sit in one anonymous mapping per list: growing remaps
+// its pages instead of copying them, so appends stay cheap at any list size.
+#include "Memory.h"
+#include "ZEV_kurvex_items.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace {
+std::size_t PageSize()
+{
+    static const std::size_t size = std::size_t(sysconf(_SC_PAGESIZE));
+    return size;
+}
+
+std::size_t RoundUpToPages(std::size_t Bytes)
+{
+    const std::size_t page = PageSize();
+    return (Bytes + page - 1) / page * page;
+}
+
+// Room kept beyond the capacity, as a fraction of it: enough that remapping happens only a few
+// dozen times on the way to a million records, little enough that the block stays within a few
+// per cent of the records it holds.
+constexpr std::size_t HeadroomDivisor = 16;
+} // namespace
+
+void TkxShortText::Assign(const QString& Text)
+{
+    Length = std::uint8_t(std::min<qsizetype>(Text.size(), kxShortTextLength));
+    std::memset(Chars, 0, sizeof Chars);
+    std::memcpy(Chars, Text.utf16(), Length * sizeof(char16_t));
+}
+
+TkxItemList::~TkxItemList()
+{
+    if (FItems) munmap(FItems, FReservedBytes);
+}
+
+void TkxItemList::Reserve(std::size_t Records)
+{
+    const std::size_t bytes = RoundUpToPages(Records * sizeof(TkxChartItem));
+    if (bytes <= FReservedBytes) return;
+    if (!CanAllocateBytes(bytes - FReservedBytes)) throw std::bad_alloc();
+    void* p =
+        FItems ? mremap(FItems, FReservedBytes, bytes, MREMAP_MAYMOVE)
+               : mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    FItems = static_cast<TkxChartItem*>(p);
+    FReservedBytes = bytes;
+}
+
+void TkxItemList::Grow(int AllocSize)
+{
+    const std::size_t capacity = std::size_t(FCapacity) + std::size_t(AllocSize);
+    if (capacity * sizeof(TkxChartItem) > FReservedBytes)
+        Reserve(capacity + capacity / HeadroomDivisor);
+    FCapacity = int(capacity);
+}
+
+void TkxItemList::Clear()
+{
+    if (FItems) madvise(FItems, FReservedBytes, MADV_FREE);
+    FCount = 0;
+    FCapacity = 0;
+}
+
+QString TkxItemList::LongText(int Entry) const
+{
+    if (Entry < 1 || Entry > FLongTextCount) return QString();
+    return FLongTexts[std::size_t(Entry - 1)];
+}
+
+void TkxItemList::StoreText(TkxChartItem& Item, const QString& Text)
+{
+    Item.Text.Assign(Text);
+    if (Text.size() <= kxShortTextLength || FLongTextCount >= kxMaxLongTexts) return;
+    FLongTexts[std::size_t(FLongTextCount++)] = Text;
+    Item.LineWidth = FLongTextCount;
+}
