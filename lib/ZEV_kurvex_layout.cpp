@@ -216,8 +216,12 @@ void TCustomKurvex::SetUpdateLock(bool Value)
 void TCustomKurvex::SetBounds(int Left, int Top, int Width, int Height)
 {
     const QSize least = minimumSize();
+    const QSize before = size();
     TCustomControl::SetBounds(Left, Top, std::max(Width, least.width()),
                               std::max(Height, least.height()));
+    // A widget that is not shown gets no resize event until it is; the axes and the mapping
+    // must follow at once.
+    if (size() != before && !isVisible()) Resize();
 }
 
 void TCustomKurvex::UpdateScaleGeometry()

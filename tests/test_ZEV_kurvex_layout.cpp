@@ -108,6 +108,9 @@ TEST(KurvexLayout, MinimumSizeFollowsMarginsAndShadow)
     EXPECT_EQ(k.Height(), 20 + 40 + 5 + 20);
     k.SetBounds(0, 0, 400, 300);
     EXPECT_EQ(k.Width(), 400);
+    // The axes take the new size although the chart is not shown.
+    EXPECT_EQ(k.ScaleObjectX(1)->Width(), 400);
+    EXPECT_EQ(k.ScaleObjectY(3)->Height(), 300);
     // With a shadow the plot area loses that many pixels on the right and at the bottom.
     EXPECT_EQ(k.PlotWidth(), 400 - 50 - 20 - 5);
     EXPECT_EQ(k.PlotHeight(), 300 - 20 - 40 - 5);
@@ -405,6 +408,30 @@ TEST(KurvexPaint, CaptionIsTrimmedToItsShareOfThePlotWidth)
     EXPECT_LE(rightmost, 280);
     EXPECT_LE(rightmost - leftmost, room);
     EXPECT_GT(rightmost - leftmost, room / 2);
+}
+
+TEST(KurvexPaint, ShowItemsRefreshesOnlyThePlotArea)
+{
+    TKurvex k;
+    k.SetBounds(0, 0, 300, 200);
+    k.Picture();
+    // Changes made while AutoRedraw is off reach the control only through ShowItems.
+    k.SetAutoRedraw(false);
+    k.SetChartColor(clRed);
+    k.SetWindColor(clLime);
+    EXPECT_EQ(PixelAt(k, 150, 100), Rgb(clWhite));
+    k.SetAutoRedraw(true);
+    k.ShowItems();
+    EXPECT_EQ(PixelAt(k, 150, 100), Rgb(clRed));
+    EXPECT_NE(PixelAt(k, 2, 2), Rgb(clLime)); // the frame is left as it was
+
+    // A hidden chart renders nothing.
+    k.hide();
+    k.SetAutoRedraw(false);
+    k.SetChartColor(clBlue);
+    k.SetAutoRedraw(true);
+    k.ShowItems();
+    EXPECT_EQ(PixelAt(k, 150, 100), Rgb(clRed));
 }
 
 TEST(KurvexPaint, MissingBackgroundPictureIsDroppedOnFirstPaint)
