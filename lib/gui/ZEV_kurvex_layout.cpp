@@ -241,6 +241,7 @@ void TCustomKurvex::UpdateScaleGeometry()
 
 void TCustomKurvex::SizePlotBitmap()
 {
+    FPlotBitmap->SetDevicePixelRatio(devicePixelRatioF());
     FPlotBitmap->SetSize(std::max(0, PlotWidth() + 1), std::max(0, PlotHeight() + 1));
 }
 

@@ -15,7 +15,7 @@
 #include "ZEV_Scale.h"
 #include "ZEV_kurvex_items.h"
 #include "ZEV_kurvex_scaleprops.h"
-#include "ZEV_zevbase.h"
+#include "ZEV_zevbase_draw.h"
 
 #include <array>
 #include <memory>

@@ -200,12 +200,13 @@ void TCustomKurvex::ShowItems()
 {
     const bool hidden = testAttribute(Qt::WA_WState_ExplicitShowHide) && isHidden();
     if (hidden) return;
-    const QImage* screen = Canvas()->Target();
     if (!FAutoRedraw) {
         Invalidate();
         return;
     }
-    if (!screen || screen->width() != Width() || screen->height() != Height()) {
+    const QImage* screen = Canvas()->Target();
+    const QSizeF shown = screen ? screen->deviceIndependentSize() : QSizeF();
+    if (std::abs(shown.width() - Width()) >= 1 || std::abs(shown.height() - Height()) >= 1) {
         Invalidate(); // nothing on the control yet to refresh a part of
         return;
     }

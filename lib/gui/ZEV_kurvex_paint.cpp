@@ -38,6 +38,7 @@ void TCustomKurvex::Paint()
 
 void TCustomKurvex::PaintFrameBitmap()
 {
+    FFrameBitmap->SetDevicePixelRatio(devicePixelRatioF());
     FFrameBitmap->SetSize(Width(), Height());
     TCanvas* c = FFrameBitmap->Canvas();
     c->Pen()->SetStyle(psSolid);
@@ -45,7 +46,7 @@ void TCustomKurvex::PaintFrameBitmap()
     c->Pen()->SetColor(FWindColor);
     c->Brush()->SetStyle(bsSolid);
     c->Brush()->SetColor(FWindColor);
-    c->Rectangle(0, 0, Width(), Height());
+    c->FillRect(Rect(0, 0, Width(), Height()));
     if (FShadowWidth > 0) PaintShadow(c);
     PaintCaption(c);
     // Painting never raises: an axis that cannot be mapped is drawn at the middle of the plot.
@@ -57,10 +58,9 @@ void TCustomKurvex::PaintFrameBitmap()
 void TCustomKurvex::PaintShadow(TCanvas* C)
 {
     const int w = Width(), h = Height(), s = FShadowWidth;
-    C->Pen()->SetColor(FShadowBakColor);
     C->Brush()->SetColor(FShadowBakColor);
-    C->Rectangle(w - s, 0, w, h);
-    C->Rectangle(0, h - s, w, h);
+    C->FillRect(Rect(w - s, 0, w, h));
+    C->FillRect(Rect(0, h - s, w, h));
     const bool flying = FShadowStyle == ssFlying;
     const int offset = flying ? s - 1 : 0;
     C->Pen()->SetColor(flying ? FShadowColor : clBlack);
