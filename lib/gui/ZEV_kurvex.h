@@ -5,10 +5,23 @@
 //   ZEV_kurvex_scaleprops.cpp  scale property sets, their copy into the axis scales, the reset
 //   ZEV_kurvex_itemlist.cpp    item storage
 //   ZEV_kurvex_items.cpp       drawing commands, ClearItems, ShowItems, AutoRange, range writes
-//   ZEV_kurvex_layout.cpp      construction, layout properties, standard layouts, the mapping
+//   ZEV_kurvex_layout.cpp      construction, layout properties, isometric rule, the mapping
+//   ZEV_kurvex_stdlayout.cpp   the seven standard layouts
 //   ZEV_kurvex_paint.cpp       Paint, the frame bitmap, caption and plot background
-// The rendering pass (RenderItems: grid, item kinds, text labels, cross-hairs), the mouse
-// handling and the layer coupling and data sharing each add their own file.
+// Still to come, each in its own file:
+//   - the rendering pass: RenderItems (here it draws only the plot frame) with the grid, the item
+//     kinds, the text labels and the visibility tables by layer and class; the cross-hair overlay,
+//     drawn in Paint onto the frame bitmap after the plot bitmap and in ShowItems into the plot
+//     bitmap before it is shown;
+//   - the mouse: the TCustomControl mouse handlers, the trace in FMouseTrace (drawn into the plot
+//     bitmap by Paint), the cursors;
+//   - layer coupling and data sharing: the LxxControlledBy setters of TJointLayers, UseDataOf, and
+//     handing the data list on to sharing charts from ClearItems, ShowItems and the commands.
+//
+// Errors: the setters never raise. A logarithmic axis with a non-positive end raises
+// EZEVKurvexError only from the explicit ranging calls (CalcLayerFactors, WriteLayerRange,
+// AutoRange); property changes, SetLayerRange and painting map such an axis to the middle of the
+// plot instead.
 #pragma once
 
 #include "Controls.h"
