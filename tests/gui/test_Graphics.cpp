@@ -182,3 +182,22 @@ TEST(Bitmap, DenseBitmapKeepsLogicalGeometryInDevicePixels)
     EXPECT_EQ(copy.Canvas()->Pixel(1, 1), clRed);
     EXPECT_EQ(copy.Canvas()->Pixel(2, 2), clWhite);
 }
+
+TEST(Bitmap, DenseRectangleOutlineMeetsItsFill)
+{
+    TBitmap b;
+    b.SetDevicePixelRatio(2);
+    WhiteBitmap(b, 8, 8);
+    TCanvas* c = b.Canvas();
+    c->Pen()->SetColor(clBlue);
+    c->Brush()->SetColor(clRed);
+    c->Rectangle(1, 1, 7, 7);
+    // Device row 7 crosses the left outline (logical pixel 1 = device 2..3) into the fill.
+    const QImage& image = b.Image();
+    EXPECT_EQ(image.pixel(1, 7), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(2, 7), qRgb(0, 0, 255));
+    EXPECT_EQ(image.pixel(3, 7), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(13, 7), qRgb(0, 0, 255)); // right outline: last device pixel of 6
+    EXPECT_EQ(image.pixel(12, 7), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(14, 7), qRgb(255, 255, 255));
+}

@@ -280,17 +280,33 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2)
         p.drawRect(QRectF(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
         return;
     }
-    // Fill only the interior under a one-pixel outline so xor modes touch each pixel once.
-    const int inset = outlined ? 1 : 0;
-    if (p.brush().style() != Qt::NoBrush && X2 - X1 > 2 * inset && Y2 - Y1 > 2 * inset)
-        p.fillRect(QRect(X1 + inset, Y1 + inset, X2 - X1 - 2 * inset, Y2 - Y1 - 2 * inset),
-                   p.brush());
+    // A one-pixel outline is one device pixel on the rectangle's outer edge; the fill takes the
+    // rest, so that on dense screens the two meet without a seam and xor modes touch each pixel
+    // once.
+    const double ratio = FTarget->devicePixelRatio();
+    const double inset = outlined ? 1.0 / ratio : 0.0;
+    const QRectF outer(X1, Y1, X2 - X1, Y2 - Y1);
+    const QRectF inner = outer.adjusted(inset, inset, -inset, -inset);
+    if (p.brush().style() != Qt::NoBrush && inner.isValid()) p.fillRect(inner, p.brush());
     if (!outlined) return;
     p.setBrush(Qt::NoBrush);
     if (X2 - X1 == 1 || Y2 - Y1 == 1) // degenerate: a single row or column of pixels
-        p.fillRect(QRect(X1, Y1, X2 - X1, Y2 - Y1), p.pen().color());
-    else
+        p.fillRect(outer, p.pen().color());
+    else if (ratio == 1.0 || FPen.Style() != psSolid)
         p.drawRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+    else
+        FrameDevicePixels(p, outer, inset);
+}
+
+// The four edges of Outer, Width thick, as fills that do not overlap at the corners.
+void TCanvas::FrameDevicePixels(QPainter& p, const QRectF& Outer, double Width)
+{
+    const QColor c = p.pen().color();
+    p.fillRect(QRectF(Outer.left(), Outer.top(), Outer.width(), Width), c);
+    p.fillRect(QRectF(Outer.left(), Outer.bottom() - Width, Outer.width(), Width), c);
+    const double sideHeight = Outer.height() - 2 * Width;
+    p.fillRect(QRectF(Outer.left(), Outer.top() + Width, Width, sideHeight), c);
+    p.fillRect(QRectF(Outer.right() - Width, Outer.top() + Width, Width, sideHeight), c);
 }
 
 void TCanvas::FillRect(const TRect& R)

@@ -212,6 +212,7 @@ class TCanvas : public TPersistent {
     QPainter& PreparedForShapes();
     void ApplyPenMode(QPainter& p) const;
     QPoint DevicePixel(int X, int Y) const;
+    static void FrameDevicePixels(QPainter& p, const QRectF& Outer, double Width);
     QPen MakePen() const;
 
     QImage* FTarget;
