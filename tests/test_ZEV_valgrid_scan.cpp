@@ -1,0 +1,150 @@
+#include "ZEV_valgrid_scan.h"
+
+#include <QString>
+#include <gtest/gtest.h>
+#include <tuple>
+#include <vector>
+
+namespace {
+struct TFound {
+    int I, J;
+    double V;
+    friend bool operator==(const TFound&, const TFound&) = default;
+};
+std::ostream& operator<<(std::ostream& os, const TFound& f)
+{
+    return os << "(" << f.I << "," << f.J << ": " << f.V << ")";
+}
+
+std::vector<TFound> Extract(const QString& Text, TExtractExtent* Extent = nullptr)
+{
+    std::vector<TFound> found;
+    const TExtractExtent e = ExtractNumbers(Text, [&](int i, int j, double v) {
+        found.push_back({i, j, v});
+    });
+    if (Extent) *Extent = e;
+    return found;
+}
+} // namespace
+
+TEST(ValgridScan, ScanNumberFollowsTheStateTable)
+{
+    struct Case {
+        const char* text;
+        bool exponent;
+        TDecimalSeparator sep;
+        double value;
+        qsizetype end;
+    } cases[] = {
+        {"1.5", true, dsEither, 1.5, 3},
+        {"  -2e3x", true, dsEither, -2000, 6},
+        {"+7 ", true, dsPoint, 7, 2},
+        {"1,5", true, dsComma, 1.5, 3},
+        {"1,5", true, dsPoint, 1, 1}, // "," is no separator here and ends the number
+        {"1.5", true, dsComma, 1, 1},
+        {"1..2", true, dsEither, 0, 2}, // a second separator is malformed
+        {"5.", true, dsEither, 5, 2},
+        {".5", true, dsEither, 0.5, 2},
+        {"-.5", true, dsEither, -0.5, 3},
+        {"+", true, dsEither, 0, 1},
+        {"- 1", true, dsEither, 0, 1},
+        {"2e3", false, dsEither, 2, 1},
+        {"2.5e3", false, dsEither, 2.5, 3},
+        {"1E5000", true, dsEither, 1.7e308, 6}, // read as E500, then limited
+        {"-1E5000", true, dsEither, -1.7e308, 7},
+        {"1e-5000", true, dsEither, 0, 7},
+        {"1.7976931348623157e308", true, dsEither, 1.7e308, 22},
+        {"1E0000005", true, dsEither, 1e5, 9},
+        {"1e+2.5", true, dsEither, 100, 4}, // a separator ends the exponent
+        {"3E", true, dsEither, 0, 2},       // no exponent digits: malformed
+        {"3E+x", true, dsEither, 0, 3},
+        {"12-3", true, dsEither, 12, 2},
+        {"x", true, dsEither, 0, 0},
+    };
+    for (const Case& c : cases) {
+        qsizetype pos = 0;
+        const QString text = QString::fromLatin1(c.text);
+        EXPECT_EQ(ScanNumber(text, c.exponent, c.sep, pos), c.value) << c.text;
+        EXPECT_EQ(pos, c.end) << c.text;
+    }
+    // Exponent digits that would pass 4200 are dropped: E4205 reads as E420.
+    const QString tiny = QStringLiteral(".") + QString(4199, QChar('0')) + QStringLiteral("1E4205");
+    qsizetype pos = 0;
+    EXPECT_EQ(ScanNumber(tiny, true, dsEither, pos), 0.0);
+    const QString fits = QStringLiteral(".") + QString(4199, QChar('0')) + QStringLiteral("1E4200");
+    pos = 0;
+    EXPECT_EQ(ScanNumber(fits, true, dsEither, pos), 1.0);
+}
+
+TEST(ValgridScan, ExtractPlacesNumbersByLineAndCell)
+{
+    struct Case {
+        const char* name;
+        QString text;
+        std::vector<TFound> found;
+        int columns, rows;
+    } cases[] = {
+        {"comma and blank, then CR LF",
+         QStringLiteral("1.5, 2e3\r\n-4"),
+         {{0, 0, 1.5}, {1, 0, 2000}, {0, 1, -4}},
+         2,
+         2},
+        {"LF alone ends lines", QStringLiteral("1\n2\n3"), {{0, 0, 1}, {0, 1, 2}, {0, 2, 3}}, 1, 3},
+        {"CR alone ends lines", QStringLiteral("1\r2\r3"), {{0, 0, 1}, {0, 1, 2}, {0, 2, 3}}, 1, 3},
+        {"a blank line keeps its row",
+         QStringLiteral("1\r\n\r\n2\r\n"),
+         {{0, 0, 1}, {0, 2, 2}},
+         1,
+         3},
+        {"tabs make commas decimal points",
+         QStringLiteral("1,5\t2,5\n3,5\t4"),
+         {{0, 0, 1.5}, {1, 0, 2.5}, {0, 1, 3.5}, {1, 1, 4}},
+         2,
+         2},
+        {"commas without tabs separate",
+         QStringLiteral("1,2,3"),
+         {{0, 0, 1}, {1, 0, 2}, {2, 0, 3}},
+         3,
+         1},
+        {"empty and #### fields keep their cells",
+         QStringLiteral(" 1.0E+0000\t####\t3\r\n\t\t4\r\n"),
+         {{0, 0, 1}, {2, 0, 3}, {2, 1, 4}},
+         3,
+         2},
+        {"several numbers in one field take the next cells",
+         QStringLiteral("1 2\t3"),
+         {{0, 0, 1}, {1, 0, 2}, {2, 0, 3}},
+         3,
+         1},
+        {"the character ending a number is not read again",
+         QStringLiteral("1-2 1..2"),
+         {{0, 0, 1}, {1, 0, 2}, {2, 0, 0}, {3, 0, 2}},
+         4,
+         1},
+        {"words are skipped", QStringLiteral("x=4 kg; y=-1e1"), {{0, 0, 4}, {1, 0, -10}}, 2, 1},
+        {"no numbers", QStringLiteral("abc\r\n"), {}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        TExtractExtent extent;
+        EXPECT_EQ(Extract(c.text, &extent), c.found) << c.name;
+        EXPECT_EQ(extent.Columns, c.columns) << c.name;
+        EXPECT_EQ(extent.Rows, c.rows) << c.name;
+    }
+}
+
+TEST(ValgridScan, ValueRangeWithOneBoundLeftAtZero)
+{
+    struct Case {
+        double value, low, high, result;
+    } cases[] = {
+        {12, 0, 10, 10},        {-3, 0, 10, 0},    {5, 0, 10, 5}, // a plain range
+        {-1e300, 0, 0, -1e300},                                   // no range
+        {3, 5, 0, 5},           {70, 5, 0, 70},                   // only a lower bound
+        {-3, 0, -5, -5},        {-70, 0, -5, -70},                // only an upper bound
+        {3, 10, 5, 5},          {12, 10, 5, 10},   {7, 10, 5, 7}, // reversed bounds, both set
+        {-3, -10, -5, -5},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ClampToValueRange(c.value, c.low, c.high), c.result)
+            << c.value << " in [" << c.low << ", " << c.high << "]";
+}
