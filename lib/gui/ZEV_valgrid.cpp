@@ -17,6 +17,8 @@ TValgrid::TValgrid(QWidget* Parent) : TCustomGrid(Parent)
     FHeadingEdit->hide();
     FCommentMemo = new QPlainTextEdit(this);
     FCommentMemo->hide();
+    FHeadingEdit->installEventFilter(this);
+    FCommentMemo->installEventFilter(this);
     SetColWidths(1, AttribColumnWidth);
     SetColWidths(0, HeadingColumnWidth);
     try {
@@ -42,6 +44,7 @@ TValgrid::TValgrid(QWidget* Parent) : TCustomGrid(Parent)
     FDataPopup->SetName(QStringLiteral("PopupDTAction"));
     FHeadingPopup = std::make_unique<TPopupMenu>();
     FHeadingPopup->SetName(QStringLiteral("PopupHTAction"));
+    BuildPopups();
     SetColorBackground(clWindow);
     SetColorFixed(clBtnFace);
     Font()->OnChange = [this](TObject*) {

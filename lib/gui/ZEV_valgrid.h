@@ -6,6 +6,7 @@
 #include "Grids.h"
 #include "Menus.h"
 #include "ZEV_datatable.h"
+#include "ZEV_valgrid_scan.h"
 #include "ZEV_zevbase.h"
 
 #include <QStringList>
@@ -179,6 +180,44 @@ class TValgrid : public TCustomGrid {
     TPopupMenu* DataPopup() const { return FDataPopup.get(); }
     TPopupMenu* HeadingPopup() const { return FHeadingPopup.get(); }
     const QStringList& PickList() const { return FPickList; }
+    QLineEdit* HeadingEdit() const { return FHeadingEdit; }
+    QPlainTextEdit* CommentMemo() const { return FCommentMemo; }
+    bool HeadingEditing() const { return FHeadingEditing; }
+    bool CommentEditing() const { return FCommentEditing; }
+
+    // Clipboard exchange. Copy puts the selected block into the copy buffer and its text on the
+    // clipboard; Paste writes the copy buffer at the selection; Extract writes the numbers found
+    // in the clipboard's text as a block from the selection's top-left cell.
+    void CopyToClipboard();
+    void PasteFromBuffer();
+    void ExtractFromClipboard();
+    bool CopyBufferFilled() const { return FCopyBufferFilled; }
+    // The clipboard text of the data cells Left..Right x Top..Bottom (1-based data indices).
+    QString ClipboardText(int Left, int Top, int Right, int Bottom) const;
+
+    // Commands of the data popup.
+    enum TMarkScope : std::uint8_t { msRange, msColumn, msRow, msAll };
+    // Sets (or clears) state bit Bit on the cells of Scope.
+    void ChangeMarks(TMarkScope Scope, std::uint8_t Bit, bool Set);
+    void UnmarkAll();
+    void ClearSelectedCells(TObject* Sender = nullptr);
+    void SelectAllCells();
+    void ToggleEmptyStates();
+    void ResetAllEmptyStates();
+    void ToggleDataReadOnly();
+
+    // The heading or attribute cell the heading commands act on (grid coordinates): the cell
+    // of the last mouse press or release.
+    TGridCoord HeadingCell() const { return FHeadingCell; }
+    void SetHeadingCell(TGridCoord Value) { FHeadingCell = Value; }
+    // Commands of the heading popup.
+    void EditHeading();
+    void ChangePrecisionAtHeading();
+    void SelectHeadingLine();
+    void InsertAtHeading();
+    void DeleteAtHeading();
+    // Opens the comment editor over the top of the table.
+    void OpenCommentMemo();
 
     TNotifyEvent OnChange;
     TNotifyEvent OnChangeSetup;
@@ -202,9 +241,20 @@ class TValgrid : public TCustomGrid {
     TInplaceEdit* CreateEditor() override;
     TEditStyle GetEditStyle(int ACol, int ARow) override;
     QString GetEditText(int ACol, int ARow) override;
+    void SetEditText(int ACol, int ARow, const QString& Value) override;
     bool WantTabs() const override { return true; }
     // Locked cells and read-only data never open the cell editor, whatever the editing option.
     bool CanEditShow() const override;
+    void KeyPress(QChar& Key) override;
+    void KeyDown(std::uint16_t& Key, TShiftState Shift) override;
+    bool DoMouseWheelDown(TShiftState Shift, QPoint MousePos) override;
+    bool DoMouseWheelUp(TShiftState Shift, QPoint MousePos) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void TopLeftChanged() override;
+    // Enter and Escape in the heading edit box and the comment memo.
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
     // Fires a change event unless painting is suppressed or a bulk operation runs.
     void FireGated(const TNotifyEvent& Event);
@@ -223,6 +273,39 @@ class TValgrid : public TCustomGrid {
     TGridRect FLastSel{-1, -1, -1, -1};
 
   private:
+    // Holds back the table's value and cell-state notifications for a bulk change, which is
+    // announced once afterwards.
+    struct TQuietTable {
+        explicit TQuietTable(TDataTable& T);
+        ~TQuietTable();
+        TDataTable& Table;
+        TNotifyEvent Change, CellState;
+    };
+    void BuildPopups();
+    void PrepareDataPopup();
+    void PrepareHeadingPopup();
+    void PopupAt(TPopupMenu& Menu, int X, int Y);
+    // Outlines the heading cell with an inverting pen; a second call restores it.
+    void InvertHeadingOutline();
+    void SetEditing(bool On);
+    bool CellLocked(int ACol, int ARow) const;
+    // The selection as 1-based data indices.
+    TGridRect DataSelection() const;
+    // Selects Columns x Rows data cells from grid cell (Left, Top), limited to the grid.
+    void SelectBlock(int Left, int Top, int Columns, int Rows);
+    void ReportSelection();
+    double ClampEntered(double Value) const
+    {
+        return ClampToValueRange(Value, FVRangeLow, FVRangeHigh);
+    }
+    void StoreCategoryText(int Col, int Row, const QString& Value);
+    void StoreNumberText(int Col, int Row, const QString& Value);
+    void CloseHeadingEdit(bool Store);
+    void StoreHeadingText(const QString& Text);
+    void CloseCommentMemo(bool Store);
+    // Applies Change to the state byte of every data cell in the rectangle (data indices).
+    void ChangeStates(const TGridRect& Cells,
+                      const std::function<std::uint8_t(std::uint8_t)>& Change);
     void SetLayoutColor(TColor& Field, TColor Value);
     void TableResized(int OldColumns, int OldRows, int NewColumns, int NewRows);
     // Sizes the precision array to the table, new entries taking Fill.
@@ -268,6 +351,9 @@ class TValgrid : public TCustomGrid {
     bool FClipboardUseFullPrec = true;
     bool FDataReadOnly = false;
     int FNomEditDropDownCount = 8;
+    bool FCopyBufferFilled = false;
+    TGridCoord FHeadingCell{0, 0};
+    TPoint FPrevPress{0, 0};
     double FVRangeLow = 0;
     double FVRangeHigh = 0;
 };

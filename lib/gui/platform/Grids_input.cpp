@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QToolButton>
 #include <algorithm>
 
@@ -75,6 +76,7 @@ class TPickListPopup : public QListWidget {
     {
         setWindowFlags(Qt::Popup);
         setUniformItemSizes(true);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         connect(this, &QListWidget::itemClicked, [this](QListWidgetItem*) { Close(true); });
     }
 
@@ -137,11 +139,16 @@ void TInplaceEditList::DropDown()
     FList->addItems(PickList);
     const auto found = FList->findItems(text(), Qt::MatchExactly);
     FList->setCurrentItem(found.isEmpty() ? FList->item(0) : found.first());
+    // Tall enough for DropDownRows items and wide enough for the longest, so that only a
+    // longer list needs a scroll bar.
     const int rowHeight = std::max(1, FList->sizeHintForRow(0));
     const int rows = std::clamp(int(PickList.size()), 1, FDropDownRows);
     const int frame = 2 * FList->frameWidth();
+    const int bar =
+        int(PickList.size()) > rows ? FList->verticalScrollBar()->sizeHint().width() : 0;
+    const int wide = FList->sizeHintForColumn(0) + frame + bar + 4;
     FList->setGeometry(QRect(mapToGlobal(QPoint(0, height())),
-                             QSize(std::max(width(), 60), rows * rowHeight + frame)));
+                             QSize(std::max({width(), 60, wide}), rows * rowHeight + frame)));
     FList->show();
     FList->setFocus(Qt::PopupFocusReason);
 }

@@ -1,0 +1,281 @@
+// The table editor driven by keyboard and mouse: typing into cells, locked cells, the editing
+// switch, navigation, the heading edit box and the comment memo.
+#include "MenuPicker.h"
+#include "ValgridDriver.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <gtest/gtest.h>
+
+namespace {
+// Grid coordinates of data cell (c, r) with the attribute column shown.
+constexpr int GC(int c)
+{
+    return c + 1;
+}
+
+struct TEditCase {
+    const char* name;
+    TMeasLevel level;
+    const char* typed;
+    double low, high;
+    double value;       // expected value afterwards
+    std::uint8_t state; // expected state afterwards
+};
+} // namespace
+
+TEST(ValgridEdit, TypingIntoCellsOfEachKind)
+{
+    // Each case starts from value 4 with mark A; column 1 is a category column when asked,
+    // labelled 2 = "Two" and 0 = "none".
+    const TEditCase cases[] = {
+        {"decimal comma", mlInterval, "1,5", 0, 0, 1.5, dtcsMarkA},
+        {"exponent", mlRatio, "-2e3", 0, 0, -2000, dtcsMarkA},
+        {"letters", mlInterval, "abc", 0, 0, 4, dtcsMarkA | dtcsNotANumber},
+        {"overflow", mlInterval, "1e999", 0, 0, 4, dtcsMarkA | dtcsNotANumber},
+        {"above the range", mlInterval, "12", 0, 10, 10, dtcsMarkA},
+        {"below the range", mlInterval, "-3", 0, 10, 0, dtcsMarkA},
+        {"only a lower bound", mlInterval, "3", 5, 0, 5, dtcsMarkA},
+        {"label in other case", mlNominal, "tWO", 0, 0, 2, 0},
+        {"label of value 0", mlOrdinal, "NONE", 0, 0, 0, 0},
+        {"whole number", mlNominal, "7", 0, 0, 7, dtcsMarkA},
+        {"whole number clamped", mlNominal, "7", 0, 5.4, 5, dtcsMarkA},
+        {"20 digits", mlNominal, "12345678901234567890", 0, 0, 4, dtcsMarkA | dtcsNotANumber},
+        {"no label", mlOrdinal, "three", 0, 0, 4, dtcsMarkA | dtcsNotANumber},
+        {"decimal in a category", mlNominal, "1.5", 0, 0, 4, dtcsMarkA | dtcsNotANumber},
+    };
+    for (const TEditCase& c : cases) {
+        TValgridDriver d;
+        TDataTable* t = d.G.DataTable();
+        t->SetMeasLevel(1, c.level);
+        t->SetValueLabel(1, 2, QStringLiteral("Two"));
+        t->SetValueLabel(1, 0, QStringLiteral("none"));
+        t->SetElem(1, 2, 4);
+        t->SetCellState(1, 2, dtcsMarkA);
+        d.G.SetVRangeLow(c.low);
+        d.G.SetVRangeHigh(c.high);
+        int changes = 0;
+        d.G.OnChange = [&](TObject*) { ++changes; };
+        d.Enter(GC(1), 2, QString::fromLatin1(c.typed));
+        EXPECT_EQ(t->Elem(1, 2), c.value) << c.name;
+        EXPECT_EQ(t->CellState(1, 2), c.state) << c.name;
+        EXPECT_FALSE(d.G.EditorMode()) << c.name;
+        EXPECT_GE(changes + (c.state & dtcsNotANumber ? 1 : 0), 1) << c.name;
+    }
+}
+
+TEST(ValgridEdit, LockedCellsAndReadOnlyDataRefuseTyping)
+{
+    TValgridDriver d;
+    TDataTable* t = d.G.DataTable();
+    t->SetElem(2, 2, 8);
+    t->SetCellState(2, 2, dtcsLocked);
+    d.G.SetSelection({GC(2), 2, GC(2), 2});
+    d.G.setFocus();
+    d.Type(QStringLiteral("5"));
+    EXPECT_FALSE(d.G.EditorMode());
+    d.Key(Qt::Key_F2);
+    EXPECT_FALSE(d.G.EditorMode());
+    d.Key(Qt::Key_Return);
+    EXPECT_EQ(t->Elem(2, 2), 8);
+    EXPECT_FALSE(d.G.Options() & goEditing);
+    // Arrow keys still leave the locked cell, and the next cell takes typing again.
+    d.Key(Qt::Key_Down);
+    EXPECT_EQ(d.G.Row(), 3);
+    d.Type(QStringLiteral("6"));
+    EXPECT_TRUE(d.G.EditorMode());
+    d.Key(Qt::Key_Return);
+    EXPECT_EQ(t->Elem(2, 3), 6);
+
+    d.G.SetDataReadOnly(true);
+    d.Enter(GC(3), 1, QStringLiteral("9"));
+    EXPECT_EQ(t->Elem(3, 1), 0);
+    // A double press on a cell does not start editing either.
+    d.Click(GC(3), 1);
+    d.Click(GC(3), 1);
+    EXPECT_FALSE(d.G.EditorMode());
+}
+
+TEST(ValgridEdit, EnterAdvancesEscapeCancelsAndSelectionIsReported)
+{
+    TValgridDriver d;
+    TDataTable* t = d.G.DataTable();
+    int selections = 0;
+    d.G.OnSelectionChanged = [&](TObject*) { ++selections; };
+    d.Enter(GC(1), 1, QStringLiteral("11"));
+    EXPECT_EQ(t->Elem(1, 1), 11);
+    EXPECT_EQ(d.G.Row(), 2); // AutoAdvance down
+    EXPECT_GT(selections, 0);
+
+    d.G.SetAutoAdvanceDir(orHoriz);
+    d.Enter(GC(1), 3, QStringLiteral("13"));
+    EXPECT_EQ(d.G.Col(), GC(2));
+    EXPECT_EQ(d.G.Row(), 3);
+
+    d.G.SetAutoAdvance(false);
+    d.Enter(GC(2), 4, QStringLiteral("24"));
+    EXPECT_EQ(d.G.Col(), GC(2));
+    EXPECT_EQ(d.G.Row(), 4);
+
+    d.G.SetSelection({GC(3), 1, GC(3), 1});
+    d.G.setFocus();
+    d.Type(QStringLiteral("99"));
+    ASSERT_TRUE(d.G.EditorMode());
+    d.Key(Qt::Key_Escape);
+    EXPECT_FALSE(d.G.EditorMode());
+    EXPECT_EQ(t->Elem(3, 1), 0);
+
+    // Dragging with the left button reports the growing range once per change.
+    selections = 0;
+    QTest::mousePress(&d.G, Qt::LeftButton, {}, d.CellCenter(GC(1), 1));
+    QMouseEvent move(QEvent::MouseMove, d.CellCenter(GC(2), 3),
+                     d.G.mapToGlobal(d.CellCenter(GC(2), 3)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&d.G, &move);
+    QApplication::sendEvent(&d.G, &move);
+    QTest::mouseRelease(&d.G, Qt::LeftButton, {}, d.CellCenter(GC(2), 3));
+    EXPECT_EQ(d.G.Selection(), (TGridRect{GC(1), 1, GC(2), 3}));
+    EXPECT_EQ(selections, 1);
+}
+
+TEST(ValgridEdit, SecondPressOnACellStartsEditing)
+{
+    TValgridDriver d;
+    d.Click(GC(2), 2);
+    EXPECT_FALSE(d.G.EditorMode());
+    EXPECT_TRUE(d.G.Options() & goEditing); // the release switches editing on
+    d.Click(GC(2), 2);
+    ASSERT_TRUE(d.G.EditorMode());
+    d.G.InplaceEditor()->setText(QStringLiteral("3.25"));
+    d.Key(Qt::Key_Return);
+    EXPECT_EQ(d.G.DataTable()->Elem(2, 2), 3.25);
+    // A press on another cell switches editing off until the release.
+    d.Click(GC(3), 2);
+    EXPECT_FALSE(d.G.EditorMode());
+}
+
+TEST(ValgridEdit, PickListOffersTheLabelsAndWritesThePicture)
+{
+    TValgridDriver d(420, 260);
+    TDataTable* t = d.G.DataTable();
+    t->SetMeasLevel(2, mlNominal);
+    const char* labels[] = {"absent", "rare", "common", "abundant"};
+    for (int v = 0; v < 4; ++v) t->SetValueLabel(2, v, QString::fromLatin1(labels[v]));
+    t->SetElem(2, 1, 2);
+    d.Click(GC(2), 1);
+    d.Click(GC(2), 1);
+    ASSERT_TRUE(d.G.EditorMode());
+    auto* editor = dynamic_cast<TInplaceEditList*>(d.G.InplaceEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QStringLiteral("common"));
+    d.Key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(editor->ListVisible());
+    EXPECT_EQ(editor->List()->count(), 4);
+
+    QImage picture = d.G.grab().toImage();
+    {
+        QPainter p(&picture);
+        QWidget* list = editor->List();
+        p.drawPixmap(d.G.mapFromGlobal(list->mapToGlobal(QPoint(0, 0))), list->grab());
+    }
+    QDir().mkpath(QStringLiteral(ZEV_TEST_OUTPUT_DIR));
+    EXPECT_TRUE(picture.save(QStringLiteral(ZEV_TEST_OUTPUT_DIR "/valgrid_picklist.png")));
+
+    // Choosing the label of value 0 stores 0 like any other label.
+    editor->List()->setCurrentRow(0);
+    QTest::keyClick(editor->List(), Qt::Key_Return);
+    EXPECT_EQ(editor->text(), QStringLiteral("absent"));
+    d.Key(Qt::Key_Return);
+    EXPECT_EQ(t->Elem(2, 1), 0);
+    EXPECT_FALSE(t->CellState(2, 1) & dtcsNotANumber);
+}
+
+TEST(ValgridEdit, HeadingEditBoxStoresNamesAndAttributes)
+{
+    struct Case {
+        const char* name;
+        int col, row; // grid cell whose heading popup is used
+        const char* typed;
+        bool escape;
+        const char* colName; // expected ColName(1), RowName(2) and RowAttrib(2)
+        const char* rowName;
+        int rowAttrib;
+        int headingEvents;
+    } cases[] = {
+        {"column name", GC(1), 0, "height", false, "height", "R-2", 5, 2},
+        {"row name", 0, 2, "plant", false, "C-1", "plant", 5, 2},
+        {"attribute", 1, 2, "300", false, "C-1", "R-2", 255, 1},
+        {"rounded attribute", 1, 2, "6.6", false, "C-1", "R-2", 7, 1},
+        {"unreadable attribute", 1, 2, "six", false, "C-1", "R-2", 5, 0},
+        {"20-digit attribute", 1, 2, "12345678901234567890", false, "C-1", "R-2", 5, 0},
+        {"escape", GC(1), 0, "x", true, "C-1", "R-2", 5, 0},
+    };
+    for (const Case& c : cases) {
+        TValgridDriver d;
+        d.G.SetRowAttrib(2, 5);
+        int headings = 0;
+        d.G.OnHeadingChanged = [&](TObject*) { ++headings; };
+        TMenuPicker picker({QStringLiteral("Edit Heading")});
+        d.Click(c.col, c.row, Qt::RightButton);
+        d.BackFromPopup();
+        ASSERT_TRUE(picker.Done()) << c.name;
+        ASSERT_TRUE(d.G.HeadingEditing()) << c.name;
+        QLineEdit* box = d.G.HeadingEdit();
+        EXPECT_TRUE(box->isVisible());
+        EXPECT_TRUE(box->hasFocus());
+        // A press on the grid is ignored while the box is open.
+        d.Click(GC(3), 3);
+        EXPECT_TRUE(d.G.HeadingEditing()) << c.name;
+        box->selectAll();
+        d.Type(QString::fromLatin1(c.typed));
+        d.Key(c.escape ? Qt::Key_Escape : Qt::Key_Return);
+        EXPECT_FALSE(d.G.HeadingEditing()) << c.name;
+        EXPECT_FALSE(box->isVisible()) << c.name;
+        EXPECT_EQ(d.G.ColName(1), QString::fromLatin1(c.colName)) << c.name;
+        EXPECT_EQ(d.G.RowName(2), QString::fromLatin1(c.rowName)) << c.name;
+        EXPECT_EQ(d.G.RowAttrib(2), c.rowAttrib) << c.name;
+        EXPECT_EQ(headings, c.headingEvents) << c.name;
+    }
+}
+
+TEST(ValgridEdit, CommentMemo)
+{
+    TValgridDriver d;
+    d.G.SetComment(QStringLiteral("old"));
+    int changes = 0;
+    d.G.OnChange = [&](TObject*) { ++changes; };
+    d.Click(0, 0, Qt::RightButton);
+    ASSERT_TRUE(d.G.CommentEditing());
+    QPlainTextEdit* memo = d.G.CommentMemo();
+    EXPECT_TRUE(memo->isVisible());
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("old"));
+    EXPECT_EQ(memo->geometry(), QRect(d.G.ColWidths(0), 0, 520 - d.G.ColWidths(0) - 20, 80));
+    EXPECT_EQ(d.G.CellLook(0, 0).Text, QStringLiteral("Comment:"));
+    memo->selectAll();
+    d.Type(QStringLiteral("sampled in May"));
+    d.Key(Qt::Key_Return);
+    EXPECT_FALSE(d.G.CommentEditing());
+    EXPECT_FALSE(memo->isVisible());
+    EXPECT_EQ(d.G.Comment(), QStringLiteral("sampled in May"));
+    EXPECT_EQ(changes, 1);
+
+    // Escape and a press on the corner cell both close it without storing.
+    d.Click(0, 0, Qt::RightButton);
+    d.Type(QStringLiteral("x"));
+    d.Key(Qt::Key_Escape);
+    EXPECT_FALSE(d.G.CommentEditing());
+    d.Click(0, 0, Qt::RightButton);
+    ASSERT_TRUE(d.G.CommentEditing());
+    d.Type(QStringLiteral("y"));
+    d.Click(0, 0);
+    EXPECT_FALSE(d.G.CommentEditing());
+    EXPECT_EQ(d.G.Comment(), QStringLiteral("sampled in May"));
+
+    // Switched off, or with the internal popups blocked, a right click opens nothing.
+    d.G.SetCommentEditingAllowed(false);
+    d.Click(0, 0, Qt::RightButton);
+    EXPECT_FALSE(d.G.CommentEditing());
+}
