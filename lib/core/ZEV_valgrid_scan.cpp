@@ -26,42 +26,54 @@ constexpr int Transition[8][6] = {
 };
 
 // How the characters of a text are read: in clipboard text tabs, CRs and (without tabs) commas
-// stand for blanks.
-struct TCharReading {
-    TDecimalSeparator Separator = dsEither;
-    bool ControlBlanks = false;
-    bool CommaBlank = false;
-
-    TCharClass Classify(char16_t c) const
+// stand for blanks. Classes come from a table over ASCII; everything else is "other".
+class TCharReading {
+  public:
+    TCharReading(TDecimalSeparator Separator, bool ControlBlanks, bool CommaBlank)
     {
-        if (c >= u'0' && c <= u'9') return ccDigit;
-        if (c == u' ') return ccBlank;
-        if (c == u'.') return (Separator & dsPoint) ? ccSeparator : ccOther;
-        if (c == u',') {
-            if (CommaBlank) return ccBlank;
-            return (Separator & dsComma) ? ccSeparator : ccOther;
-        }
-        if (c == u'E' || c == u'e') return ccE;
-        if (c == u'+' || c == u'-') return ccSign;
-        if (ControlBlanks && (c == u'\t' || c == u'\r')) return ccBlank;
-        return ccOther;
+        std::fill(std::begin(FClass), std::end(FClass), ccOther);
+        for (char c = '0'; c <= '9'; ++c) FClass[int(c)] = ccDigit;
+        FClass[int(' ')] = ccBlank;
+        FClass[int('E')] = FClass[int('e')] = ccE;
+        FClass[int('+')] = FClass[int('-')] = ccSign;
+        if (Separator & dsPoint) FClass[int('.')] = ccSeparator;
+        if (Separator & dsComma) FClass[int(',')] = ccSeparator;
+        if (CommaBlank) FClass[int(',')] = ccBlank;
+        if (ControlBlanks) FClass[int('\t')] = FClass[int('\r')] = ccBlank;
     }
+    TCharClass Classify(char16_t c) const { return c < 128 ? FClass[c] : ccOther; }
+
+  private:
+    TCharClass FClass[128];
 };
 
-// The pieces of a scanned number, kept apart so that conversion needs no locale.
+// What the scan saw of a number: the mantissa's place in the text and, while it has few enough
+// digits, its value as an integer with a decimal scale; conversion needs no locale.
 struct TNumberText {
     bool Negative = false;
-    std::string Digits; // mantissa digits with "." where the separator stood
+    bool AnyDigit = false;
+    bool AfterPoint = false;
     bool HasExponent = false;
     bool ExponentNegative = false;
     bool ExponentDigits = false;
     int Exponent = 0; // value of the kept exponent digits, at most ScanMaxExponent
+    qsizetype MantissaBegin = -1, MantissaEnd = -1;
+    std::uint64_t Mantissa = 0; // significant digits, while there are at most 19
+    int Significant = 0;
+    int Scale = 0;      // decimal exponent of the mantissa's last digit
+    std::string Digits; // the mantissa as text, made only for the general conversion
 
     void Clear()
     {
-        Negative = HasExponent = ExponentNegative = ExponentDigits = false;
-        Digits.clear();
+        Negative = AnyDigit = AfterPoint = HasExponent = ExponentNegative = ExponentDigits = false;
         Exponent = 0;
+        MantissaBegin = MantissaEnd = -1;
+        Mantissa = 0;
+        Significant = Scale = 0;
+    }
+    void MarkMantissa(qsizetype Pos)
+    {
+        if (MantissaBegin < 0) MantissaBegin = Pos;
     }
 };
 
@@ -77,16 +89,41 @@ long long LeadingExponent(const TNumberText& N)
     return place + (N.ExponentNegative ? -N.Exponent : N.Exponent);
 }
 
-double Convert(TNumberText& N)
+// Exact powers of ten in double.
+constexpr double PowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case: at most 15 significant digits and a power of ten within 1e22 are both exact
+// in double, so one multiplication or division rounds correctly.
+bool ConvertExactly(const TNumberText& N, double& Value)
 {
-    const bool anyDigit = N.Digits.find_first_of("0123456789") != std::string::npos;
-    // "1E" or "1E-" without exponent digits is as malformed as a sign alone.
-    if (!anyDigit || (N.HasExponent && !N.ExponentDigits)) return 0.0;
+    if (N.Mantissa == 0) {
+        Value = 0.0;
+        return true;
+    }
+    const int exponent = N.Scale + (N.ExponentNegative ? -N.Exponent : N.Exponent);
+    if (N.Significant > 15 || exponent < -22 || exponent > 22) return false;
+    Value = exponent < 0 ? double(N.Mantissa) / PowersOfTen[-exponent]
+                         : double(N.Mantissa) * PowersOfTen[exponent];
+    return true;
+}
+
+// Any other number, through the library's correctly rounded conversion.
+double ConvertInGeneral(QStringView Text, TNumberText& N)
+{
     std::string& text = N.Digits;
+    text.clear();
+    for (qsizetype i = N.MantissaBegin; i < N.MantissaEnd; ++i)
+        text += Text[i] == u',' ? '.' : char(Text[i].unicode());
     if (text.back() == '.') text += '0';
     if (N.HasExponent) {
-        text += N.ExponentNegative ? "e-" : "e";
-        text += std::to_string(N.Exponent);
+        // "e-" and the digits, or "e" and the digits one place further on.
+        char exp[8] = {'e', '-'};
+        const auto r = std::to_chars(exp + 2, exp + sizeof exp, N.Exponent);
+        char* from = N.ExponentNegative ? exp : exp + 1;
+        from[0] = 'e';
+        text.append(from, r.ptr);
     }
     double value = 0.0;
     const auto r =
@@ -95,8 +132,41 @@ double Convert(TNumberText& N)
         value = LeadingExponent(N) >= 0 ? ScanLimit : 0.0;
     else if (r.ec != std::errc())
         value = 0.0;
-    value = std::min(value, ScanLimit);
+    return std::min(value, ScanLimit);
+}
+
+double Convert(QStringView Text, TNumberText& N)
+{
+    // "1E" or "1E-" without exponent digits is as malformed as a sign alone.
+    if (!N.AnyDigit || (N.HasExponent && !N.ExponentDigits)) return 0.0;
+    double value = 0.0;
+    if (!ConvertExactly(N, value)) value = ConvertInGeneral(Text, N);
     return N.Negative ? -value : value;
+}
+
+// Takes the run of digits at Pos, which leaves the state unchanged (3, 5 or 8).
+void TakeDigits(QStringView Text, qsizetype& Pos, int State, TNumberText& N)
+{
+    const qsizetype n = Text.size();
+    if (State == 8) {
+        for (; Pos < n && Text[Pos] >= u'0' && Text[Pos] <= u'9'; ++Pos) {
+            const int e = N.Exponent * 10 + (Text[Pos].unicode() - u'0');
+            N.ExponentDigits = true;
+            if (e <= ScanMaxExponent) N.Exponent = e; // further digits would only overflow
+        }
+        return;
+    }
+    N.MarkMantissa(Pos);
+    N.AnyDigit = true;
+    for (; Pos < n && Text[Pos] >= u'0' && Text[Pos] <= u'9'; ++Pos) {
+        const unsigned d = Text[Pos].unicode() - u'0';
+        if (N.Mantissa != 0 || d != 0) {
+            if (N.Significant < 19) N.Mantissa = N.Mantissa * 10 + d;
+            ++N.Significant;
+        }
+        N.Scale -= N.AfterPoint;
+    }
+    N.MantissaEnd = Pos;
 }
 
 double Scan(QStringView Text, bool ExponentAllowed, const TCharReading& Reading, qsizetype& Pos,
@@ -110,17 +180,21 @@ double Scan(QStringView Text, bool ExponentAllowed, const TCharReading& Reading,
         int next = Transition[state - 1][cls];
         if (next == 6 && !ExponentAllowed) next = Done;
         if (next == Malformed) return 0.0;
-        if (next == Done) return Convert(N);
+        if (next == Done) return Convert(Text, N);
         switch (next) {
         case 2:
             N.Negative = c == u'-';
             break;
         case 3:
         case 5:
-            N.Digits += char(c);
-            break;
+        case 8:
+            TakeDigits(Text, Pos, next, N);
+            state = next;
+            continue;
         case 4:
-            N.Digits += '.';
+            N.MarkMantissa(Pos);
+            N.AfterPoint = true;
+            N.MantissaEnd = Pos + 1;
             break;
         case 6:
             N.HasExponent = true;
@@ -128,12 +202,6 @@ double Scan(QStringView Text, bool ExponentAllowed, const TCharReading& Reading,
         case 7:
             N.ExponentNegative = c == u'-';
             break;
-        case 8: {
-            const int e = N.Exponent * 10 + (c - u'0');
-            N.ExponentDigits = true;
-            if (e <= ScanMaxExponent) N.Exponent = e; // further digits would only overflow
-            break;
-        }
         default:
             break; // leading blanks
         }
@@ -159,17 +227,13 @@ double ScanNumber(QStringView Text, bool ExponentAllowed, TDecimalSeparator Sepa
                   qsizetype& Pos)
 {
     TNumberText number;
-    TCharReading reading;
-    reading.Separator = Separator;
-    return Scan(Text, ExponentAllowed, reading, Pos, number);
+    return Scan(Text, ExponentAllowed, TCharReading(Separator, false, false), Pos, number);
 }
 
 TExtractExtent ExtractNumbers(QStringView Text, const TExtractSink& Sink)
 {
-    TCharReading reading;
-    reading.ControlBlanks = true;
-    reading.CommaBlank = !Text.contains(u'\t');
-    reading.Separator = reading.CommaBlank ? dsPoint : dsEither;
+    const bool tabs = Text.contains(u'\t');
+    const TCharReading reading(tabs ? dsEither : dsPoint, true, !tabs);
     TNumberText number;
     const qsizetype n = Text.size();
     int i = 0, j = 0, field = 0, maxI = -1, maxJ = -1;

@@ -60,6 +60,15 @@ TEST(ValgridScan, ScanNumberFollowsTheStateTable)
         {"3E+x", true, dsEither, 0, 3},
         {"12-3", true, dsEither, 12, 2},
         {"x", true, dsEither, 0, 0},
+        // Both conversions: short numbers exactly, long digits and far exponents in general.
+        {"1.25e-3", true, dsEither, 1.25e-3, 7},
+        {"-2.5000000000000E-0030", true, dsEither, -2.5e-30, 22},
+        {"2.5e+30", true, dsEither, 2.5e30, 7},
+        {"0.12345678901234567", true, dsEither, 0.12345678901234567, 19},
+        {"123456789012345678901234567890", true, dsEither, 1.2345678901234568e29, 30},
+        {"000.000", true, dsEither, 0, 7},
+        {"0.0000000000000000000000001", true, dsEither, 1e-25, 27},
+        {"9007199254740993", true, dsEither, 9007199254740992.0, 16}, // ties to even
     };
     for (const Case& c : cases) {
         qsizetype pos = 0;
