@@ -13,6 +13,8 @@ TValgrid::TValgrid(QWidget* Parent) : TCustomGrid(Parent)
     // The grid base starts with 5 x 5 cells, one fixed column and row, 64 x 24 pixel cells; the
     // busy flag (set by its initialiser) keeps everything below silent.
     SetFixedCols(2);
+    // Users widen a column or a row by dragging its edge among the headings.
+    SetOptions(Options() | goColSizing | goRowSizing);
     FHeadingEdit = new QLineEdit(this);
     FHeadingEdit->hide();
     FCommentMemo = new QPlainTextEdit(this);

@@ -138,7 +138,7 @@ TEST(Valgrid, ConstructionDefaults)
     EXPECT_EQ(g.ColorRangeSelBG(), 16312544u);
     EXPECT_EQ(g.ColorBackground(), clWindow);
     EXPECT_EQ(g.ColorFixed(), clBtnFace);
-    EXPECT_EQ(g.Options(), DefaultGridOptions);
+    EXPECT_EQ(g.Options(), DefaultGridOptions | goColSizing | goRowSizing);
     EXPECT_EQ(g.DataPopup()->Name(), QStringLiteral("PopupDTAction"));
     EXPECT_EQ(g.HeadingPopup()->Name(), QStringLiteral("PopupHTAction"));
     EXPECT_EQ(g.Elem(1, 1), 0.0);

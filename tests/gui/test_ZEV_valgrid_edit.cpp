@@ -279,3 +279,31 @@ TEST(ValgridEdit, CommentMemo)
     d.Click(0, 0, Qt::RightButton);
     EXPECT_FALSE(d.G.CommentEditing());
 }
+
+TEST(ValgridEdit, DraggingAHeadingEdgeResizes)
+{
+    TValgridDriver d;
+    const auto drag = [&](QPoint from, QPoint to) {
+        QTest::mousePress(&d.G, Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, d.G.mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(&d.G, &move);
+        QTest::mouseRelease(&d.G, Qt::LeftButton, {}, to);
+    };
+    // The right edge of data column 1 in the heading row, 40 pixels further right.
+    const TRect c1 = d.G.CellRect(GC(1), 0);
+    const int width = d.G.ColWidth(1);
+    const TGridRect selection = d.G.Selection();
+    drag({c1.Right, c1.Top + 5}, {c1.Right + 40, c1.Top + 5});
+    EXPECT_EQ(d.G.ColWidth(1), width + 40);
+    EXPECT_EQ(d.G.Selection(), selection); // sizing selects nothing
+    // The bottom edge of data row 2 in the heading column, 10 pixels up.
+    const TRect r2 = d.G.CellRect(0, 2);
+    const int height = d.G.RowHeight(2);
+    drag({r2.Left + 5, r2.Bottom}, {r2.Left + 5, r2.Bottom - 10});
+    EXPECT_EQ(d.G.RowHeight(2), height - 10);
+    // Inside the data cells an edge is only a cell border.
+    const TRect data = d.G.CellRect(GC(2), 3);
+    drag({data.Right, data.Top + 5}, {data.Right + 30, data.Top + 5});
+    EXPECT_EQ(d.G.ColWidth(2), width);
+}

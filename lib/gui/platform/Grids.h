@@ -301,6 +301,14 @@ class TCustomGrid : public TCustomControl {
     friend class TInplaceEditList;
 
   private:
+    // Dragging the edge of a column (row) in the fixed rows (columns) changes its size.
+    struct TSizingDrag {
+        bool Columns = false;
+        int Index = -1; // -1: no drag under way
+        int Start = 0;  // the cell's first pixel
+    };
+    // The column or row whose far edge lies within a few pixels of (X, Y), where sizing is on.
+    TSizingDrag SizingHit(int X, int Y) const;
     void InvalidateGrid();
     void PlaceEditor();
     void PaintLines(const TRect& R, bool Fixed, TColor Back);
@@ -333,4 +341,5 @@ class TCustomGrid : public TCustomControl {
     bool FLayoutDirty = true;
     bool FShowV = false, FShowH = false;
     TPopupMenu* FPopupMenu = nullptr;
+    TSizingDrag FSizing;
 };

@@ -9,6 +9,8 @@
 #include <QScrollBar>
 #include <QToolButton>
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 // ---- in-place editors --------------------------------------------------------------------------
 
@@ -181,9 +183,34 @@ void TInplaceEditList::focusOutEvent(QFocusEvent* e)
 
 // ---- mouse -------------------------------------------------------------------------------------
 
+TCustomGrid::TSizingDrag TCustomGrid::SizingHit(int X, int Y) const
+{
+    constexpr int Reach = 2;
+    const auto nearest = [&](bool columns, int at) -> TSizingDrag {
+        const TGridCoord cell = MouseCoord(X, Y);
+        const int here = columns ? cell.X : cell.Y;
+        for (int i : {here, here - 1}) {
+            if (i < 0 || i >= (columns ? ColCount() : RowCount())) continue;
+            const int start = columns ? ColumnX(i) : RowY(i);
+            if (start == INT_MIN) continue;
+            const int edge = start + (columns ? FCols.Size(i) : FRows.Size(i));
+            if (std::abs(at - edge) <= Reach) return {columns, i, start};
+        }
+        return {};
+    };
+    if ((FOptions & goColSizing) && Y >= 0 && Y < FixedExtentY())
+        if (TSizingDrag hit = nearest(true, X); hit.Index >= 0) return hit;
+    if ((FOptions & goRowSizing) && X >= 0 && X < FixedExtentX()) return nearest(false, Y);
+    return {};
+}
+
 void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     if (!hasFocus() && !(FEditorShown && FEditor->hasFocus())) setFocus(Qt::MouseFocusReason);
+    if (Button == mbLeft && (FSizing = SizingHit(X, Y)).Index >= 0) {
+        if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+        return;
+    }
     const TGridCoord cell = MouseCoord(X, Y);
     const bool scrolling = cell.X >= FFixedCols && cell.Y >= FFixedRows;
     if (Button == mbLeft && scrolling) {
@@ -201,6 +228,16 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 
 void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y)
 {
+    if (FSizing.Index >= 0) {
+        const int size = std::max(1, (FSizing.Columns ? X : Y) - FSizing.Start);
+        if (FSizing.Columns)
+            SetColWidths(FSizing.Index, size);
+        else
+            SetRowHeights(FSizing.Index, size);
+    } else if (!(Shift & ssLeft)) {
+        const TSizingDrag hit = SizingHit(X, Y);
+        SetCursor(hit.Index < 0 ? crDefault : hit.Columns ? crHSplit : crVSplit);
+    }
     if (FSelecting && (Shift & ssLeft)) {
         // Dragging past an edge scrolls one cell per move towards it.
         if (Y >= GridClientHeight() && FTopLeft.Y < MaxTopRow()) SetTopRow(FTopLeft.Y + 1);
@@ -220,6 +257,7 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     const bool wasSelecting = FSelecting;
     FSelecting = false;
+    FSizing = {};
     if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
     if (Button == mbLeft && wasSelecting) FireEvent(OnClick, this);
 }
