@@ -91,6 +91,7 @@ void TValgrid::CopyToClipboard()
 
 void TValgrid::PasteFromBuffer()
 {
+    if (!FCopyBufferFilled) return; // the buffer's single zero was never copied by anyone
     const TGridRect sel = Selection();
     const int left = sel.Left - FA, top = sel.Top - FB;
     const int cols = FCopyBuffer->NrOfColumns(), rows = FCopyBuffer->NrOfRows();

@@ -340,6 +340,8 @@ TEST(ValgridCommands, PasteWritesTheBufferWhereItFits)
     t->SetElem(3, 2, 12);
     t->SetElem(2, 3, 4);
     t->SetCellState(3, 3, dtcsNotANumber | dtcsMarkB);
+    d.G.PasteFromBuffer(); // nothing copied yet: nothing to paste
+    EXPECT_EQ(t->Elem(2, 2), -3);
     Choose(d, GC(2), 2, {QStringLiteral("Copy")});
 
     d.G.SetVRangeLow(0);
