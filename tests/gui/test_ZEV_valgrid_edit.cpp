@@ -128,6 +128,15 @@ TEST(ValgridEdit, EnterAdvancesEscapeCancelsAndSelectionIsReported)
     EXPECT_FALSE(d.G.EditorMode());
     EXPECT_EQ(t->Elem(3, 1), 0);
 
+    // The wheel moves the current cell and reports it.
+    selections = 0;
+    d.G.SetSelection({GC(1), 2, GC(1), 2});
+    QWheelEvent wheel(d.CellCenter(GC(1), 2), d.G.mapToGlobal(d.CellCenter(GC(1), 2)), {},
+                      {0, -120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&d.G, &wheel);
+    EXPECT_EQ(d.G.Row(), 3);
+    EXPECT_EQ(selections, 1);
+
     // Dragging with the left button reports the growing range once per change.
     selections = 0;
     QTest::mousePress(&d.G, Qt::LeftButton, {}, d.CellCenter(GC(1), 1));

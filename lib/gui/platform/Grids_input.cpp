@@ -429,7 +429,8 @@ void TCustomGrid::ShowEditor()
     if (!FEditorShown) return; // the cell is not on screen
     FEditor->show();
     FEditor->setFocus(Qt::OtherFocusReason);
-    FEditor->selectAll();
+    // All selected, with the cursor in front so that a text wider than the cell shows its start.
+    FEditor->setSelection(int(FEditOriginal.size()), -int(FEditOriginal.size()));
     Invalidate();
 }
 
