@@ -294,6 +294,8 @@ class TValgrid : public TCustomGrid {
     // Selects Columns x Rows data cells from grid cell (Left, Top), limited to the grid.
     void SelectBlock(int Left, int Top, int Columns, int Rows);
     void ReportSelection();
+    // Shows and reports where a wheel step moved the current cell; passes Handled on.
+    bool AfterWheelStep(bool Handled);
     double ClampEntered(double Value) const
     {
         return ClampToValueRange(Value, FVRangeLow, FVRangeHigh);

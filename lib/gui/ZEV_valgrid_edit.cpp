@@ -141,20 +141,20 @@ void TValgrid::KeyDown(std::uint16_t& Key, TShiftState Shift)
 
 bool TValgrid::DoMouseWheelDown(TShiftState Shift, QPoint MousePos)
 {
-    const bool handled = TCustomGrid::DoMouseWheelDown(Shift, MousePos);
-    DrawCellCursor();
-    FireGated(OnSelectionChanged);
-    Invalidate();
-    return handled;
+    return AfterWheelStep(TCustomGrid::DoMouseWheelDown(Shift, MousePos));
 }
 
 bool TValgrid::DoMouseWheelUp(TShiftState Shift, QPoint MousePos)
 {
-    const bool handled = TCustomGrid::DoMouseWheelUp(Shift, MousePos);
+    return AfterWheelStep(TCustomGrid::DoMouseWheelUp(Shift, MousePos));
+}
+
+bool TValgrid::AfterWheelStep(bool Handled)
+{
     DrawCellCursor();
     FireGated(OnSelectionChanged);
     Invalidate();
-    return handled;
+    return Handled;
 }
 
 // ---- selection reporting -----------------------------------------------------------------------

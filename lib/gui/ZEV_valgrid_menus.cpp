@@ -26,6 +26,22 @@ QString ItemName(const char* Prefix, int Number)
     return QString::fromLatin1(Prefix) + QString::number(Number);
 }
 
+// Holds painting back during a structural edit; giving it back repaints once.
+class TPaintHold {
+  public:
+    explicit TPaintHold(TValgrid& G) : FGrid(G), FOld(G.SuppressPaint())
+    {
+        G.SetSuppressPaint(true);
+    }
+    ~TPaintHold() { FGrid.SetSuppressPaint(FOld); }
+    TPaintHold(const TPaintHold&) = delete;
+    TPaintHold& operator=(const TPaintHold&) = delete;
+
+  private:
+    TValgrid& FGrid;
+    bool FOld;
+};
+
 // The checkbox pictures of "Data Read-Only", compiled in from res/bitmaps.
 QImage ReadOnlyBitmap(bool Checked)
 {
@@ -229,17 +245,17 @@ void TValgrid::InsertAtHeading()
     if (index < 1 || index > (column ? NrOfColumns() : NrOfRows()) + 1) return;
     TNotifyEvent change = std::move(FTable->OnChange);
     FTable->OnChange = nullptr;
-    const bool suppressed = FSuppressPaint;
-    FSuppressPaint = true;
-    if (column) {
-        FTable->InsertColumn(index);
-        SetColName(index, QStringLiteral("(...)"));
-    } else {
-        FTable->InsertRow(index);
-        SetRowName(index, QStringLiteral("(...)"));
+    {
+        TPaintHold hold(*this);
+        if (column) {
+            FTable->InsertColumn(index);
+            SetColName(index, QStringLiteral("(...)"));
+        } else {
+            FTable->InsertRow(index);
+            SetRowName(index, QStringLiteral("(...)"));
+        }
+        FTable->OnChange = std::move(change);
     }
-    FTable->OnChange = std::move(change);
-    SetSuppressPaint(suppressed);
 }
 
 void TValgrid::DeleteAtHeading()
@@ -249,13 +265,11 @@ void TValgrid::DeleteAtHeading()
     const int count = column ? NrOfColumns() : NrOfRows();
     if (index >= 1 && index <= count && count >= 2) {
         HideEditor(false);
-        const bool suppressed = FSuppressPaint;
-        FSuppressPaint = true;
+        TPaintHold hold(*this);
         if (column)
             FTable->DeleteColumn(index);
         else
             FTable->DeleteRow(index);
-        SetSuppressPaint(suppressed);
     }
     FireGated(OnChangeSetup);
 }
