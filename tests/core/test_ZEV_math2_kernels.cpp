@@ -1,0 +1,228 @@
+// Every instruction-set variant of the analysis kernels gives the same bits as a plain loop.
+#include "ZEV_math2.h"
+#include "ZEV_math2_kernels.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace Math2Kernels;
+
+namespace {
+
+using Dense = std::vector<std::vector<double>>; // [row][col]
+
+struct TVariant {
+    TInstructionSet Set;
+    const char* Name;
+};
+constexpr TVariant kVariants[] = {{TInstructionSet::Plain, "plain"},
+                                  {TInstructionSet::Avx2, "AVX2"},
+                                  {TInstructionSet::Avx512, "AVX-512"}};
+
+// Runs Body once with each variant this processor can run, the kernels forced to it.
+template <class F> void ForEachVariant(F Body)
+{
+    for (const TVariant& v : kVariants) {
+        if (!ForceKernels(v.Set)) continue;
+        SCOPED_TRACE(v.Name);
+        Body();
+    }
+    ResetKernels();
+}
+
+void ExpectSameBits(double Actual, double Expected, const std::string& What)
+{
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(Actual), std::bit_cast<std::uint64_t>(Expected))
+        << What << ": " << Actual << " vs " << Expected;
+}
+
+Dense RandomSymmetric(int n, std::uint64_t Seed)
+{
+    std::mt19937_64 gen(Seed);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    Dense a(n, std::vector<double>(n));
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j <= i; ++j) a[i][j] = a[j][i] = u(gen) * (1 + i % 3);
+    return a;
+}
+
+void RotatePair(double& x, double& y, double s, double tau)
+{
+    const double a = x, b = y;
+    x = a - s * (b + a * tau);
+    y = b + s * (a - b * tau);
+}
+
+struct TEigen {
+    std::vector<double> Values;
+    Dense Vectors; // [variable][component]
+};
+
+// The cyclic Jacobi method as the textbook writes it: the rotation (p, q) goes over the whole
+// matrix before the next is planned, with the same thresholds and operations as the library.
+TEigen TextbookJacobi(Dense a)
+{
+    const int n = static_cast<int>(a.size());
+    TEigen r{std::vector<double>(n), Dense(n, std::vector<double>(n, 0.0))};
+    std::vector<double>& d = r.Values;
+    Dense& v = r.Vectors;
+    std::vector<double> b(n), z(n, 0.0);
+    for (int i = 0; i < n; ++i) {
+        v[i][i] = 1;
+        b[i] = d[i] = a[i][i];
+    }
+    for (int sweep = 1; sweep <= 100; ++sweep) {
+        double sm = 0;
+        for (int q = 1; q < n; ++q)
+            for (int p = 0; p < q; ++p) sm += std::fabs(a[p][q]);
+        if (sm == 0) break;
+        const double t0 = sweep < 4 ? 0.2 * sm / (static_cast<double>(n) * n) : 0.0;
+        for (int p = 0; p < n - 1; ++p)
+            for (int q = p + 1; q < n; ++q) {
+                const long double g = 200.0L * std::fabs(static_cast<long double>(a[p][q]));
+                const long double dp = std::fabs(static_cast<long double>(d[p]));
+                const long double dq = std::fabs(static_cast<long double>(d[q]));
+                if (sweep > 4 && dp + g == dp && dq + g == dq) {
+                    a[p][q] = 0;
+                    continue;
+                }
+                if (!(std::fabs(a[p][q]) > t0)) continue;
+                double h = d[q] - d[p];
+                double t;
+                const long double absH = std::fabs(static_cast<long double>(h));
+                if (absH + g == absH) {
+                    t = a[p][q] / h;
+                } else {
+                    const double theta = h / a[p][q] / 2;
+                    t = 1 / (std::fabs(theta) + std::sqrt(theta * theta + 1));
+                    if (theta < 0) t = -t;
+                }
+                const double c = 1 / std::sqrt(t * t + 1);
+                const double s = t * c;
+                const double tau = s / (1 + c);
+                h = t * a[p][q];
+                z[p] -= h;
+                z[q] += h;
+                d[p] -= h;
+                d[q] += h;
+                a[p][q] = 0;
+                for (int j = 0; j < p; ++j) RotatePair(a[j][p], a[j][q], s, tau);
+                for (int j = p + 1; j < q; ++j) RotatePair(a[p][j], a[j][q], s, tau);
+                for (int j = q + 1; j < n; ++j) RotatePair(a[p][j], a[q][j], s, tau);
+                for (int j = 0; j < n; ++j) RotatePair(v[j][p], v[j][q], s, tau);
+            }
+        for (int i = 0; i < n; ++i) {
+            b[i] += z[i];
+            d[i] = b[i];
+            z[i] = 0;
+        }
+    }
+    return r;
+}
+
+TMatrix ToMatrix(const Dense& a)
+{
+    TMatrix m;
+    const int n = static_cast<int>(a.size());
+    m.Resize(n, n);
+    for (int p = 0; p < n; ++p)
+        for (int q = 0; q < n; ++q) m.SetElem(q + 1, p + 1, a[p][q]);
+    return m;
+}
+
+TMatrix RandomData(int Cols, int Rows, std::uint64_t Seed)
+{
+    std::mt19937_64 gen(Seed);
+    std::normal_distribution<double> g;
+    TMatrix m;
+    m.Resize(Cols, Rows);
+    for (int c = 1; c <= Cols; ++c)
+        for (int r = 1; r <= Rows; ++r) m.SetElem(c, r, 5.0 * c + (1.0 + c % 4) * g(gen));
+    return m;
+}
+
+// Scatter products over rows R0..R1 added as the kernels add them: per block of 256 rows, eight
+// running sums of every eighth product, then ((s0 + s4) + (s1 + s5)) + ((s2 + s6) + (s3 + s7)).
+double ScatterInLaneOrder(const TMatrix& d, int C, int J, int R0, int R1)
+{
+    double total = 0;
+    for (int b0 = R0; b0 <= R1; b0 += kBlockRows) {
+        double s[kLanes] = {};
+        for (int r = b0; r <= std::min(R1, b0 + kBlockRows - 1); ++r)
+            s[(r - b0) % kLanes] += d.Elem(C, r) * d.Elem(J, r);
+        total += ((s[0] + s[4]) + (s[1] + s[5])) + ((s[2] + s[6]) + (s[3] + s[7]));
+    }
+    return total / (R1 - R0);
+}
+
+} // namespace
+
+TEST(Math2Kernels, EveryVariantTheProcessorHasCanBeForced)
+{
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+    for (const TVariant& v : kVariants)
+        EXPECT_EQ(ForceKernels(v.Set), ProcessorHas(v.Set)) << v.Name;
+#endif
+    EXPECT_TRUE(ForceKernels(TInstructionSet::Plain));
+    ResetKernels();
+}
+
+// Sizes 1..70 cover one tile, whole tiles and every way of ending between two.
+TEST(Math2Kernels, EigenpairsMatchTheTextbookSweepBitForBit)
+{
+    for (int n = 1; n <= 70; ++n) {
+        const Dense a = RandomSymmetric(n, 7000 + n);
+        const TEigen expected = TextbookJacobi(a);
+        ForEachVariant([&] {
+            TMatrix m = ToMatrix(a);
+            ASSERT_TRUE(CalcEigVec(m)) << n;
+            for (int k = 1; k <= n; ++k) {
+                const std::string what =
+                    "n = " + std::to_string(n) + ", component " + std::to_string(k);
+                ExpectSameBits(EigVecElem(k, 0), expected.Values[k - 1], what);
+                for (int j = 1; j <= n; ++j)
+                    ExpectSameBits(EigVecElem(k, j), expected.Vectors[j - 1][k - 1],
+                                   what + ", variable " + std::to_string(j));
+            }
+        });
+        if (HasFailure()) return;
+    }
+}
+
+TEST(Math2Kernels, CrossProductsAreTheSameInEveryVariant)
+{
+    // Two blocks and a part of a third, starting off the first row.
+    const int lo = 3, hi = 600;
+    for (int n = 1; n <= 70; n += n < 12 ? 1 : 7) {
+        const TMatrix data = RandomData(n, hi, 900 + n);
+        std::vector<TMatrix> plain(5);
+        ASSERT_TRUE(ForceKernels(TInstructionSet::Plain));
+        for (int mode = 0; mode <= 4; ++mode) {
+            plain[mode].Resize(n, n);
+            ASSERT_TRUE(CalcCrossProdMatrix(data, plain[mode], 1, n, lo, hi, mode));
+        }
+        for (int c = 1; c <= n; ++c)
+            for (int j = 1; j <= n; ++j)
+                ExpectSameBits(plain[0].Elem(c, j), ScatterInLaneOrder(data, c, j, lo, hi),
+                               "scatter, n = " + std::to_string(n));
+        ForEachVariant([&] {
+            for (int mode = 0; mode <= 4; ++mode) {
+                TMatrix cross;
+                cross.Resize(n, n);
+                ASSERT_TRUE(CalcCrossProdMatrix(data, cross, 1, n, lo, hi, mode));
+                for (int c = 1; c <= n; ++c)
+                    for (int j = 1; j <= n; ++j)
+                        ExpectSameBits(cross.Elem(c, j), plain[mode].Elem(c, j),
+                                       "mode " + std::to_string(mode) +
+                                           ", n = " + std::to_string(n));
+            }
+        });
+        if (HasFailure()) return;
+    }
+}
