@@ -118,6 +118,9 @@ TEST(ScaleControl, ValueToPixelMap)
         // 359 pixels between the margins; 50 lands on 199.5, which rounds to the even 200.
         {"horizontal", sctXB, 0, 100, false, 400, 400,
          {{0, 20}, {100, 379}, {50, 200}, {-1e300, -2147483647}}},
+        // 3 lands on 199.5 up to the last bit, which a fused multiply-add in one build and
+        // not in another would round to different pixels.
+        {"half a pixel", sctXB, 0.999, 5.001, false, 400, 400, {{3, 200}}},
         {"horizontal reversed", sctXT, 100, 0, false, 400, 400, {{100, 20}, {0, 379}}},
         {"vertical grows upward", sctYL, 0, 100, false, 400, 400, {{0, 379}, {100, 20}}},
         {"vertical reversed", sctYR, 100, 0, false, 400, 400, {{0, 20}, {100, 379}}},
