@@ -8,6 +8,7 @@
 //   ZEV_kurvex_layout.cpp      construction, layout properties, isometric rule, the mapping
 //   ZEV_kurvex_stdlayout.cpp   the seven standard layouts
 //   ZEV_kurvex_paint.cpp       Paint, the frame bitmap, caption and plot background
+//   ZEV_kurvex_joint.cpp       layer coupling and data sharing between charts
 // Still to come, each in its own file:
 //   - the rendering pass: RenderItems (here it draws only the plot frame) with the grid, the item
 //     kinds, the text labels and the visibility tables by layer and class; the cross-hair overlay,
@@ -15,8 +16,6 @@
 //     bitmap before it is shown;
 //   - the mouse: the TCustomControl mouse handlers, the trace in FMouseTrace (drawn into the plot
 //     bitmap by Paint), the cursors;
-//   - layer coupling and data sharing: the LxxControlledBy setters of TJointLayers, UseDataOf, and
-//     handing the data list on to sharing charts from ClearItems, ShowItems and the commands.
 //
 // Errors: the setters never raise. A logarithmic axis with a non-positive end raises
 // EZEVKurvexError only from the explicit ranging calls (CalcLayerFactors, WriteLayerRange,
@@ -152,18 +151,74 @@ class TBakGndImg : public TPersistent {
     double FAreaLeft = -1.0, FAreaRight = 1.0, FAreaTop = 1.0, FAreaBottom = -1.0;
 };
 
+class TCustomKurvex;
+
 // Which layer controls the x and the y axis of each layer; every layer controls itself at
-// first. The coupling rules (the ControlledBy setters) come with the layer-coupling file.
+// first. On each axis the couplings form stars of depth one: a controlling layer is free, and a
+// layer that controls others cannot be coupled itself.
 class TJointLayers : public TPersistent {
   public:
-    TJointLayers();
+    explicit TJointLayers(TCustomKurvex* Chart);
+    // Out-of-range layers give themselves.
     int XController(int Layer) const;
     int YController(int Layer) const;
+    // Couples an axis of Layer (1..16) to Destination, copying Destination's range of that axis;
+    // Destination = Layer frees the axis. Raises EZEVKurvexError and changes nothing when
+    // Destination is outside 1..16, is itself controlled, or Layer controls other layers.
+    void SetXControlledBy(int Layer, int Destination);
+    void SetYControlledBy(int Layer, int Destination);
+    // Every axis free again, without touching any range.
+    void Reset();
+    // Copies the 32 controllers of another coupling as they are, without notifying; the target
+    // keeps its own chart and handler.
+    void Assign(TPersistent* Source) override;
     TNotifyEvent OnChange;
 
+#define ZEV_JOINT_LAYER_PROPERTIES(NN, N)                                                          \
+    int L##NN##xControlledBy() const                                                               \
+    {                                                                                              \
+        return XController(N);                                                                     \
+    }                                                                                              \
+    void SetL##NN##xControlledBy(int Value)                                                        \
+    {                                                                                              \
+        SetXControlledBy(N, Value);                                                                \
+    }                                                                                              \
+    int L##NN##yControlledBy() const                                                               \
+    {                                                                                              \
+        return YController(N);                                                                     \
+    }                                                                                              \
+    void SetL##NN##yControlledBy(int Value)                                                        \
+    {                                                                                              \
+        SetYControlledBy(N, Value);                                                                \
+    }
+    ZEV_JOINT_LAYER_PROPERTIES(01, 1)
+    ZEV_JOINT_LAYER_PROPERTIES(02, 2)
+    ZEV_JOINT_LAYER_PROPERTIES(03, 3)
+    ZEV_JOINT_LAYER_PROPERTIES(04, 4)
+    ZEV_JOINT_LAYER_PROPERTIES(05, 5)
+    ZEV_JOINT_LAYER_PROPERTIES(06, 6)
+    ZEV_JOINT_LAYER_PROPERTIES(07, 7)
+    ZEV_JOINT_LAYER_PROPERTIES(08, 8)
+    ZEV_JOINT_LAYER_PROPERTIES(09, 9)
+    ZEV_JOINT_LAYER_PROPERTIES(10, 10)
+    ZEV_JOINT_LAYER_PROPERTIES(11, 11)
+    ZEV_JOINT_LAYER_PROPERTIES(12, 12)
+    ZEV_JOINT_LAYER_PROPERTIES(13, 13)
+    ZEV_JOINT_LAYER_PROPERTIES(14, 14)
+    ZEV_JOINT_LAYER_PROPERTIES(15, 15)
+    ZEV_JOINT_LAYER_PROPERTIES(16, 16)
+#undef ZEV_JOINT_LAYER_PROPERTIES
+
   protected:
-    std::array<int, kxMaxLayer> FXController{};
-    std::array<int, kxMaxLayer> FYController{};
+    void AssignTo(TPersistent* Dest) override;
+
+  private:
+    using TControllers = std::array<int, kxMaxLayer>;
+    void Couple(TControllers& Controllers, bool XAxis, int Layer, int Destination);
+
+    TCustomKurvex* FChart;
+    TControllers FXController{};
+    TControllers FYController{};
 };
 
 // One layer: its two scale property sets, the two axis scales drawn from them, and the world to
@@ -180,6 +235,12 @@ struct TMouseTracePoint {
     double X = 0, Y = 0;
     std::uint16_t Flags = 0; // 1 = pen up after this point, 2 = drawn inverted
     TColor Color = 0;
+};
+
+// The four ends of a layer's ranges.
+struct TkxLayerRange {
+    double LoX = 0, HiX = 0, LoY = 0, HiY = 0;
+    friend bool operator==(const TkxLayerRange&, const TkxLayerRange&) = default;
 };
 
 class TCustomKurvex : public TCustomControl {
@@ -368,6 +429,8 @@ class TCustomKurvex : public TCustomControl {
     TBakGndImg* BackGroundImg() { return &FBackGroundImg; }
     void SetBackGroundImg(TBakGndImg* Value);
     TJointLayers* JointLayers() { return FJointLayers.get(); }
+    // Takes over the controllers of Value.
+    void SetJointLayers(TJointLayers* Value);
     TCrossHair* CrossHair(int Index) const; // 1..4, clamped
     TCrossHair* CrossHair1() const { return CrossHair(1); }
     TCrossHair* CrossHair2() const { return CrossHair(2); }
@@ -375,7 +438,16 @@ class TCustomKurvex : public TCustomControl {
     TCrossHair* CrossHair4() const { return CrossHair(4); }
     TTextLabel* TextLabel(int Index) const; // 1..50, clamped
 
-    // ---- mouse settings (acted on by the mouse handling) ---------------------------------------
+    // ---- data sharing --------------------------------------------------------------------------
+    static constexpr int MaxSharers = 4;
+    // The chart whose data items this one displays (nullptr: its own). Requests that cannot be
+    // granted are explained to the user in a dialog and change nothing.
+    TCustomKurvex* UseDataOf() const { return FUseDataOf; }
+    void SetUseDataOf(TCustomKurvex* Value);
+    int SharerCount() const { return FSharerCount; }
+    // The charts displaying this chart's items, 1..SharerCount; others give nullptr.
+    TCustomKurvex* Sharer(int Index) const;
+
     TMouseActMode MouseAction() const { return FMouseAction; }
     void SetMouseAction(TMouseActMode Value) { FMouseAction = Value; }
     bool MouseCursorFixed() const { return FMouseCursorFixed; }
@@ -474,9 +546,27 @@ class TCustomKurvex : public TCustomControl {
     std::unique_ptr<TBitmap> FFrameBitmap, FPlotBitmap, FPictureBitmap;
 
   private:
+    friend class TJointLayers;
+
+    // ---- data sharing
+    // The list that item commands change: a chart that stopped sharing keeps showing its former
+    // owner's items only until it changes its own.
+    TkxItemList& OwnDataList();
+    // Gives the charts sharing items with this one the current list.
+    void HandOnItems();
+    void RepaintSharingCharts();
+    // ShowItems' drawing: the plot bitmap onto the control, the frame left as it is.
+    void RefreshPlotArea();
+    // The control's picture exists at its size, so parts of it can be drawn over.
+    bool ControlPainted();
+    void RemoveSharer(TCustomKurvex* Chart);
+    // Ends every sharing this chart takes part in; run before it goes.
+    void EndSharing();
+    TkxLayerRange RangeOf(int Layer) const;
+
     // A record of Kind with the creation attributes that every command records.
     TkxChartItem NewItem(TkxItemKind Kind) const;
-    TkxItemList& TargetList() { return FAnnotationMode ? *FAnnotationList : *FDataList; }
+    TkxItemList& TargetList() { return FAnnotationMode ? *FAnnotationList : OwnDataList(); }
     void MarginsChanged();
     void UpdateScaleGeometry();
     void ApplyIsometric(int PlotWidthPixels);
@@ -533,6 +623,11 @@ class TCustomKurvex : public TCustomControl {
     TColor FMouseTraceColor = clWhite;
     bool FMouseTraceInvert = true;
     double FPanGridDx = 1.0, FPanGridDy = 1.0, FPanGridOffsX = 0, FPanGridOffsY = 0;
+
+    TCustomKurvex* FUseDataOf = nullptr;
+    std::array<TCustomKurvex*, MaxSharers> FSharers{};
+    int FSharerCount = 0;
+    bool FDataListForeign = false; // FDataList came from another chart
 
     bool FUpdateLock = false;
     bool FLoading = false;

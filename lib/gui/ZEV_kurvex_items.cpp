@@ -192,21 +192,28 @@ void TCustomKurvex::ClearItems()
 {
     SizePlotBitmap();
     PaintPlotBackground(FPlotBitmap->Canvas(), 0, 0, FPlotBitmap->Width(), FPlotBitmap->Height());
-    FDataList->Clear();
+    OwnDataList().Clear();
     FMouseTrace.clear();
+    HandOnItems();
 }
 
 void TCustomKurvex::ShowItems()
 {
     const bool hidden = testAttribute(Qt::WA_WState_ExplicitShowHide) && isHidden();
-    if (hidden) return;
+    if (!hidden) {
+        HandOnItems();
+        RefreshPlotArea();
+    }
+    RepaintSharingCharts();
+}
+
+void TCustomKurvex::RefreshPlotArea()
+{
     if (!FAutoRedraw) {
         Invalidate();
         return;
     }
-    const QImage* screen = Canvas()->Target();
-    const QSizeF shown = screen ? screen->deviceIndependentSize() : QSizeF();
-    if (std::abs(shown.width() - Width()) >= 1 || std::abs(shown.height() - Height()) >= 1) {
+    if (!ControlPainted()) {
         Invalidate(); // nothing on the control yet to refresh a part of
         return;
     }
@@ -325,4 +332,11 @@ void TCustomKurvex::SetLayerRange(int Layer, double LoX, double LoY, double HiX,
     }
     ComputeLayerFactors();
     SetUpdateLock(wasLocked);
+}
+
+bool TCustomKurvex::ControlPainted()
+{
+    const QImage* screen = Canvas()->Target();
+    const QSizeF shown = screen ? screen->deviceIndependentSize() : QSizeF();
+    return std::abs(shown.width() - Width()) < 1 && std::abs(shown.height() - Height()) < 1;
 }

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <limits>
 
-// ---- TBakGndImg and TJointLayers ---------------------------------------------------------------
+// ---- TBakGndImg -----------------------------------------------------------------------------
 
 void TBakGndImg::SetName(const QString& Value)
 {
@@ -70,22 +70,6 @@ void TBakGndImg::AssignTo(TPersistent* Dest)
     if (!AssignToOwnKind(this, Dest)) TPersistent::AssignTo(Dest);
 }
 
-TJointLayers::TJointLayers()
-{
-    for (int n = 1; n <= kxMaxLayer; ++n)
-        FXController[std::size_t(n - 1)] = FYController[std::size_t(n - 1)] = n;
-}
-
-int TJointLayers::XController(int Layer) const
-{
-    return Layer >= 1 && Layer <= kxMaxLayer ? FXController[std::size_t(Layer - 1)] : Layer;
-}
-
-int TJointLayers::YController(int Layer) const
-{
-    return Layer >= 1 && Layer <= kxMaxLayer ? FYController[std::size_t(Layer - 1)] : Layer;
-}
-
 // ---- construction ------------------------------------------------------------------------------
 
 TCustomKurvex::TCustomKurvex(QWidget* Parent)
@@ -100,8 +84,6 @@ TCustomKurvex::TCustomKurvex(QWidget* Parent)
     ApplyLayout(kxl_X1Bottom_Y1Left);
     FAutoRedraw = true;
 }
-
-TCustomKurvex::~TCustomKurvex() = default;
 
 void TCustomKurvex::CreateSubObjects()
 {
@@ -128,7 +110,7 @@ void TCustomKurvex::CreateSubObjects()
         l->OnChange = changed;
     }
     FBackGroundImg.OnChange = changed;
-    FJointLayers = std::make_unique<TJointLayers>();
+    FJointLayers = std::make_unique<TJointLayers>(this);
     FJointLayers->OnChange = changed;
     FFrameBitmap = std::make_unique<TBitmap>();
     FPlotBitmap = std::make_unique<TBitmap>();

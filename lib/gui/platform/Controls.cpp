@@ -128,12 +128,10 @@ std::uint16_t VirtualKeyOf(int QtKey)
     }
 }
 
-namespace {
-TMouseButton ButtonOf(Qt::MouseButton b)
+TMouseButton MouseButtonOf(Qt::MouseButton b)
 {
     return b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
 }
-} // namespace
 
 TCustomControl::TCustomControl(QWidget* Parent) : QWidget(Parent)
 {
@@ -202,7 +200,7 @@ void TCustomControl::resizeEvent(QResizeEvent*)
 
 void TCustomControl::mousePressEvent(QMouseEvent* e)
 {
-    MouseDown(ButtonOf(e->button()), ShiftStateOf(e->modifiers(), e->buttons()),
+    MouseDown(MouseButtonOf(e->button()), ShiftStateOf(e->modifiers(), e->buttons()),
               e->position().toPoint().x(), e->position().toPoint().y());
 }
 
@@ -214,14 +212,14 @@ void TCustomControl::mouseMoveEvent(QMouseEvent* e)
 
 void TCustomControl::mouseReleaseEvent(QMouseEvent* e)
 {
-    MouseUp(ButtonOf(e->button()), ShiftStateOf(e->modifiers(), e->buttons()),
+    MouseUp(MouseButtonOf(e->button()), ShiftStateOf(e->modifiers(), e->buttons()),
             e->position().toPoint().x(), e->position().toPoint().y());
 }
 
 void TCustomControl::mouseDoubleClickEvent(QMouseEvent* e)
 {
     // The classic order: a double click also reports a button press with ssDouble.
-    MouseDown(ButtonOf(e->button()), ShiftStateOf(e->modifiers(), e->buttons()) | ssDouble,
+    MouseDown(MouseButtonOf(e->button()), ShiftStateOf(e->modifiers(), e->buttons()) | ssDouble,
               e->position().toPoint().x(), e->position().toPoint().y());
     DblClick();
 }

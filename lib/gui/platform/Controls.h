@@ -75,9 +75,14 @@ QCursor Cursor(int Number);
 void RegisterCursor(int Number, const QCursor& Cursor);
 } // namespace Screen
 
+using TMouseEvent =
+    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+
 // Maps toolkit input to the classic values.
 TShiftState ShiftStateOf(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons);
 std::uint16_t VirtualKeyOf(int QtKey);
+TMouseButton MouseButtonOf(Qt::MouseButton Button);
 
 class TCustomControl : public QWidget, public TComponent {
   public:
