@@ -9,13 +9,13 @@
 //   ZEV_kurvex_stdlayout.cpp   the seven standard layouts
 //   ZEV_kurvex_paint.cpp       Paint, the frame bitmap, caption and plot background
 //   ZEV_kurvex_joint.cpp       layer coupling and data sharing between charts
-// Still to come, each in its own file:
+//   ZEV_kurvex_mouse.cpp       mouse entry points, axis bands and drags, cursors
+//   ZEV_kurvex_gestures.cpp    pan, zoom, windows, cross-hair and label drags, the trace
+// Still to come, in its own file:
 //   - the rendering pass: RenderItems (here it draws only the plot frame) with the grid, the item
 //     kinds, the text labels and the visibility tables by layer and class; the cross-hair overlay,
 //     drawn in Paint onto the frame bitmap after the plot bitmap and in ShowItems into the plot
 //     bitmap before it is shown;
-//   - the mouse: the TCustomControl mouse handlers, the trace in FMouseTrace (drawn into the plot
-//     bitmap by Paint), the cursors;
 //
 // Errors: the setters never raise. A logarithmic axis with a non-positive end raises
 // EZEVKurvexError only from the explicit ranging calls (CalcLayerFactors, WriteLayerRange,
@@ -243,6 +243,22 @@ struct TkxLayerRange {
     friend bool operator==(const TkxLayerRange&, const TkxLayerRange&) = default;
 };
 
+// Where a mouse gesture stands.
+struct TkxMouseState {
+    QPoint Last;                   // control pixels of the last move
+    double WorldX = 0, WorldY = 0; // of the last move inside the plot area, active layer
+    bool DragActive = false;       // pan, zoom drag, axis drag, cross-hair or label drag
+    QPoint DragStart;
+    std::array<TkxLayerRange, kxMaxLayer> StartRanges;
+    bool BandActive = false;
+    bool BandDrawn = false; // the band is on the control now, to be erased by drawing it again
+    QPoint BandStart, BandEnd;
+    bool DoubleClicked = false; // swallow the next button-down or button-up
+    int CrossHair = 1;
+    int TextLabel = 1;
+    bool InMove = false; // re-entrancy guard of the move handler
+};
+
 class TCustomKurvex : public TCustomControl {
   public:
     explicit TCustomKurvex(QWidget* Parent = nullptr);
@@ -448,6 +464,15 @@ class TCustomKurvex : public TCustomControl {
     // The charts displaying this chart's items, 1..SharerCount; others give nullptr.
     TCustomKurvex* Sharer(int Index) const;
 
+    // ---- mouse ---------------------------------------------------------------------------------
+    static constexpr int MaxMouseTracePoints = 5000;
+    // Pan and zoom gestures move layer 1 only.
+    static bool LayerFollowsMouse(int Layer) { return Layer == 1; }
+    // The axis band under a point: the layer of a y axis, minus the layer of an x axis, or 0.
+    int AxisAtPoint(int X, int Y) const;
+    // Inside the plot area, edges included.
+    bool InPlotArea(int X, int Y) const;
+    const std::vector<TMouseTracePoint>& MouseTrace() const { return FMouseTrace; }
     TMouseActMode MouseAction() const { return FMouseAction; }
     void SetMouseAction(TMouseActMode Value) { FMouseAction = Value; }
     bool MouseCursorFixed() const { return FMouseCursorFixed; }
@@ -505,10 +530,30 @@ class TCustomKurvex : public TCustomControl {
     TBeforeCrossHMoveEvent OnBeforeCrossHairMove;
     TCrossHairMoveEvent OnCrossHairMove;
     TTextLabelMoveEvent OnTextLabelMove;
+    // The platform's mouse events.
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnDblClick;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
 
   protected:
     void Paint() override;
     void Resize() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void DblClick() override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+    // The classic order: the double click is announced before its button-down.
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
+
+    // The free-hand trace, with the plot area's top left corner at (Left, Top) of Canvas.
+    void PaintMouseTrace(TCanvas* Canvas, int Left, int Top);
+    // A repaint wipes a band under way off the control; this puts it back.
+    void RedrawMouseBand();
 
     // Repaints when AutoRedraw is set; the handler of every owned settings object.
     void Changed();
@@ -562,7 +607,33 @@ class TCustomKurvex : public TCustomControl {
     void RemoveSharer(TCustomKurvex* Chart);
     // Ends every sharing this chart takes part in; run before it goes.
     void EndSharing();
+
+    // ---- mouse
+    void RegisterCursors();
     TkxLayerRange RangeOf(int Layer) const;
+    QPoint ClampToPlot(QPoint P) const;
+    bool InAxisBand(const TScaleProps& Props, int X, int Y, int DepthX, int DepthY) const;
+    void StartDrag(int X, int Y);
+    // Runs Change under the update lock, then repaints; fires OnZoomPan when a range changed.
+    void ChangeRanges(const std::function<void()>& Change);
+    void AxisDragStep(int X, int Y);
+    void GestureStep(int X, int Y);
+    void PanStep(int Layer, int X, int Y);
+    void ZoomDragStep(int Layer, int X, int Y);
+    void MoveBand(int X, int Y);
+    // Draws the band in exclusive-or mode: a second drawing erases it.
+    void XorBand();
+    void EraseBand();
+    void FinishWindow();
+    void StartCrossHairDrag(int X, int Y);
+    void MoveCrossHair(int X, int Y);
+    void StartLabelDrag(int X, int Y);
+    void MoveLabel(int X, int Y);
+    QPoint LabelAnchor(const TTextLabel& Label) const;
+    void AddTracePoint(int X, int Y);
+    void DrawTraceSegment(TCanvas* Canvas, const TMouseTracePoint& From, const TMouseTracePoint& To,
+                          QPoint Offset);
+    void UpdateCursor(int X, int Y);
 
     // A record of Kind with the creation attributes that every command records.
     TkxChartItem NewItem(TkxItemKind Kind) const;
@@ -623,6 +694,8 @@ class TCustomKurvex : public TCustomControl {
     TColor FMouseTraceColor = clWhite;
     bool FMouseTraceInvert = true;
     double FPanGridDx = 1.0, FPanGridDy = 1.0, FPanGridOffsX = 0, FPanGridOffsY = 0;
+
+    TkxMouseState FMouse;
 
     TCustomKurvex* FUseDataOf = nullptr;
     std::array<TCustomKurvex*, MaxSharers> FSharers{};

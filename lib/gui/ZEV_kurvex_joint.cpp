@@ -183,10 +183,3 @@ void TCustomKurvex::RepaintSharingCharts()
     }
     for (int i = 1; i <= FSharerCount; ++i) repaint(Sharer(i));
 }
-
-TkxLayerRange TCustomKurvex::RangeOf(int Layer) const
-{
-    const TkxLayer& l = LayerAt(Layer);
-    return {l.PropsX->RangeLow(), l.PropsX->RangeHigh(), l.PropsY->RangeLow(),
-            l.PropsY->RangeHigh()};
-}

@@ -82,6 +82,7 @@ TCustomKurvex::TCustomKurvex(QWidget* Parent)
     ResetScaleProps();
     UpdateScaleGeometry();
     ApplyLayout(kxl_X1Bottom_Y1Left);
+    RegisterCursors();
     FAutoRedraw = true;
 }
 

@@ -32,8 +32,10 @@ void TCustomKurvex::Paint()
     SizePlotBitmap();
     PaintPlotBackground(FPlotBitmap->Canvas(), 0, 0, FPlotBitmap->Width(), FPlotBitmap->Height());
     RenderToBitmap(FPlotBitmap.get(), 0, 0, false, false);
+    PaintMouseTrace(FPlotBitmap->Canvas(), 0, 0);
     FFrameBitmap->Canvas()->Draw(FMarginLeft, FMarginTop, FPlotBitmap.get());
     Canvas()->Draw(0, 0, FFrameBitmap.get());
+    RedrawMouseBand();
 }
 
 void TCustomKurvex::PaintFrameBitmap()
