@@ -17,8 +17,9 @@
 //     drawn in Paint onto the frame bitmap after the plot bitmap and in ShowItems into the plot
 //     bitmap before it is shown;
 //
-// Errors: the setters never raise. A logarithmic axis with a non-positive end raises
-// EZEVKurvexError only from the explicit ranging calls (CalcLayerFactors, WriteLayerRange,
+// Errors: the setters never raise, except the coupling setters of TJointLayers, which refuse a
+// coupling that breaks their rules with EZEVKurvexError. A logarithmic axis with a non-positive end
+// raises EZEVKurvexError only from the explicit ranging calls (CalcLayerFactors, WriteLayerRange,
 // AutoRange); property changes, SetLayerRange and painting map such an axis to the middle of the
 // plot instead.
 #pragma once

@@ -1,6 +1,7 @@
-// The chart on a screen with two device pixels per logical pixel.
+// The chart on a screen with two device pixels per logical pixel: painting and mouse bands.
 #include "ZEV_kurvex.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,4 +32,24 @@ TEST(KurvexDenseScreen, FrameAxesAndPlotInDevicePixels)
     k.ShowItems();
     EXPECT_EQ(k.Picture().pixel(2 * 150, y), ToQColor(clRed).rgb());
     EXPECT_EQ(k.Picture().pixel(2 * 50, y), frame);
+}
+
+TEST(KurvexDenseScreen, BandsAreDrawnAndErasedInDevicePixels)
+{
+    TKurvex k;
+    k.SetBounds(0, 0, 300, 200);
+    k.SetMouseAction(maZoomWind);
+    k.show();
+    const QImage before = k.Picture().copy();
+    QTest::mousePress(&k, Qt::LeftButton, {}, QPoint(100, 60));
+    QTest::mouseMove(&k, QPoint(100, 60));
+    QTest::mouseMove(&k, QPoint(200, 120));
+    // White drawn in exclusive-or over the white plot: the band's top edge shows black, its
+    // inside stays white.
+    EXPECT_EQ(k.Picture().pixel(2 * 150, 2 * 60) & 0xFFFFFF, 0u);
+    EXPECT_EQ(k.Picture().pixel(2 * 150, 2 * 90) & 0xFFFFFF, 0xFFFFFFu);
+    QTest::mousePress(&k, Qt::RightButton, {}, QPoint(200, 120));
+    QTest::mouseRelease(&k, Qt::RightButton, {}, QPoint(200, 120));
+    QTest::mouseRelease(&k, Qt::LeftButton, {}, QPoint(200, 120));
+    EXPECT_EQ(k.Picture(), before);
 }
