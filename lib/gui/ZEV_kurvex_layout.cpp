@@ -430,7 +430,9 @@ int ToPixel(long double P)
 {
     if (std::isnan(P)) return 0;
     constexpr long double limit = std::numeric_limits<int>::max();
-    return int(std::nearbyint(std::clamp(P, -limit, limit)));
+    // lrint rounds like nearbyint (ties to even) without saving the floating-point environment,
+    // which makes it several times faster on long double; every drawn item passes here.
+    return int(std::lrint(std::clamp(P, -limit, limit)));
 }
 
 double ToWorld(long double P, long double K, long double D, bool Logarithmic, double Lo, double Hi)
