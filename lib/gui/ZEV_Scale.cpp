@@ -410,7 +410,10 @@ void TScale::moveEvent(QMoveEvent*)
 
 void TScale::showEvent(QShowEvent*)
 {
-    // The window exists now; painting was held back until it did.
+    // The window exists now; painting was held back until it did. Later shows keep whatever
+    // the owner has set since.
+    if (FWindowCreated) return;
+    FWindowCreated = true;
     FSuppressPaint = false;
 }
 

@@ -199,6 +199,7 @@ class TScale : public TCustomControl {
     TCanvas* FTargetCanvas = nullptr;
     int FTargetX = 0, FTargetY = 0;
     bool FSuppressPaint = true;
+    bool FWindowCreated = false;
     bool FDirectPaint = false;
     bool FLoading = false;
     bool FNotLoaded = true; // until Loaded(): Logarithmic is taken without a range check

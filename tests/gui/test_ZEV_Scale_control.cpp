@@ -408,6 +408,13 @@ TEST(ScaleRendering, PaintingIsHeldBackWhenItShouldBe)
     s.ForcePaint();
     EXPECT_EQ(paints, 5);
     EXPECT_TRUE(s.SuppressPaint());
+    // Only the first show lifts the hold of creation; later ones keep the owner's setting.
+    s.show();
+    EXPECT_FALSE(s.SuppressPaint());
+    s.SetSuppressPaint(true);
+    s.hide();
+    s.show();
+    EXPECT_TRUE(s.SuppressPaint());
     s.SetSuppressPaint(false);
     s.SetTransparent(true);
     s.SetDirectPaint(false); // a transparent scale only asks for a later repaint
