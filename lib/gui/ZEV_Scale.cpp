@@ -292,40 +292,40 @@ double TScale::TickValue(int Index) const
 
 // ---- value-to-pixel map ------------------------------------------------------------------------
 
+bool TScale::LogMapInUse() const
+{
+    // Over a range through zero the ticks fall back to linear ones, and so does the map.
+    return FLogarithmic && FRangeLow > 0 && FRangeHigh > 0;
+}
+
 void TScale::CalcScaleParams()
 {
     if (FLoading || FRangeLow == FRangeHigh) return;
-    const bool logMap = FLogarithmic;
-    const bool logUsable = FRangeLow > 0 && FRangeHigh > 0;
-    if (Horizontal()) {
-        const double avail = Width() - FMarginLeft - FMarginRight - 1;
-        if (avail <= 0) {
-            FPixPerUnit = 0, FOffset = Width() / 2.0;
-        } else if (!logMap) {
-            FPixPerUnit = avail / (FRangeHigh - FRangeLow);
-            FOffset = FMarginLeft - FRangeLow * FPixPerUnit;
-        } else if (logUsable) {
-            FPixPerUnit = avail / (std::log(FRangeHigh) - std::log(FRangeLow));
-            FOffset = FMarginLeft - std::log(FRangeLow) * FPixPerUnit;
-        }
+    const bool horizontal = Horizontal();
+    const double avail = horizontal ? Width() - FMarginLeft - FMarginRight - 1
+                                    : Height() - FMarginTop - FMarginBottom - 1;
+    if (avail <= 0) {
+        FPixPerUnit = 0, FOffset = (horizontal ? Width() : Height()) / 2.0;
+        return;
+    }
+    // Horizontal axes grow to the right from RangeLow, vertical ones upward to RangeHigh.
+    const double from = horizontal ? FRangeLow : FRangeHigh;
+    const double to = horizontal ? FRangeHigh : FRangeLow;
+    const int start = horizontal ? FMarginLeft : FMarginTop;
+    if (LogMapInUse()) {
+        FPixPerUnit = avail / (std::log(to) - std::log(from));
+        FOffset = start - std::log(from) * FPixPerUnit;
     } else {
-        const double avail = Height() - FMarginTop - FMarginBottom - 1;
-        if (avail <= 0) {
-            FPixPerUnit = 0, FOffset = Height() / 2.0;
-        } else if (!logMap) {
-            FPixPerUnit = avail / (FRangeLow - FRangeHigh);
-            FOffset = FMarginTop - FRangeHigh * FPixPerUnit;
-        } else if (logUsable) {
-            FPixPerUnit = avail / (std::log(FRangeLow) - std::log(FRangeHigh));
-            FOffset = FMarginTop - std::log(FRangeHigh) * FPixPerUnit;
-        }
+        // Halves keep the span finite for ends near the largest doubles.
+        FPixPerUnit = avail / 2 / (to / 2 - from / 2);
+        FOffset = start - from * FPixPerUnit;
     }
 }
 
 int TScale::ValueToPixel(double Value) const
 {
     double p;
-    if (FLogarithmic) {
+    if (LogMapInUse()) {
         if (!(Value > 1e-100)) return FRangeHigh >= FRangeLow ? 0 : Width();
         p = FPixPerUnit * std::log(Value) + FOffset;
     } else {
@@ -439,8 +439,8 @@ void TScale::MouseMove(TShiftState Shift, int X, int Y)
     }
     double lo, hi;
     if (!ZoomPanRange(X, Y, FDragX0, FDragY0, FDragLow0, FDragHigh0, FRangeLow, FRangeHigh,
-                      FLogarithmic, FScaleType, FMouseAction, FMarginLeft, FMarginRight, FMarginTop,
-                      FMarginBottom, Width(), Height(), lo, hi))
+                      LogMapInUse(), FScaleType, FMouseAction, FMarginLeft, FMarginRight,
+                      FMarginTop, FMarginBottom, Width(), Height(), lo, hi))
         return;
     const bool was = FSuppressPaint;
     FSuppressPaint = true;

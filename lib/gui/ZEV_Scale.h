@@ -125,6 +125,8 @@ class TScale : public TCustomControl {
     double TickValue(int Index) const;
     void CalcScaleParams();
     int ValueToPixel(double Value) const;
+    // True while values map through their logarithm: a logarithmic scale over a positive range.
+    bool LogMapInUse() const;
     double PixPerUnit() const { return FPixPerUnit; }
     double Offset() const { return FOffset; }
 

@@ -129,6 +129,14 @@ TEST(ScaleControl, ValueToPixelMap)
         {"logarithmic vertical", sctYL, 1, 100, true, 400, 400, {{1, 379}, {100, 20}}},
         {"resized", sctXB, 0, 100, false, 200, 50, {{0, 20}, {100, 179}}},
         {"no room between the margins", sctXB, 0, 100, false, 30, 30, {{0, 15}, {100, 15}}},
+        // Ticks over a range through zero are linear, and so is the map they are drawn with.
+        {"logarithmic through zero", sctXB, -1, 100, true, 400, 400,
+         {{-1, 20}, {0, 24}, {20, 95}, {40, 166}, {100, 379}}},
+        {"logarithmic through zero, vertical", sctYL, -1, 100, true, 400, 400,
+         {{-1, 379}, {100, 20}}},
+        // Ends whose distance overflows a double still spread over the axis.
+        {"span beyond the largest double", sctXB, -1.5e308, 1.5e308, false, 400, 400,
+         {{-1.5e308, 20}, {0, 200}, {1.5e308, 379}}},
     };
     // clang-format on
     for (const Row& r : rows) {
