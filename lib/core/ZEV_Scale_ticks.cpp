@@ -128,11 +128,27 @@ QString ApplyInscript(const QString& Label, const QString& Inscript)
     return Inscript.left(amp) + Label + Inscript.mid(amp + 1);
 }
 
+namespace {
+// V x 1000 rounded to the nearest integer, judged on the exact product: 0.0045 is a little
+// below 4.5 thousandths, although its product rounds to 4.5. Exact ties go to even.
+long long RoundedThousandths(double V)
+{
+    const double product = V * 1000.0;
+    const double error = std::fma(V, 1000.0, -product); // V x 1000 = product + error, exactly
+    const double whole = std::floor(product);
+    const double fraction = product - whole; // exact; from 2^52 on the product is whole
+    long long n = (long long)whole;
+    // Below 2^52 the error is under a quarter, so it only decides where the product is a tie.
+    if (fraction > 0.5 || (fraction == 0.5 && (error > 0 || (error == 0 && n % 2 != 0)))) ++n;
+    return n;
+}
+} // namespace
+
 QString FormatTimeSpan(double Seconds, bool WithMillis)
 {
     // Milliseconds are rounded first so that 59.9996 s reads as a whole minute, not 00:00:59.
     const double limit = 9.0e15; // keeps the millisecond count inside 64 bits
-    const long long ms = std::llround(std::min(std::fabs(Seconds), limit) * 1000.0);
+    const long long ms = RoundedThousandths(std::min(std::fabs(Seconds), limit));
     const long long s = ms / 1000;
     QString text = Seconds >= 0 ? QStringLiteral(" ") : QStringLiteral("-");
     text += QStringLiteral("%1:%2:%3")

@@ -244,13 +244,23 @@ TEST(ScaleLabels, PureHelpers)
     EXPECT_EQ(AutoDecPlacesLog(-2, 1000, 1), 0);
     EXPECT_EQ(AutoDecPlacesLog(-2, 1e7, 1), -1);
     EXPECT_EQ(FormatNumber(1234, -1), " 1.2E+03");
+    // A negative value that rounds to zero is written as zero, without a minus sign.
     EXPECT_EQ(FormatNumber(-0.001, 2), "0.00");
+    EXPECT_EQ(FormatNumber(-0.4, 0), "0");
+    EXPECT_EQ(FormatNumber(-0.5, 0), "0");
+    EXPECT_EQ(FormatNumber(-0.006, 2), "-0.01");
     EXPECT_EQ(UserTickItem("a|b", 0), "");
     EXPECT_EQ(UserTickItem("", 1), "");
     EXPECT_EQ(ApplyInscript("", "$"), "");
     EXPECT_EQ(FormatTimeSpan(59.9996, false), " 00:01:00");
     EXPECT_EQ(FormatTimeSpan(-90061.25, true), "-25:01:01.250");
     EXPECT_EQ(FormatTimeSpan(360000, false), " 100:00:00");
+    // Milliseconds round the exact value: 0.0045 is a little below 4.5 ms, whatever its
+    // product with 1000 rounds to; exact ties go to even.
+    EXPECT_EQ(FormatTimeSpan(0.0045, true), " 00:00:00.004");
+    EXPECT_EQ(FormatTimeSpan(-0.0045, true), "-00:00:00.004");
+    EXPECT_EQ(FormatTimeSpan(0.0625, true), " 00:00:00.062");
+    EXPECT_EQ(FormatTimeSpan(0.0635, true), " 00:00:00.064"); // a little above the tie
 }
 
 TEST(ScaleTicks, TimeSpans)
