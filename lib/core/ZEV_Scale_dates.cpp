@@ -222,10 +222,11 @@ constexpr TTimeRow HundredthRow{{1, 2, 5, 10, 20, 50}, {1, 1, 1, 5, 10, 10}};
 constexpr int DaySteps[6] = {1, 2, 3, 7, 14, 28};
 constexpr int MonthSteps[5] = {1, 2, 3, 4, 6};
 
-// Walks of calendar ticks stop where the calendar ends, whatever RangeHigh says.
+// Walks of calendar ticks stop where the calendar ends, whatever RangeHigh says. A value just
+// short of the end is written to the millisecond, and may so round into the year after it.
 bool InCalendar(double V)
 {
-    return V < EndOfCalendarDay;
+    return V < EndOfCalendarDay && Decode(V).Date.year() <= LastCalendarYear;
 }
 
 class CalendarWalk {

@@ -32,6 +32,19 @@ bool NearInteger(double V, double Tolerance)
 {
     return std::fabs(V - std::nearbyint(V)) <= Tolerance;
 }
+
+// The first multiple of Step not below Low by more than a thousandth of a step (in the
+// direction of Step).
+double FirstMultiple(double Low, double Step)
+{
+    const double sign = Step > 0 ? 1.0 : -1.0;
+    // Counted in steps, so that a start one step beyond the largest double is never formed.
+    double n = Trunc(Low / Step) - 1;
+    for (int i = 0; i < MaxStartAdjustments && sign * (Low - n * Step) > 0.001 * std::fabs(Step);
+         ++i)
+        n += 1;
+    return n * Step;
+}
 } // namespace
 
 void CalcTickSpacing(int MinTicks, double Low, double High, double& First, double& Step,
@@ -52,7 +65,10 @@ void CalcTickSpacing(int MinTicks, double Low, double High, double& First, doubl
         NumSub = span > 10 ? 1 : 5;
         return;
     }
-    double x = std::log(span / MinTicks) / Ln10;
+    // A span beyond the largest double still has a finite share per tick.
+    const double perTick =
+        std::isinf(span) ? ScaleDetail::HalfSpan(Low, High) / MinTicks * 2 : span / MinTicks;
+    double x = std::log(perTick) / Ln10;
     double f = x - Trunc(x);
     if (std::fabs(f) < 1e-10 || std::fabs(f) > 0.9999999999) {
         x = std::nearbyint(x);
@@ -74,9 +90,7 @@ void CalcTickSpacing(int MinTicks, double Low, double High, double& First, doubl
         NumSub = 5;
     }
     Step = sign * mantissa * std::pow(10.0, Trunc(x));
-    First = (Trunc(Low / Step) - 1) * Step;
-    for (int i = 0; i < MaxStartAdjustments && sign * (Low - First) > 0.001 * std::fabs(Step); ++i)
-        First += Step;
+    First = FirstMultiple(Low, Step);
 }
 
 int AutoDecPlaces(int DecPlaces, double A, double B)
@@ -204,13 +218,30 @@ class NumericLabeller {
 
 QString LinearLabel(const TScaleTickSettings& S, double V, int D)
 {
-    const double range = S.RangeHigh - S.RangeLow;
-    if (std::fabs(V / range) < 1e-14) {
-        if (std::fabs(range) <= 100000) return FormatNumber(0.0, D);
+    const double half = HalfSpan(S.RangeLow, S.RangeHigh);
+    if (std::fabs(V / 2 / half) < 1e-14) {
+        if (half <= 50000) return FormatNumber(0.0, D);
         return D != 0 ? QStringLiteral("0.0") : QStringLiteral("0");
     }
     if (S.DecPlaces == 0 && !NearInteger(V, 1e-6)) return {};
     return FormatNumber(V, D);
+}
+
+// Long ticks a step places over the range, counting the one the far end's tolerance admits.
+double LongTickCount(double Lo, double Hi, double Step)
+{
+    return HalfSpan(Lo, Hi) / std::fabs(Step) * 2 + 2;
+}
+
+// The rendering's tick bound must leave the whole range covered: short ticks go first, and
+// long ticks too many for it take ten times the step (still a round 1-2-5 value).
+void FitTickBudget(double Lo, double Hi, double& First, double& Step, bool& ShortTicks, int NumSub)
+{
+    while (LongTickCount(Lo, Hi, Step) > MaxTicksPerRendering && std::isfinite(Step * 10)) {
+        Step *= 10;
+        First = FirstMultiple(Lo, Step);
+    }
+    if (LongTickCount(Lo, Hi, Step) * (NumSub + 1) > MaxTicksPerRendering) ShortTicks = false;
 }
 
 void LinearTicks(const TScaleTickSettings& S, TScaleTicks& Out, NumericLabeller& L)
@@ -222,15 +253,18 @@ void LinearTicks(const TScaleTickSettings& S, TScaleTicks& Out, NumericLabeller&
     const int d = AutoDecPlaces(S.DecPlaces, lo, hi);
     const double sign = lo < hi ? 1.0 : -1.0;
     const bool usable = step != 0.0 && std::isfinite(step) && std::isfinite(first);
-    if (S.ShortTicks && usable) {
+    bool shortTicks = S.ShortTicks;
+    if (usable) FitTickBudget(lo, hi, first, step, shortTicks, numSub);
+    if (shortTicks && usable) {
         const double shortStep = step / numSub;
-        const double start = first - step;
-        for (long long j = 0; TickBudgetLeft(Out); ++j) {
-            const double v = start + double(j) * shortStep;
+        // From one step before the first long tick, counted from that tick: the step before
+        // it may lie beyond the largest double.
+        for (long long j = -numSub; TickBudgetLeft(Out); ++j) {
+            const double v = first + double(j) * shortStep;
             // The same thousandth of a step as at the far end, so that rounding cannot drop
             // the short tick on RangeLow.
             if (sign * (v - lo) >= -0.001 * std::fabs(shortStep)) AddTick(Out, v, false, false, {});
-            const double next = start + double(j + 1) * shortStep;
+            const double next = first + double(j + 1) * shortStep;
             if (!(sign * (next - hi) <= 0.001 * std::fabs(shortStep))) break;
         }
     }
@@ -310,17 +344,18 @@ bool TimeSpanTicks(const TScaleTickSettings& S, TScaleTicks& Out)
     while (index > 0 && per < TimeSteps[index]) --index;
     if (index == 28 || index == 0) return false;
     const double sign = lo < hi ? 1.0 : -1.0;
+    const int parts = TimeSubdivisions[index];
     const double major = sign * TimeSteps[index];
-    const double minor = major / TimeSubdivisions[index];
+    const double minor = major / parts;
     const long long count = (long long)Trunc((hi - lo) / minor) + 5;
+    // Tolerances are a thousandth of a short step, as on numeric axes: a tolerance relative to
+    // the values themselves would outgrow the step far from zero.
+    const double tolerance = 0.001 * std::fabs(minor);
     // The start is the last multiple of the step not beyond RangeLow: truncating towards zero
     // would start inside the range for negative or reversed ranges and lose its first ticks.
-    const double q = lo / major;
-    const double start = std::floor(q > 0 ? q / K : q * K) * major;
-    // The window is widened outwards at both ends, whichever way the range runs.
-    const double a = std::min(lo, hi), b = std::max(lo, hi);
-    const double windowLo = a < 0 ? a / K : a * K;
-    const double windowHi = b <= 0 ? b * K : b / K;
+    const double start = std::floor(lo / major + 0.001 / parts) * major;
+    const double windowLo = std::min(lo, hi) - tolerance;
+    const double windowHi = std::max(lo, hi) + tolerance;
     auto inside = [&](double v) { return windowLo <= v && v <= windowHi; };
     if (S.ShortTicks)
         for (long long u = 0; u <= count && TickBudgetLeft(Out); ++u) {
@@ -328,9 +363,10 @@ bool TimeSpanTicks(const TScaleTickSettings& S, TScaleTicks& Out)
             if (inside(v)) AddTick(Out, v, false, false, {});
         }
     const bool withMillis = index <= 9;
-    for (long long u = 0; u <= count && TickBudgetLeft(Out); ++u) {
+    // The start is a multiple of the step, so every parts-th short step is a long tick.
+    for (long long u = 0; u <= count && TickBudgetLeft(Out); u += parts) {
         const double v = start + double(u) * minor;
-        if (!inside(v) || !NearInteger(v / major, 0.01)) continue;
+        if (!inside(v)) continue;
         if (S.LabelType == ftNoFigs)
             AddTick(Out, v, true, false, {});
         else

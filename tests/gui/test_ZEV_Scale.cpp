@@ -454,3 +454,45 @@ TEST(ScaleTicks, UnusableCalendarRangesShowNoticesAndTheWalkEndsWithTheCalendar)
         EXPECT_LT(p.Ticks.back(), EndOfCalendarDay);
     }
 }
+
+TEST(ScaleTicks, LabelsCoverTheWholeRangeWithinTheTickBoundAndTheCalendar)
+{
+    struct Row {
+        const char* Name;
+        double Lo, Hi;
+        int MinTicks;
+        TFigType LabelType;
+        double FirstLabel, LastLabel;
+        qsizetype Labels; // long ticks; calendar rows also carry one date line
+    };
+    // clang-format off
+    const std::vector<Row> rows = {
+        // A million unit steps: the bound must not be spent on short ticks below 10000.
+        {"unit steps over a million", 0, 1e6, 0, ftNum, 0, 1e6, 1001},
+        {"span beyond the largest double", -1.7e308, 1.7e308, 3, ftNum, -1e308, 1e308, 3},
+        // Far from zero a tolerance relative to the values would outgrow the 0.2 s step.
+        {"time span far from zero", 1.7e9, 1.7e9 + 1, 5, ftTime, 1.7e9, 1.7e9 + 1, 6},
+        // Hours up to the calendar's end: midnight after 9999-12-31 has no date to write.
+        {"hours at the calendar's end", 2958465.5, 2958466.5, 3, ftDateTime,
+         Day(9999, 12, 31, 16), Day(9999, 12, 31, 16), 2},
+    };
+    // clang-format on
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.Name);
+        TScale s;
+        s.SetRange(r.Lo, r.Hi);
+        s.SetMinTicks(r.MinTicks);
+        s.SetLabelType(r.LabelType);
+        s.SetShortTicks(true);
+        const PaintedScale p = Paint(s);
+        EXPECT_LE(p.DrawnTicks, MaxTicksPerRendering);
+        EXPECT_EQ(p.Labels.size(), r.Labels);
+        if (p.Labels.isEmpty()) continue;
+        EXPECT_DOUBLE_EQ(p.LabelValues.front(), r.FirstLabel);
+        EXPECT_DOUBLE_EQ(p.LabelValues.back(), r.LastLabel);
+        for (const QString& label : p.Labels) {
+            EXPECT_FALSE(label.contains(QLatin1String("NaN"))) << label.toStdString();
+            EXPECT_FALSE(label.contains(QLatin1String("10000"))) << label.toStdString();
+        }
+    }
+}
