@@ -117,17 +117,40 @@ void TDataTable::SetComment(const QString& Value)
 
 void TDataTable::ResizeSilently(int NewColumns, int NewRows)
 {
+    if (NewColumns <= FNrOfColumns && NewRows <= FNrOfRows)
+        ShrinkSilently(NewColumns, NewRows);
+    else
+        GrowSilently(NewColumns, NewRows);
+    FColNames.resize(std::size_t(NewColumns));
+    FColAttribs.resize(std::size_t(NewColumns), 0);
+    FColSetups.resize(std::size_t(NewColumns));
+    FRowNames.resize(std::size_t(NewRows));
+    FRowAttribs.resize(std::size_t(NewRows), 0);
+    FNrOfColumns = NewColumns;
+    FNrOfRows = NewRows;
+}
+
+// A cut works in place: it must not fail for memory however much of it the table holds.
+void TDataTable::ShrinkSilently(int NewColumns, int NewRows)
+{
+    FDataMat->Resize(NewColumns, NewRows);
+    ShrinkColumnsInPlace(FCellStates, std::size_t(FNrOfRows), std::size_t(NewColumns),
+                         std::size_t(NewRows));
+}
+
+void TDataTable::GrowSilently(int NewColumns, int NewRows)
+{
     const auto bytes = TableBytes(NewColumns, NewRows);
     if (!bytes || !CanAllocateBytes(*bytes)) ThrowNoMemory();
     try {
-        std::vector<std::uint8_t> states(std::size_t(NewColumns) * std::size_t(NewRows), 0);
+        TZeroedVector<std::uint8_t> states(std::size_t(NewColumns) * std::size_t(NewRows));
         const int keepCols = std::min(FNrOfColumns, NewColumns);
         const int keepRows = std::min(FNrOfRows, NewRows);
         for (int c = 0; c < keepCols; ++c)
             std::copy_n(FCellStates.begin() + std::ptrdiff_t(c) * FNrOfRows, keepRows,
                         states.begin() + std::ptrdiff_t(c) * NewRows);
-        // Reserving first lets the resizes below run without throwing once the matrix has
-        // committed to the new size.
+        // Reserving first lets the resizes that follow run without throwing once the matrix
+        // has committed to the new size.
         FColNames.reserve(std::size_t(NewColumns));
         FColAttribs.reserve(std::size_t(NewColumns));
         FColSetups.reserve(std::size_t(NewColumns));
@@ -140,13 +163,6 @@ void TDataTable::ResizeSilently(int NewColumns, int NewRows)
     } catch (const EZEVMatrixError&) {
         ThrowNoMemory();
     }
-    FColNames.resize(std::size_t(NewColumns));
-    FColAttribs.resize(std::size_t(NewColumns), 0);
-    FColSetups.resize(std::size_t(NewColumns));
-    FRowNames.resize(std::size_t(NewRows));
-    FRowAttribs.resize(std::size_t(NewRows), 0);
-    FNrOfColumns = NewColumns;
-    FNrOfRows = NewRows;
 }
 
 void TDataTable::Resize(int NewColumns, int NewRows)
@@ -466,7 +482,7 @@ void TDataTable::Assign(TPersistent* Source)
         TNameList colNames = src->FColNames, rowNames = src->FRowNames;
         std::vector<int> colAttribs = src->FColAttribs, rowAttribs = src->FRowAttribs;
         std::vector<TColSetup> setups = src->FColSetups;
-        std::vector<std::uint8_t> states = src->FCellStates;
+        TZeroedVector<std::uint8_t> states = src->FCellStates;
         QString comment = src->FComment;
         FDataMat->Assign(src->FDataMat);
         // The matrix took over the source's handlers, which speak for the other table.

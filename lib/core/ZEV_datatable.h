@@ -2,6 +2,7 @@
 // measurement, value labels and cell states, and the reader of ASC data files.
 #pragma once
 
+#include "Memory.h"
 #include "ZEV_zevbase.h"
 
 #include <QString>
@@ -167,8 +168,11 @@ class TDataTable : public TComponent {
     void AttachMatrix();
     void DetachMatrix();
     void MatrixSortExchange(std::uint8_t ExchgWhat, int index1, int index2, int first, int last);
-    // Changes the size without any event; the table is unchanged when it throws.
+    // Changes the size without any event; the table is unchanged when it throws, which a size
+    // that grows in neither direction never does.
     void ResizeSilently(int NewColumns, int NewRows);
+    void ShrinkSilently(int NewColumns, int NewRows);
+    void GrowSilently(int NewColumns, int NewRows);
     void MoveRow(int From, int To);
     void MoveColumn(int From, int To);
     void ClearRow(int Row);
@@ -185,6 +189,6 @@ class TDataTable : public TComponent {
     std::vector<int> FColAttribs;
     std::vector<int> FRowAttribs;
     std::vector<TColSetup> FColSetups;
-    // Column-major, NrOfColumns * NrOfRows bytes.
-    std::vector<std::uint8_t> FCellStates;
+    // Column-major, NrOfColumns * NrOfRows bytes; states never written cost no memory.
+    TZeroedVector<std::uint8_t> FCellStates;
 };

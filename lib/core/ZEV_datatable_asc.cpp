@@ -442,13 +442,16 @@ class TAscReader {
   private:
     void PrepareTable(int Cols, int Rows)
     {
-        // Cells beyond the old size come from the resize as zeros; only the kept block needs
-        // clearing.
+        // Cells and states beyond the old size come from the resize as zeros, untouched; only
+        // the kept block needs clearing, so that a header's size costs nothing the rows do not
+        // fill.
         const int keepCols = std::min(Cols, T.FNrOfColumns);
         const int keepRows = std::min(Rows, T.FNrOfRows);
         T.ResizeSilently(Cols, Rows);
-        for (int c = 1; c <= keepCols; ++c) std::fill_n(T.FDataMat->ColumnData(c), keepRows, 0.0);
-        std::fill(T.FCellStates.begin(), T.FCellStates.end(), 0);
+        for (int c = 1; c <= keepCols; ++c) {
+            std::fill_n(T.FDataMat->ColumnData(c), keepRows, 0.0);
+            std::fill_n(T.FCellStates.begin() + std::ptrdiff_t(c - 1) * Rows, keepRows, 0);
+        }
         std::fill(T.FColNames.begin(), T.FColNames.end(), QString());
         std::fill(T.FRowNames.begin(), T.FRowNames.end(), QString());
         std::fill(T.FColAttribs.begin(), T.FColAttribs.end(), 0);

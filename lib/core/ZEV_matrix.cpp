@@ -1,7 +1,5 @@
 #include "ZEV_matrix.h"
 
-#include "Memory.h"
-
 #include <algorithm>
 #include <new>
 
@@ -30,25 +28,35 @@ bool TMatrix::Resize(int NrOfColumns, int NrOfRows)
         return false;
     const auto cols = static_cast<std::size_t>(NrOfColumns);
     const auto rows = static_cast<std::size_t>(NrOfRows);
-    if (!CanAllocate(cols, rows, sizeof(double)))
-        throw EZEVMatrixError(NotEnoughMemoryMessage(Name()));
-    try {
-        // Built aside and swapped in, so a failure leaves the old cells as they were.
-        std::vector<double> cells(cols * rows, 0.0);
-        const std::size_t keepCols = std::min(cols, static_cast<std::size_t>(FCols));
-        const std::size_t keepRows = std::min(rows, static_cast<std::size_t>(FRows));
-        for (std::size_t c = 0; c < keepCols; ++c)
-            std::copy_n(FCells.begin() + static_cast<std::ptrdiff_t>(c * FRows), keepRows,
-                        cells.begin() + static_cast<std::ptrdiff_t>(c * rows));
-        FCells.swap(cells);
-    } catch (const std::bad_alloc&) {
-        throw EZEVMatrixError(NotEnoughMemoryMessage(Name()));
+    if (NrOfColumns <= FCols && NrOfRows <= FRows) {
+        ShrinkColumnsInPlace(FCells, std::size_t(FRows), cols, rows);
+    } else {
+        Grow(cols, rows);
     }
     FCols = NrOfColumns;
     FRows = NrOfRows;
     FireEvent(OnChange, this);
     FireEvent(OnResize, this);
     return true;
+}
+
+void TMatrix::Grow(std::size_t Columns, std::size_t Rows)
+{
+    if (!CanAllocate(Columns, Rows, sizeof(double)))
+        throw EZEVMatrixError(NotEnoughMemoryMessage(Name()));
+    try {
+        // Built aside and swapped in, so a failure leaves the old cells as they were. The new
+        // cells read as zeros without being written.
+        TZeroedVector<double> cells(Columns * Rows);
+        const std::size_t keepCols = std::min(Columns, static_cast<std::size_t>(FCols));
+        const std::size_t keepRows = std::min(Rows, static_cast<std::size_t>(FRows));
+        for (std::size_t c = 0; c < keepCols; ++c)
+            std::copy_n(FCells.begin() + static_cast<std::ptrdiff_t>(c * FRows), keepRows,
+                        cells.begin() + static_cast<std::ptrdiff_t>(c * Rows));
+        FCells.swap(cells);
+    } catch (const std::bad_alloc&) {
+        throw EZEVMatrixError(NotEnoughMemoryMessage(Name()));
+    }
 }
 
 void TMatrix::SetElem(int Col, int Row, double Value)
@@ -144,7 +152,7 @@ void TMatrix::Assign(TPersistent* Source)
     if (!CanAllocate(src->FCells.size(), sizeof(double)))
         throw EZEVMatrixError(NotEnoughMemoryMessage(Name()));
     try {
-        std::vector<double> cells(src->FCells);
+        TZeroedVector<double> cells(src->FCells);
         FCells.swap(cells);
     } catch (const std::bad_alloc&) {
         throw EZEVMatrixError(NotEnoughMemoryMessage(Name()));

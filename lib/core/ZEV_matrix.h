@@ -2,6 +2,7 @@
 // column by column so that a walk down one column is sequential in memory.
 #pragma once
 
+#include "Memory.h"
 #include "ZEV_zevbase.h"
 
 #include <vector>
@@ -22,7 +23,8 @@ class TMatrix : public TComponent {
     int NrOfRows() const { return FRows; }
     void SetNrOfColumns(int Value);
     void SetNrOfRows(int Value);
-    // False, and nothing happens, when a count is below 1 or the size does not change.
+    // False, and nothing happens, when a count is below 1 or the size does not change. A size
+    // that grows in neither direction is cut in place and never fails for memory.
     bool Resize(int NrOfColumns, int NrOfRows);
 
     const QString& DataID() const { return FDataID; }
@@ -68,6 +70,9 @@ class TMatrix : public TComponent {
     void AssignTo(TPersistent* Dest) override;
 
   private:
+    // Resize to a size larger in at least one direction; throws and changes nothing when the
+    // cells do not fit.
+    void Grow(std::size_t Columns, std::size_t Rows);
     bool InRange(int Col, int Row) const
     {
         return Col >= 1 && Col <= FCols && Row >= 1 && Row <= FRows;
@@ -81,5 +86,6 @@ class TMatrix : public TComponent {
     int FCols = 1;
     int FRows = 1;
     QString FDataID;
-    std::vector<double> FCells; // FCols columns of FRows cells each
+    // FCols columns of FRows cells each; cells never written cost no memory.
+    TZeroedVector<double> FCells;
 };

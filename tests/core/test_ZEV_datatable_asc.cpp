@@ -1,3 +1,4 @@
+#include "MemoryLimit.h"
 #include "ZEV_datatable.h"
 #include "ZEV_matrix.h"
 
@@ -389,6 +390,49 @@ TEST_F(AscFile, HugeHeaderIsRefusedWithoutChangingTheTable)
         t.SetNrOfRows(3);
         EXPECT_EQ(resizes, 2);
     }
+}
+
+// A row error cuts the table in place, so the cut cannot fail for memory even when the table
+// holds most of what the process may have.
+TEST_F(AscFile, RowErrorCutsATableThatFillsMostOfTheMemory)
+{
+    std::string content = Header(1000, 5000);
+    std::string ones;
+    for (int c = 0; c < 1000; ++c) ones += "1 ";
+    ones += "\r\n";
+    for (int r = 0; r < 4998; ++r) content += ones;
+    content += "x\r\n<custdata>\r\n<key>read after the cut</key>\r\n";
+    const QString file = Write(content);
+    // 40 MB of cells and 5 MB of states fit into 80 MB once, not twice.
+    const bool cut = PassesWithAddressLimit(
+        [&] {
+            TDataTable t;
+            TStr2DArray custom;
+            return t.ReadASCFile(file, custom) == ascBadCell && t.NrOfColumns() == 1000 &&
+                   t.NrOfRows() == 4999 && t.DataMat()->NrOfRows() == 4999 &&
+                   t.Elem(1000, 4998) == 1 && t.Elem(1, 4999) == 0 && custom[1].size() == 1;
+        },
+        std::uint64_t(80) << 20);
+    EXPECT_TRUE(cut);
+}
+
+// Pages of the table that no row reaches are never touched: a header's promise costs nothing
+// until rows fill it. (Sanitizer allocators keep books of their own, which this cannot see.)
+TEST_F(AscFile, HeaderSizeCostsOnlyWhatTheRowsFill)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "resident size is the sanitizer's";
+#endif
+    // 3.2 GB of cells and 0.4 GB of states by the header; the file holds three cells.
+    const QString file = Write(Header(20000, 20000) + "1.5 2 ###\r\n");
+    const std::optional<std::uint64_t> growth = PeakResidentGrowth([&] {
+        TDataTable t;
+        return t.LoadFromASCFile(file) == ascBadCell && t.NrOfColumns() == 20000 &&
+               t.NrOfRows() == 1 && t.Elem(1, 1) == 1.5 && t.Elem(2, 1) == 2 &&
+               t.CellState(3, 1) == dtcsEmpty && t.Elem(20000, 1) == 0;
+    });
+    ASSERT_TRUE(growth.has_value());
+    EXPECT_LT(*growth, std::uint64_t(50) << 20);
 }
 
 TEST_F(AscFile, TokensAcrossBufferBoundaries)

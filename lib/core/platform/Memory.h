@@ -3,9 +3,15 @@
 // ends the process when the pages are touched. Containers ask here before they grow.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 #include <optional>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 // Count * Size in bytes, or nothing when the product does not fit in 64 bits.
 std::optional<std::uint64_t> CheckedByteCount(std::uint64_t Count, std::uint64_t Size);
@@ -23,3 +29,48 @@ bool CanAllocateBytes(std::uint64_t Bytes);
 // The same for Count elements of Size bytes; false when the size overflows.
 bool CanAllocate(std::uint64_t Count, std::uint64_t Size);
 bool CanAllocate(std::uint64_t Count1, std::uint64_t Count2, std::uint64_t Size);
+
+// Allocator for containers of plain numbers whose fresh storage comes zeroed from the system
+// (calloc): a large block is mapped zero pages that cost neither time nor memory until written.
+// Elements are default-initialised, so a new container reads as zeros without a single write,
+// and a table sized for more than it will hold costs only what is written into it.
+template <typename T> struct TZeroPageAllocator {
+    static_assert(std::is_trivial_v<T>, "zeroed bytes must be a valid zero value");
+    using value_type = T;
+
+    TZeroPageAllocator() = default;
+    template <typename U> TZeroPageAllocator(const TZeroPageAllocator<U>&) noexcept {}
+
+    T* allocate(std::size_t Count)
+    {
+        void* p = std::calloc(Count, sizeof(T)); // calloc refuses a size that overflows
+        if (!p) throw std::bad_alloc();
+        return static_cast<T*>(p);
+    }
+    void deallocate(T* P, std::size_t) noexcept { std::free(P); }
+
+    template <typename U> void construct(U* P) noexcept { ::new (static_cast<void*>(P)) U; }
+    template <typename U, typename... Args> void construct(U* P, Args&&... A)
+    {
+        ::new (static_cast<void*>(P)) U(std::forward<Args>(A)...);
+    }
+
+    friend bool operator==(const TZeroPageAllocator&, const TZeroPageAllocator&) { return true; }
+};
+
+template <typename T> using TZeroedVector = std::vector<T, TZeroPageAllocator<T>>;
+
+// Cuts a column-major block of columns Rows long to NewColumns columns of NewRows, neither more
+// than before, in place: a cut needs no memory. The storage is then handed back when a copy of
+// the smaller size can be had, and kept otherwise.
+template <typename Vector>
+void ShrinkColumnsInPlace(Vector& Cells, std::size_t Rows, std::size_t NewColumns,
+                          std::size_t NewRows)
+{
+    if (NewRows != Rows)
+        for (std::size_t c = 1; c < NewColumns; ++c) // each column moves towards the front
+            std::copy_n(Cells.begin() + std::ptrdiff_t(c * Rows), NewRows,
+                        Cells.begin() + std::ptrdiff_t(c * NewRows));
+    Cells.resize(NewColumns * NewRows);
+    Cells.shrink_to_fit(); // gives up quietly when the copy cannot be allocated
+}
