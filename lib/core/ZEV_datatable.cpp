@@ -2,6 +2,7 @@
 
 #include "Memory.h"
 #include "ZEV_matrix.h"
+#include "ZEV_stringl.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +17,7 @@ const char* const kMeasLevelNames[] = {"Unknown", "Nominal", "Ordinal", "Interva
 // An explicit empty name must not read as the default name, which a null string stands for.
 QString ExplicitName(const QString& Value, int MaxLength)
 {
-    QString s = Value.left(MaxLength);
+    QString s = LeftOnCharBoundary(Value, MaxLength);
     if (s.isNull()) s = QString::fromLatin1("", 0);
     return s;
 }
@@ -313,7 +314,7 @@ QString TDataTable::ValueLabel(int Col, int Value) const
 void TDataTable::SetValueLabel(int Col, int Value, const QString& Label)
 {
     if (!ColOk(Col) || Value < 0 || Value > DTMaxLabelValue) return;
-    const QString s = Label.left(DTLabelLength);
+    const QString s = LeftOnCharBoundary(Label, DTLabelLength);
     TColSetup& setup = FColSetups[std::size_t(Col - 1)];
     if (s.isEmpty()) {
         if (!setup.Labels.empty()) setup.Labels[std::size_t(Value)].clear();
@@ -329,7 +330,7 @@ int TDataTable::FindValueLabel(int Col, const QString& Label, bool IgnoreCase) c
     if (Label.isEmpty() || !IsCategory(Col)) return -1;
     const TColSetup& setup = FColSetups[std::size_t(Col - 1)];
     if (setup.Labels.empty()) return -1;
-    const QString wanted = Label.left(DTLabelLength);
+    const QString wanted = LeftOnCharBoundary(Label, DTLabelLength);
     const Qt::CaseSensitivity cs = IgnoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
     for (int v = 0; v <= DTMaxLabelValue; ++v)
         if (setup.Labels[std::size_t(v)].compare(wanted, cs) == 0) return v;

@@ -3,6 +3,7 @@
 #include "ZEV_datatable.h"
 
 #include "ZEV_matrix.h"
+#include "ZEV_stringl.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -464,7 +465,7 @@ class TAscReader {
     {
         const std::string word = In.ReadWord();
         if (word == kEmptyName) return QString::fromLatin1("", 0);
-        QString s = DecodeText(word).left(DTNameLength);
+        QString s = LeftOnCharBoundary(DecodeText(word), DTNameLength);
         return s.isNull() ? QString::fromLatin1("", 0) : s;
     }
 

@@ -1,5 +1,7 @@
 #include "ZEV_stringl.h"
 
+#include <QTextBoundaryFinder>
+
 #include <algorithm>
 #include <cfloat>
 #include <charconv>
@@ -113,6 +115,16 @@ QString StripControlChars(const QString& S)
     for (QChar c : S)
         if (c.unicode() > 31) result += c;
     return result;
+}
+
+QString LeftOnCharBoundary(const QString& S, int MaxUnits)
+{
+    if (S.size() <= MaxUnits) return S;
+    if (MaxUnits <= 0) return S.left(0);
+    QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, S);
+    boundaries.setPosition(MaxUnits);
+    if (!boundaries.isAtBoundary()) boundaries.toPreviousBoundary();
+    return S.left(std::max<qsizetype>(boundaries.position(), 0));
 }
 
 int SplitString(const QString& S, const QString& Separator, QStringList& Parts)

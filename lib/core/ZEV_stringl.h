@@ -26,6 +26,10 @@ QString StripControlChars(const QString& S);
 // S as its only part.
 int SplitString(const QString& S, const QString& Separator, QStringList& Parts);
 
+// The longest start of S of at most MaxUnits UTF-16 units that ends between two characters as
+// a reader sees them: a surrogate pair, or a letter with its combining marks, is never split.
+QString LeftOnCharBoundary(const QString& S, int MaxUnits);
+
 // S without leading and trailing blanks (code 32 only; tabs stay).
 QString TrimBlanks(const QString& S);
 

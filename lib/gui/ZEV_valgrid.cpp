@@ -107,7 +107,7 @@ void TValgrid::SetSuppressPaint(bool Value)
 void TValgrid::SetColName(int Col, const QString& Value)
 {
     if (Col < 1 || Col > NrOfColumns()) return;
-    FTable->SetColName(Col, Value.left(DTNameLength));
+    FTable->SetColName(Col, LeftOnCharBoundary(Value, DTNameLength));
     FireGated(OnHeadingChanged);
     Invalidate();
 }
@@ -115,7 +115,7 @@ void TValgrid::SetColName(int Col, const QString& Value)
 void TValgrid::SetRowName(int Row, const QString& Value)
 {
     if (Row < 1 || Row > NrOfRows()) return;
-    FTable->SetRowName(Row, Value.left(DTNameLength));
+    FTable->SetRowName(Row, LeftOnCharBoundary(Value, DTNameLength));
     FireGated(OnHeadingChanged);
     Invalidate();
 }

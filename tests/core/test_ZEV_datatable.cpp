@@ -173,6 +173,13 @@ TEST(DataTable, NamesCommentAndLimits)
     t.SetNrOfRows(4);
     EXPECT_EQ(t.RowName(4), "R-4");
 
+    // Names are cut between characters, never inside one.
+    const QString smiley = QString::fromUtf8("\xf0\x9f\x98\x80");
+    t.SetColName(1, QString(49, 'y') + smiley);
+    EXPECT_EQ(t.ColName(1), QString(49, 'y'));
+    t.SetColName(1, QString(48, 'y') + smiley);
+    EXPECT_EQ(t.ColName(1), QString(48, 'y') + smiley);
+
     t.SetComment(QStringLiteral("a\tb\r\nc\x01 d"));
     EXPECT_EQ(t.Comment(), "abc d");
 }
@@ -186,6 +193,10 @@ TEST(DataTable, ValueLabels)
     t.SetValueLabel(1, 150, "LongLabelText");
     t.SetValueLabel(2, 1, "ignored");
     EXPECT_EQ(t.ValueLabel(1, 150), "LongLabelT");
+    const QString smiley = QString::fromUtf8("\xf0\x9f\x98\x80");
+    t.SetValueLabel(1, 7, "Nine char" + smiley);
+    EXPECT_EQ(t.ValueLabel(1, 7), "Nine char");
+    EXPECT_EQ(t.FindValueLabel(1, "Nine char" + smiley + "s", false), 7);
     EXPECT_EQ(t.ValueLabel(2, 1), "");
 
     struct Row {

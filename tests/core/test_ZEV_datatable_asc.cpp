@@ -138,6 +138,9 @@ TEST_F(AscFile, NameTokens)
         {"opened quote keeps a blank", "\" x\" y", " x", "y"},
         {"unclosed quote swallows the rest", "\"a 1\r\n2 3 x", "a 1\r\n2 3 x", ""},
         {"name longer than 50", std::string(70, 'n') + " b", QString(50, 'n'), "b"},
+        // The emoji takes units 50 and 51: it goes as a whole, not as half a pair.
+        {"cut before a character of two units", std::string(49, 'n') + "\xf0\x9f\x98\x80 b",
+         QString(49, 'n'), "b"},
         {"UTF-8", "\xc3\xa4pfel b", QString::fromUtf8("\xc3\xa4pfel"), "b"},
         {"Latin-1", "\xe4pfel b", QString::fromUtf8("\xc3\xa4pfel"), "b"},
     };

@@ -128,6 +128,30 @@ TEST(StringCleaning, TrimStripReplace)
     EXPECT_EQ(ReplaceChar("a_b_c", u'_', u' '), "a b c");
 }
 
+TEST(StringCleaning, LeftOnCharBoundaryNeverSplitsACharacter)
+{
+    const QString smiley = QString::fromUtf8("\xf0\x9f\x98\x80"); // two UTF-16 units
+    const QString eAcute = QString::fromUtf8("e\xcc\x81");        // e and a combining accent
+    struct {
+        QString In;
+        int Max;
+        QString Expected;
+    } rows[] = {
+        {"abcdef", 3, "abc"},
+        {"abc", 3, "abc"},
+        {"abc", 0, ""},
+        {"ab" + smiley, 3, "ab"},
+        {"ab" + smiley + "c", 4, "ab" + smiley},
+        {"ab" + eAcute, 3, "ab"},
+        {"ab" + eAcute + "x", 4, "ab" + eAcute},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(LeftOnCharBoundary(r.In, r.Max), r.Expected) << r.In.toStdString() << r.Max;
+    // A null string stays null (it stands for a default name), an empty one stays empty.
+    EXPECT_TRUE(LeftOnCharBoundary(QString(), 5).isNull());
+    EXPECT_FALSE(LeftOnCharBoundary(QString(""), 5).isNull());
+}
+
 TEST(IsIntegerString, SignsAndDigits)
 {
     struct {
