@@ -71,7 +71,7 @@ TDataTable::TDataTable(TComponent* AOwner) : TComponent(AOwner)
         FColAttribs.resize(1);
         FRowAttribs.resize(1);
         FColSetups.resize(1);
-        FCellStates.resize(1);
+        FCellStates.assign(1, 0);
     } catch (const std::exception&) {
         delete FDataMat;
         throw EZEVDataTableError(
@@ -118,10 +118,25 @@ void TDataTable::SetComment(const QString& Value)
 
 void TDataTable::ResizeSilently(int NewColumns, int NewRows)
 {
-    if (NewColumns <= FNrOfColumns && NewRows <= FNrOfRows)
-        ShrinkSilently(NewColumns, NewRows);
-    else
-        GrowSilently(NewColumns, NewRows);
+    if (NewColumns <= FNrOfColumns && NewRows <= FNrOfRows) {
+        ShrinkSilently(NewColumns, NewRows, NewColumns);
+        return;
+    }
+    GrowSilently(NewColumns, NewRows);
+    ResizeHeadings(NewColumns, NewRows);
+}
+
+// A cut works in place: it must not fail for memory however much of it the table holds.
+void TDataTable::ShrinkSilently(int NewColumns, int NewRows, int FilledInLastRow)
+{
+    FDataMat->Shrink(NewColumns, NewRows, FilledInLastRow);
+    ShrinkColumnsInPlace(FCellStates, std::size_t(FNrOfRows), std::size_t(NewColumns),
+                         std::size_t(NewRows), std::size_t(FilledInLastRow));
+    ResizeHeadings(NewColumns, NewRows);
+}
+
+void TDataTable::ResizeHeadings(int NewColumns, int NewRows)
+{
     FColNames.resize(std::size_t(NewColumns));
     FColAttribs.resize(std::size_t(NewColumns), 0);
     FColSetups.resize(std::size_t(NewColumns));
@@ -129,14 +144,6 @@ void TDataTable::ResizeSilently(int NewColumns, int NewRows)
     FRowAttribs.resize(std::size_t(NewRows), 0);
     FNrOfColumns = NewColumns;
     FNrOfRows = NewRows;
-}
-
-// A cut works in place: it must not fail for memory however much of it the table holds.
-void TDataTable::ShrinkSilently(int NewColumns, int NewRows)
-{
-    FDataMat->Resize(NewColumns, NewRows);
-    ShrinkColumnsInPlace(FCellStates, std::size_t(FNrOfRows), std::size_t(NewColumns),
-                         std::size_t(NewRows));
 }
 
 void TDataTable::GrowSilently(int NewColumns, int NewRows)
@@ -150,8 +157,8 @@ void TDataTable::GrowSilently(int NewColumns, int NewRows)
         for (int c = 0; c < keepCols; ++c)
             std::copy_n(FCellStates.begin() + std::ptrdiff_t(c) * FNrOfRows, keepRows,
                         states.begin() + std::ptrdiff_t(c) * NewRows);
-        // Reserving first lets the resizes that follow run without throwing once the matrix
-        // has committed to the new size.
+        // Reserving first lets ResizeHeadings run without throwing once the matrix has
+        // committed to the new size.
         FColNames.reserve(std::size_t(NewColumns));
         FColAttribs.reserve(std::size_t(NewColumns));
         FColSetups.reserve(std::size_t(NewColumns));

@@ -171,8 +171,11 @@ class TDataTable : public TComponent {
     // Changes the size without any event; the table is unchanged when it throws, which a size
     // that grows in neither direction never does.
     void ResizeSilently(int NewColumns, int NewRows);
-    void ShrinkSilently(int NewColumns, int NewRows);
+    // A cut to a size not larger in either direction; of the last row kept only the first
+    // FilledInLastRow cells hold anything (see TMatrix::Shrink).
+    void ShrinkSilently(int NewColumns, int NewRows, int FilledInLastRow);
     void GrowSilently(int NewColumns, int NewRows);
+    void ResizeHeadings(int NewColumns, int NewRows);
     void MoveRow(int From, int To);
     void MoveColumn(int From, int To);
     void ClearRow(int Row);

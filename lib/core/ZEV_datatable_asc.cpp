@@ -476,6 +476,7 @@ class TAscReader {
         for (int c = 1; c <= Cols; ++c) column[std::size_t(c)] = T.FDataMat->ColumnData(c);
         int code = ascOK;
         int r = 1;
+        int filled = 0; // cells read in the failing row
         for (; r <= Rows; ++r) {
             const std::size_t ri = std::size_t(r - 1);
             if (Switch[0]) {
@@ -512,12 +513,14 @@ class TAscReader {
                     T.SetCellState(c, r, dtcsParenthesis);
                 } else {
                     code = ascBadCell;
+                    filled = c - 1;
                     break;
                 }
             }
             if (code != ascOK) break;
         }
-        if (code != ascOK && r < Rows) T.ResizeSilently(Cols, r);
+        // Cells after the error were never written: the cut need not read them.
+        if (code != ascOK && r < Rows) T.ShrinkSilently(Cols, r, filled);
         return code;
     }
 

@@ -26,18 +26,28 @@ bool TMatrix::Resize(int NrOfColumns, int NrOfRows)
 {
     if (NrOfColumns < 1 || NrOfRows < 1 || (NrOfColumns == FCols && NrOfRows == FRows))
         return false;
-    const auto cols = static_cast<std::size_t>(NrOfColumns);
-    const auto rows = static_cast<std::size_t>(NrOfRows);
     if (NrOfColumns <= FCols && NrOfRows <= FRows) {
-        ShrinkColumnsInPlace(FCells, std::size_t(FRows), cols, rows);
-    } else {
-        Grow(cols, rows);
+        Shrink(NrOfColumns, NrOfRows, NrOfColumns);
+        return true;
     }
+    Grow(static_cast<std::size_t>(NrOfColumns), static_cast<std::size_t>(NrOfRows));
     FCols = NrOfColumns;
     FRows = NrOfRows;
     FireEvent(OnChange, this);
     FireEvent(OnResize, this);
     return true;
+}
+
+void TMatrix::Shrink(int NrOfColumns, int NrOfRows, int FilledInLastRow)
+{
+    NrOfColumns = std::clamp(NrOfColumns, 1, FCols);
+    NrOfRows = std::clamp(NrOfRows, 1, FRows);
+    ShrinkColumnsInPlace(FCells, std::size_t(FRows), std::size_t(NrOfColumns),
+                         std::size_t(NrOfRows), std::size_t(std::max(FilledInLastRow, 0)));
+    FCols = NrOfColumns;
+    FRows = NrOfRows;
+    FireEvent(OnChange, this);
+    FireEvent(OnResize, this);
 }
 
 void TMatrix::Grow(std::size_t Columns, std::size_t Rows)

@@ -26,6 +26,10 @@ class TMatrix : public TComponent {
     // False, and nothing happens, when a count is below 1 or the size does not change. A size
     // that grows in neither direction is cut in place and never fails for memory.
     bool Resize(int NrOfColumns, int NrOfRows);
+    // Cuts in place to at most the present size (counts are clamped to 1..now). Of the last row
+    // kept, only the first FilledInLastRow columns keep their values; the others are known to
+    // be zero and are not read, so that storage never written stays untouched.
+    void Shrink(int NrOfColumns, int NrOfRows, int FilledInLastRow);
 
     const QString& DataID() const { return FDataID; }
     void SetDataID(const QString& Value) { FDataID = Value; }

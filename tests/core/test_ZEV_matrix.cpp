@@ -89,6 +89,27 @@ TEST(TMatrix, CountPropertiesAndShrinkGrow)
     EXPECT_EQ(m.Elem(1, 2), 0.0);
 }
 
+// A cut moves the kept cells in place; cells of the last row beyond the filled ones read 0.
+TEST(TMatrix, ShrinkCutsInPlaceAndClearsTheUnfilledEndOfTheLastRow)
+{
+    TMatrix m;
+    m.Resize(4, 5);
+    FillPattern(m);
+    EventLog log;
+    log.Attach(m);
+    m.Shrink(3, 2, 1);
+    EXPECT_EQ(log.text, "CR");
+    ASSERT_EQ(m.NrOfColumns(), 3);
+    ASSERT_EQ(m.NrOfRows(), 2);
+    const double expected[3][2] = {{101, 102}, {201, 0}, {301, 0}};
+    for (int c = 1; c <= 3; ++c)
+        for (int r = 1; r <= 2; ++r) EXPECT_EQ(m.Elem(c, r), expected[c - 1][r - 1]) << c << r;
+    m.Shrink(9, 0, 9); // counts are clamped to what is there
+    EXPECT_EQ(m.NrOfColumns(), 3);
+    EXPECT_EQ(m.NrOfRows(), 1);
+    EXPECT_EQ(m.Elem(3, 1), 301);
+}
+
 TEST(TMatrix, ElementAccessOutOfRangeIsSilentAndColumnsAreContiguous)
 {
     TMatrix m;

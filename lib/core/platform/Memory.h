@@ -61,16 +61,23 @@ template <typename T> struct TZeroPageAllocator {
 template <typename T> using TZeroedVector = std::vector<T, TZeroPageAllocator<T>>;
 
 // Cuts a column-major block of columns Rows long to NewColumns columns of NewRows, neither more
-// than before, in place: a cut needs no memory. The storage is then handed back when a copy of
-// the smaller size can be had, and kept otherwise.
+// than before, in place: a cut needs no memory. Of the last row kept, only the first
+// FilledInLastRow columns are read; the others are known to be zero and become zero without
+// being read, so a cut does not touch storage that was never written. The storage is then
+// handed back when a copy of the smaller size can be had, and kept otherwise.
 template <typename Vector>
 void ShrinkColumnsInPlace(Vector& Cells, std::size_t Rows, std::size_t NewColumns,
-                          std::size_t NewRows)
+                          std::size_t NewRows, std::size_t FilledInLastRow)
 {
-    if (NewRows != Rows)
-        for (std::size_t c = 1; c < NewColumns; ++c) // each column moves towards the front
-            std::copy_n(Cells.begin() + std::ptrdiff_t(c * Rows), NewRows,
-                        Cells.begin() + std::ptrdiff_t(c * NewRows));
+    using T = typename Vector::value_type;
+    if (NewRows == 0) return;                      // a table keeps at least one row
+    for (std::size_t c = 0; c < NewColumns; ++c) { // each column moves towards the front
+        const auto from = Cells.begin() + std::ptrdiff_t(c * Rows);
+        const auto to = Cells.begin() + std::ptrdiff_t(c * NewRows);
+        const bool lastFilled = c < FilledInLastRow;
+        if (c > 0) std::copy_n(from, NewRows - (lastFilled ? 0 : 1), to);
+        if (!lastFilled) to[std::ptrdiff_t(NewRows - 1)] = T{};
+    }
     Cells.resize(NewColumns * NewRows);
     Cells.shrink_to_fit(); // gives up quietly when the copy cannot be allocated
 }
