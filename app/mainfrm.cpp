@@ -2,6 +2,7 @@
 
 #include "application.h"
 
+#include <QFileInfo>
 #include <QIcon>
 #include <QVBoxLayout>
 
@@ -16,6 +17,47 @@ QPushButton* MakeButton(QWidget* Parent, const QString& Caption, const QString& 
     auto* button = new QPushButton(QIcon(Glyph), Caption, Parent);
     button->setGeometry(Bounds);
     return button;
+}
+
+// What a load's result code means for the user, empty on success. After a row error the table
+// ends with the failing row (Rows), kept as far as it was read.
+QString AscLoadProblem(int Code, int Rows)
+{
+    const QString unchanged = QStringLiteral(" The table is unchanged.");
+    const QString before = Rows == 2  ? QStringLiteral("the row before it and ")
+                           : Rows > 2 ? QStringLiteral("the %1 rows before it and ").arg(Rows - 1)
+                                      : QString();
+    switch (Code) {
+    case ascOK:
+        return {};
+    case ascBadColumnCount:
+        return QStringLiteral("Line 2: the number of columns is not a positive whole number.") +
+               unchanged;
+    case ascBadRowCount:
+        return QStringLiteral("Line 3: the number of rows is not a positive whole number.") +
+               unchanged;
+    case ascBadSwitch:
+        return QStringLiteral("Line 4: each of the first three switches must be TRUE or FALSE.") +
+               unchanged;
+    case ascLineFeedEnding:
+        return QStringLiteral("Line 1 runs on past a line feed: the lines of the file must end "
+                              "with CR LF.") +
+               unchanged;
+    case ascBadClassNumber:
+        return QStringLiteral("Row %1: the class number is not a number. The table holds %2"
+                              "row %1 without values.")
+            .arg(Rows)
+            .arg(before);
+    case ascBadCell:
+        return QStringLiteral("Row %1: a cell is missing or not a number. The table holds %2"
+                              "row %1 up to that cell.")
+            .arg(Rows)
+            .arg(before);
+    case ascFileNotFound:
+        return QStringLiteral("The file does not exist.") + unchanged;
+    default:
+        return QStringLiteral("The file could not be read (code %1).").arg(Code);
+    }
 }
 
 // Runs a command; an exception it raises is shown as the application's default handler does.
@@ -61,7 +103,9 @@ TForm1::TForm1(QWidget* Parent) : QWidget(Parent)
     move(345, 259);
     resize(855, 637);
     FFont.SetName(QStringLiteral("MS Sans Serif"));
-    FFont.SetHeight(-13);
+    // 13 pixels of cell height, the classic 8-point face: with characters that tall, ten-digit
+    // numbers no longer fit the table's 64-pixel columns.
+    FFont.SetHeight(13);
     setFont(FFont.ToQFont());
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, ToQColor(clBtnFace));
@@ -87,9 +131,24 @@ TForm1::TForm1(QWidget* Parent) : QWidget(Parent)
     Mean->SetNrOfElem(1);
     StdDev->SetNrOfElem(1);
     FDataSet = std::make_unique<TEditorDataSet>(ValedData);
+    SetTabOrder();
+    SetDialogOwner(this);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    SetDialogOwner(nullptr);
+}
+
+// Load, Perform PCA, the scaling's checked item, New Data, then the pages.
+void TForm1::SetTabOrder()
+{
+    std::vector<QWidget*> chain = {BButLoadData, BButPerformPCA};
+    for (int i = 0; i < RGScaling->Items().size(); ++i) chain.push_back(RGScaling->Button(i));
+    chain.push_back(BButNewData);
+    chain.push_back(PageControl1);
+    for (std::size_t i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
+}
 
 void TForm1::CreateToolBar()
 {
@@ -110,10 +169,6 @@ void TForm1::CreateToolBar()
     RGScaling->SetColumns(3);
     RGScaling->SetItems(ScalingItems);
     RGScaling->SetItemIndex(1);
-    // Tab order: load, perform, scaling, new data.
-    setTabOrder(BButLoadData, BButPerformPCA);
-    setTabOrder(BButPerformPCA, RGScaling);
-    setTabOrder(RGScaling, BButNewData);
 
     connect(BButNewData, &QPushButton::clicked, this,
             [this] { Guarded([this] { BButNewDataClick(); }); });
@@ -170,9 +225,13 @@ void TForm1::SetUpEditor()
 
 void TForm1::BButNewDataClick()
 {
+    // The grid paints again on every way out, an exception included.
+    struct TPaintHold {
+        TValgrid* Grid;
+        ~TPaintHold() { Grid->SetSuppressPaint(false); }
+    } hold{ValedData};
     ValedData->SetSuppressPaint(true);
     NewData(*FDataSet);
-    ValedData->SetSuppressPaint(false);
 }
 
 void TForm1::BButLoadDataClick()
@@ -184,7 +243,13 @@ void TForm1::BButLoadDataClick()
 
 void TForm1::LoadDataFile(const QString& FileName)
 {
-    ValedData->DataTable()->LoadFromASCFile(FileName);
+    ODiag1->InitialDir = QFileInfo(FileName).absolutePath(); // the next load starts there
+    // The table shows whatever the reader left; the user learns what went wrong and where.
+    const int code = ValedData->DataTable()->LoadFromASCFile(FileName);
+    const QString problem = AscLoadProblem(code, ValedData->DataTable()->NrOfRows());
+    if (!problem.isEmpty())
+        MessageDlg(QStringLiteral("%1\n\n%2").arg(QFileInfo(FileName).fileName(), problem),
+                   mtWarning, mbOK, 0);
 }
 
 void TForm1::BButPerformPCAClick()

@@ -44,6 +44,7 @@ class TForm1 : public QWidget {
 
   private:
     void CreateToolBar();
+    void SetTabOrder();
     void CreatePages();
     void SetUpEditor();
     void ShowPlots(const TPCAPoints& Result);

@@ -2,11 +2,24 @@
 #include "analysis.h"
 #include "mainfrm.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
+#include <QFontMetrics>
+#include <QMessageBox>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <string>
+
+// Readable texts in failure messages.
+inline void PrintTo(const QString& S, std::ostream* Os)
+{
+    *Os << '"' << S.toStdString() << '"';
+}
 
 namespace {
 class MainWindow : public ::testing::Test {
@@ -28,10 +41,33 @@ class MainWindow : public ::testing::Test {
         return values;
     }
 
+    // Writes a file into the test's folder and returns its path.
+    QString WriteFile(const QString& Name, const std::string& Content)
+    {
+        const QString path = dir.filePath(Name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Content.data(), qint64(Content.size()));
+        return path;
+    }
+    void Load(const QString& Path)
+    {
+        dialogs.FileAnswers = {Path};
+        Click(form->BButLoadData);
+    }
+
+    QTemporaryDir dir;
     TRecordingDialogs dialogs;
     TScopedDialogService useDialogs{&dialogs};
     std::unique_ptr<TForm1> form;
 };
+
+std::string Rows(int Count, const char* Row)
+{
+    std::string rows;
+    for (int i = 0; i < Count; ++i) rows += Row;
+    return rows;
+}
 } // namespace
 
 TEST_F(MainWindow, StartsEmptyOnTheDataPageWithCovarianceChosen)
@@ -163,4 +199,146 @@ TEST_F(MainWindow, LoadingANamedFileFillsTheEditorAsTheLoadButtonDoes)
     EXPECT_EQ(form->ValedData->RowName(2), QStringLiteral("Ben \"the elder\" Smith"));
     EXPECT_TRUE(dialogs.OpenRequests.empty());
     EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+TEST_F(MainWindow, AFailedLoadSaysWhatWentWrongAndWhere)
+{
+    const std::string header = "c\r\n2\r\n20\r\nFALSE FALSE FALSE FALSE\r\n";
+    struct Row {
+        const char* Name;
+        std::string Content;
+        QString Message; // after the file's name and a blank line
+        int Rows;        // of the table afterwards
+    };
+    const Row rows[] = {
+        {"bad column count", "c\r\nmany\r\n3\r\nFALSE FALSE FALSE FALSE\r\n",
+         "Line 2: the number of columns is not a positive whole number. The table is unchanged.",
+         4},
+        {"bad switch", "c\r\n2\r\n3\r\nYES FALSE FALSE FALSE\r\n",
+         "Line 4: each of the first three switches must be TRUE or FALSE. The table is unchanged.",
+         4},
+        {"line feed in line 1", "c\nx\r\n2\r\n3\r\nFALSE FALSE FALSE FALSE\r\n",
+         "Line 1 runs on past a line feed: the lines of the file must end with CR LF. The table "
+         "is unchanged.",
+         4},
+        {"cell in row 17", header + Rows(16, "1 2\r\n") + "3 x\r\n",
+         "Row 17: a cell is missing or not a number. The table holds the 16 rows before it and "
+         "row 17 up to that cell.",
+         17},
+        {"first row", header + "x",
+         "Row 1: a cell is missing or not a number. The table holds row 1 up to that cell.", 1},
+        {"class number in row 2", "c\r\n1\r\n5\r\nTRUE FALSE FALSE FALSE\r\n1 7\r\nA 8\r\n",
+         "Row 2: the class number is not a number. The table holds the row before it and row 2 "
+         "without values.",
+         2},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.Name);
+        dialogs.Messages.clear();
+        Load(WriteFile(QStringLiteral("bad.asc"), r.Content));
+        ASSERT_EQ(dialogs.Messages.size(), 1u);
+        EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("bad.asc\n\n") + r.Message);
+        EXPECT_EQ(dialogs.Messages[0].Type, mtWarning);
+        EXPECT_EQ(form->ValedData->NrOfRows(), r.Rows);
+    }
+}
+
+TEST_F(MainWindow, TheOpenDialogStartsInTheFolderOfTheLastFileLoaded)
+{
+    dialogs.FileAnswers = {QString()};
+    Click(form->BButLoadData);
+    Load(QStringLiteral(ZEV_EXAMPLES_DIR "/iris.asc"));
+    Load(WriteFile(QStringLiteral("small.asc"), "c\r\n1\r\n1\r\nFALSE FALSE FALSE FALSE\r\n5"));
+    dialogs.FileAnswers = {QString()};
+    Click(form->BButLoadData);
+    ASSERT_EQ(dialogs.OpenDirs.size(), 4u);
+    EXPECT_EQ(dialogs.OpenDirs[0], QString());
+    EXPECT_EQ(dialogs.OpenDirs[1], QString()); // cancelling chose no folder
+    EXPECT_EQ(dialogs.OpenDirs[2], QFileInfo(QStringLiteral(ZEV_EXAMPLES_DIR)).absoluteFilePath());
+    EXPECT_EQ(dialogs.OpenDirs[3], QFileInfo(dir.path()).absoluteFilePath());
+}
+
+TEST_F(MainWindow, TabVisitsLoadPerformTheCheckedScalingNewDataThenThePages)
+{
+    QApplication::setActiveWindow(form.get());
+    form->BButLoadData->setFocus(Qt::TabFocusReason);
+    auto* covariance = form->RGScaling->Button(1);
+    const std::vector<QWidget*> forward = {form->BButPerformPCA, covariance, form->BButNewData,
+                                           form->PageControl1->tabBar()};
+    for (QWidget* expected : forward) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), expected) << expected->metaObject()->className();
+    }
+    // Backwards from New Data, and into the group on another checked item.
+    form->BButNewData->setFocus(Qt::TabFocusReason);
+    form->RGScaling->SetItemIndex(2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), form->RGScaling->Button(2));
+    // Arrow keys move within the group.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    EXPECT_EQ(QApplication::focusWidget(), form->RGScaling->Button(1));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), form->BButPerformPCA);
+}
+
+TEST_F(MainWindow, TheGridPaintsAgainWhenNewDataFails)
+{
+    // Any failure half way: here the first write into the table.
+    form->ValedData->DataTable()->OnChange = [](TObject*) { throw std::runtime_error("no room"); };
+    Click(form->BButNewData);
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("no room"));
+    EXPECT_FALSE(form->ValedData->SuppressPaint());
+}
+
+// A box belongs to the main window, also when the window that was active (a file dialog) has
+// just gone, and stays until the user answers it.
+TEST(MainWindowMessages, BoxesBelongToTheMainWindowAndStayUntilAnswered)
+{
+    TForm1 form;
+    form.show();
+    {
+        QDialog fileDialog(&form);
+        fileDialog.show();
+        QApplication::setActiveWindow(&fileDialog);
+    }
+    QWidget* owner = nullptr;
+    bool stillShown = false;
+    QTimer::singleShot(600, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        owner = box->parentWidget();
+        stillShown = box->isVisible();
+        box->button(QMessageBox::Ok)->click();
+    });
+    // A safety net: the box must not keep the test waiting when it is not found.
+    QTimer::singleShot(3000, [] {
+        if (QWidget* w = QApplication::activeModalWidget()) w->close();
+    });
+    EXPECT_EQ(MessageDlg(QStringLiteral("Row 1: a cell is not a number."), mtWarning, mbOK), mrOk);
+    EXPECT_EQ(owner, &form);
+    EXPECT_TRUE(stillShown);
+}
+
+// The window's font has a 13-pixel cell: words of the headings and ten-character numbers fit
+// the columns the window gives them.
+TEST_F(MainWindow, HeadingsAndTenCharacterNumbersFitTheirColumns)
+{
+    Load(WriteFile(QStringLiteral("wide.asc"),
+                   "c\r\n3\r\n2\r\nFALSE FALSE FALSE FALSE\r\n"
+                   "123456.789 -12345.678 1.5\r\n999999.999 0.001 -9999.999\r\n"));
+    ASSERT_TRUE(dialogs.Messages.empty());
+    EXPECT_TRUE(form->grab().save(QStringLiteral(ZEV_TEST_OUTPUT_DIR "/mainwindow_numbers.png")));
+    const QFontMetrics metrics(form->ValedData->Font()->ToQFont());
+    EXPECT_LE(metrics.height(), 13);
+    // Data cells start their text 2 pixels in and lose one to the grid line.
+    for (int col = 1; col <= 3; ++col)
+        for (int row = 1; row <= 2; ++row) {
+            const QString text = form->ValedData->CellText(col, row);
+            EXPECT_LE(metrics.horizontalAdvance(text), form->ValedData->ColWidths(col + 1) - 3)
+                << text.toStdString();
+        }
+    // "Attrib" stands in the 32-pixel attribute column, inset by a pixel on each side.
+    EXPECT_LE(metrics.horizontalAdvance(QStringLiteral("Attrib")),
+              form->ValedData->ColWidths(1) - 2 - 2);
 }

@@ -9,6 +9,7 @@ int TRecordingDialogs::MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgD
 bool TRecordingDialogs::ExecuteOpen(TOpenDialog& Dialog)
 {
     OpenRequests.push_back(Dialog.FileName);
+    OpenDirs.push_back(Dialog.InitialDir);
     if (FileAnswers.empty()) return false;
     const QString answer = FileAnswers.front();
     FileAnswers.pop_front();

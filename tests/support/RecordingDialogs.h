@@ -18,6 +18,7 @@ class TRecordingDialogs : public TDialogService {
     std::vector<Message> Messages;
     std::deque<QString> FileAnswers;
     std::vector<QString> OpenRequests; // the FileName each dialog was shown with
+    std::vector<QString> OpenDirs;     // and its InitialDir
     int MessageResult = mrOk;
 
     int MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons) override;

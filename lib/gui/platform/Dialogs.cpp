@@ -4,8 +4,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace {
+QPointer<QWidget>& DialogOwner()
+{
+    static QPointer<QWidget> owner;
+    return owner;
+}
+
 QMessageBox::Icon IconOf(TMsgDlgType Type)
 {
     switch (Type) {
@@ -31,8 +38,9 @@ class TToolkitDialogs : public TDialogService {
             {mbOK, QMessageBox::Ok},        {mbCancel, QMessageBox::Cancel},
             {mbAbort, QMessageBox::Abort},  {mbRetry, QMessageBox::Retry},
             {mbIgnore, QMessageBox::Ignore}};
+        QWidget* owner = DialogOwner() ? DialogOwner().data() : QApplication::activeWindow();
         QMessageBox box(IconOf(DlgType), QApplication::applicationDisplayName(), Msg,
-                        QMessageBox::NoButton, QApplication::activeWindow());
+                        QMessageBox::NoButton, owner);
         for (auto [ours, theirs] : map)
             if (Buttons & ours) box.addButton(theirs);
         switch (box.exec()) {
@@ -86,6 +94,11 @@ TDialogService& Dialogs()
 void SetDialogService(TDialogService* Service)
 {
     current = Service;
+}
+
+void SetDialogOwner(QWidget* Window)
+{
+    DialogOwner() = Window;
 }
 
 int MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int)

@@ -46,6 +46,11 @@ TDialogService& Dialogs();
 // Installs a service (nullptr restores the toolkit's dialogs); the caller keeps ownership.
 void SetDialogService(TDialogService* Service);
 
+// The window that message boxes belong to (the application's main window; nullptr: none). A box
+// that belongs to the window that happens to be active would be left without an owner when that
+// window, a file dialog say, has just closed; without a window manager such a box does not stay.
+void SetDialogOwner(QWidget* Window);
+
 int MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx = 0);
 void ShowMessage(const QString& Msg);
 

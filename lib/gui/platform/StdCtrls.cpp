@@ -7,6 +7,7 @@ TRadioGroup::TRadioGroup(QWidget* Parent) : QGroupBox(Parent)
 {
     FButtons.setExclusive(true);
     QObject::connect(&FButtons, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        UpdateTabStop();
         if (checked) FireEvent(OnClick, this);
     });
 }
@@ -60,6 +61,19 @@ void TRadioGroup::Rebuild()
         // Items fill the columns top to bottom, then left to right.
         grid->addWidget(button, rows > 0 ? i % rows : 0, rows > 0 ? i / rows : 0);
     }
-    const QSignalBlocker quiet(&FButtons);
-    if (checked >= 0 && checked < FItems.size()) FButtons.button(checked)->setChecked(true);
+    {
+        const QSignalBlocker quiet(&FButtons);
+        if (checked >= 0 && checked < FItems.size()) FButtons.button(checked)->setChecked(true);
+    }
+    UpdateTabStop();
+}
+
+void TRadioGroup::UpdateTabStop()
+{
+    // The group is one tab stop, its checked item (the first when none is); arrow keys move
+    // between the items.
+    QAbstractButton* stop = FButtons.checkedButton();
+    if (!stop && !FButtons.buttons().isEmpty()) stop = FButtons.button(0);
+    for (QAbstractButton* b : FButtons.buttons())
+        b->setFocusPolicy(b == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }

@@ -25,6 +25,7 @@ class TRadioGroup : public QGroupBox, public TComponent {
 
   private:
     void Rebuild();
+    void UpdateTabStop();
     QStringList FItems;
     int FColumns = 1;
     QButtonGroup FButtons;
