@@ -33,6 +33,13 @@ bool NearInteger(double V, double Tolerance)
     return std::fabs(V - std::nearbyint(V)) <= Tolerance;
 }
 
+// First + K x Step, also where K x Step alone lies beyond the largest double.
+double TickAt(double First, double K, double Step)
+{
+    const double v = First + K * Step;
+    return std::isfinite(v) ? v : 2 * (First / 2 + K * (Step / 2));
+}
+
 // The first multiple of Step not below Low by more than a thousandth of a step (in the
 // direction of Step).
 double FirstMultiple(double Low, double Step)
@@ -260,22 +267,22 @@ void LinearTicks(const TScaleTickSettings& S, TScaleTicks& Out, NumericLabeller&
         // From one step before the first long tick, counted from that tick: the step before
         // it may lie beyond the largest double.
         for (long long j = -numSub; TickBudgetLeft(Out); ++j) {
-            const double v = first + double(j) * shortStep;
+            const double v = TickAt(first, double(j), shortStep);
             // The same thousandth of a step as at the far end, so that rounding cannot drop
             // the short tick on RangeLow.
             if (sign * (v - lo) >= -0.001 * std::fabs(shortStep)) AddTick(Out, v, false, false, {});
-            const double next = first + double(j + 1) * shortStep;
+            const double next = TickAt(first, double(j + 1), shortStep);
             if (!(sign * (next - hi) <= 0.001 * std::fabs(shortStep))) break;
         }
     }
     for (long long k = 0; TickBudgetLeft(Out); ++k) {
-        const double v = first + double(k) * step;
+        const double v = TickAt(first, double(k), step);
         if (L.Enabled())
             AddTick(Out, v, true, true, L.Finish(LinearLabel(S, v, d)));
         else
             AddTick(Out, v, true, false, {});
         if (!usable) break;
-        const double next = first + double(k + 1) * step;
+        const double next = TickAt(first, double(k + 1), step);
         if (!(sign * (next - hi) <= 0.001 * std::fabs(step))) break;
     }
 }
