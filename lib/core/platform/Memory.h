@@ -79,5 +79,7 @@ void ShrinkColumnsInPlace(Vector& Cells, std::size_t Rows, std::size_t NewColumn
         if (!lastFilled) to[std::ptrdiff_t(NewRows - 1)] = T{};
     }
     Cells.resize(NewColumns * NewRows);
-    Cells.shrink_to_fit(); // gives up quietly when the copy cannot be allocated
+    // The copy is only asked for where it will surely fit; shrink_to_fit also gives up quietly
+    // when the allocation fails.
+    if (CanAllocate(Cells.size(), sizeof(T))) Cells.shrink_to_fit();
 }
