@@ -11,11 +11,8 @@
 //   ZEV_kurvex_joint.cpp       layer coupling and data sharing between charts
 //   ZEV_kurvex_mouse.cpp       mouse entry points, axis bands and drags, cursors
 //   ZEV_kurvex_gestures.cpp    pan, zoom, windows, cross-hair and label drags, the trace
-// Still to come, in its own file:
-//   - the rendering pass: RenderItems (here it draws only the plot frame) with the grid, the item
-//     kinds, the text labels and the visibility tables by layer and class; the cross-hair overlay,
-//     drawn in Paint onto the frame bitmap after the plot bitmap and in ShowItems into the plot
-//     bitmap before it is shown;
+//   ZEV_kurvex_render*.cpp     the rendering pass: item kinds, grid, text labels, visibility by
+//                              layer and class, and the cross-hair overlay
 //
 // Errors: the setters never raise, except the coupling setters of TJointLayers, which refuse a
 // coupling that breaks their rules with EZEVKurvexError. A logarithmic axis with a non-positive end
@@ -357,6 +354,12 @@ class TCustomKurvex : public TCustomControl {
     // range.
     void PixelToWorld(int Layer, int PX, int PY, double& X, double& Y) const;
     bool LayerShown(int Layer) const;
+    // Layers 1..16; other numbers are ignored.
+    void SetLayerShown(int Layer, bool Value);
+    // Items of a class 0..255 are drawn only while their class is shown; the data list and the
+    // annotation list each have their own table.
+    bool ClassShown(int ClassNo, bool IsAnnotation) const;
+    void SetClassShown(int ClassNo, bool IsAnnotation, bool Value);
 
     // ---- geometry ------------------------------------------------------------------------------
     // Bounds below the minimum size (margins and shadow plus 80 by 20) are raised to it.
@@ -497,6 +500,19 @@ class TCustomKurvex : public TCustomControl {
     virtual void RenderToBitmap(TBitmap* Bitmap, int Left, int Top, bool NoGrid, bool Monochrome);
     // One rendering pass with the plot area's top left corner at (Left, Top) of Canvas.
     virtual void RenderItems(TCanvas* Canvas, int Left, int Top, bool NoGrid, bool Monochrome);
+    // Draws the cross-hairs onto a canvas whose origin lies at (OffsetX, OffsetY) of the control.
+    void DrawCrossHairs(TCanvas* Canvas, int OffsetX, int OffsetY);
+    // The whole chart as Paint shows it, with the control's top left corner at the canvas
+    // origin; for canvases other than the control's own, such as the printer's.
+    void PaintTo(TCanvas* Canvas);
+    // Switches of the rendering pass: the data list after the annotations, the annotations at
+    // all, the text annotations after the other annotations.
+    bool DataOnTop() const { return FDataOnTop; }
+    void SetDataOnTop(bool Value) { SetAndRedraw(FDataOnTop, Value); }
+    bool AnnotationsShown() const { return FAnnotationsShown; }
+    void SetAnnotationsShown(bool Value) { SetAndRedraw(FAnnotationsShown, Value); }
+    bool TextsLast() const { return FTextsLast; }
+    void SetTextsLast(bool Value) { SetAndRedraw(FTextsLast, Value); }
     // While set, Paint does nothing; clearing it repaints.
     virtual void SetUpdateLock(bool Value);
     bool UpdateLock() const { return FUpdateLock; }
@@ -581,6 +597,8 @@ class TCustomKurvex : public TCustomControl {
     void ResetScaleProps();
     // Draws the window colour, shadow, caption and axes onto the frame bitmap.
     void PaintFrameBitmap();
+    // The same onto any canvas, the control's top left corner at its origin.
+    void PaintFrame(TCanvas* C);
     // Resizes the plot bitmap to the plot area plus one pixel each way.
     void SizePlotBitmap();
 
@@ -636,6 +654,7 @@ class TCustomKurvex : public TCustomControl {
                           QPoint Offset);
     void UpdateCursor(int X, int Y);
 
+    friend class TkxRenderPass;
     // A record of Kind with the creation attributes that every command records.
     TkxChartItem NewItem(TkxItemKind Kind) const;
     TkxItemList& TargetList() { return FAnnotationMode ? *FAnnotationList : OwnDataList(); }
@@ -646,7 +665,7 @@ class TCustomKurvex : public TCustomControl {
     void CreateSubObjects();
     void PaintCaption(TCanvas* C);
     void PaintShadow(TCanvas* C);
-    void PaintAxes();
+    void PaintAxes(TCanvas* C);
     bool PaintPicture(TCanvas* C, int Left, int Top, int Width, int Height);
     void PaintArea(TCanvas* C, int Left, int Top, int Width, int Height);
 
@@ -702,6 +721,11 @@ class TCustomKurvex : public TCustomControl {
     std::array<TCustomKurvex*, MaxSharers> FSharers{};
     int FSharerCount = 0;
     bool FDataListForeign = false; // FDataList came from another chart
+    std::array<bool, 256> FDataClassShown;
+    std::array<bool, 256> FAnnotationClassShown;
+    bool FDataOnTop = false, FAnnotationsShown = true, FTextsLast = true;
+    // Mark type last drawn near each control pixel, with a border of MinDupMarkDist.
+    std::vector<int> FDupMarkMap;
 
     bool FUpdateLock = false;
     bool FLoading = false;

@@ -220,6 +220,7 @@ void TCustomKurvex::RefreshPlotArea()
     SizePlotBitmap();
     PaintPlotBackground(FPlotBitmap->Canvas(), 0, 0, FPlotBitmap->Width(), FPlotBitmap->Height());
     RenderToBitmap(FPlotBitmap.get(), 0, 0, false, false);
+    DrawCrossHairs(FPlotBitmap->Canvas(), FMarginLeft, FMarginTop);
     Canvas()->Draw(FMarginLeft, FMarginTop, FPlotBitmap.get());
     ShowCanvas();
 }

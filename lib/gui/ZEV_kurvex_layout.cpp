@@ -77,6 +77,8 @@ TCustomKurvex::TCustomKurvex(QWidget* Parent)
       FAnnotationList(std::make_shared<TkxItemList>())
 {
     FLayerShown.fill(true);
+    FDataClassShown.fill(true);
+    FAnnotationClassShown.fill(true);
     resize(280, 200);
     CreateSubObjects();
     ResetScaleProps();
@@ -171,6 +173,24 @@ TScale* TCustomKurvex::ScaleObjectY(int Layer) const
 bool TCustomKurvex::LayerShown(int Layer) const
 {
     return Layer >= 1 && Layer <= kxMaxLayer && FLayerShown[std::size_t(Layer - 1)];
+}
+
+void TCustomKurvex::SetLayerShown(int Layer, bool Value)
+{
+    if (Layer >= 1 && Layer <= kxMaxLayer) SetAndRedraw(FLayerShown[std::size_t(Layer - 1)], Value);
+}
+
+bool TCustomKurvex::ClassShown(int ClassNo, bool IsAnnotation) const
+{
+    if (ClassNo < 0 || ClassNo > 255) return false;
+    return (IsAnnotation ? FAnnotationClassShown : FDataClassShown)[std::size_t(ClassNo)];
+}
+
+void TCustomKurvex::SetClassShown(int ClassNo, bool IsAnnotation, bool Value)
+{
+    if (ClassNo < 0 || ClassNo > 255) return;
+    SetAndRedraw((IsAnnotation ? FAnnotationClassShown : FDataClassShown)[std::size_t(ClassNo)],
+                 Value);
 }
 
 TCrossHair* TCustomKurvex::CrossHair(int Index) const

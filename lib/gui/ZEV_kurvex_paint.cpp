@@ -34,15 +34,30 @@ void TCustomKurvex::Paint()
     RenderToBitmap(FPlotBitmap.get(), 0, 0, false, false);
     PaintMouseTrace(FPlotBitmap->Canvas(), 0, 0);
     FFrameBitmap->Canvas()->Draw(FMarginLeft, FMarginTop, FPlotBitmap.get());
+    DrawCrossHairs(FFrameBitmap->Canvas(), 0, 0);
     Canvas()->Draw(0, 0, FFrameBitmap.get());
     RedrawMouseBand();
+}
+
+void TCustomKurvex::PaintTo(TCanvas* Canvas)
+{
+    if (!Canvas) return;
+    PaintFrame(Canvas);
+    const int w = std::max(0, PlotWidth() + 1), h = std::max(0, PlotHeight() + 1);
+    PaintPlotBackground(Canvas, FMarginLeft, FMarginTop, w, h);
+    RenderItems(Canvas, FMarginLeft, FMarginTop, false, false);
+    DrawCrossHairs(Canvas, 0, 0);
 }
 
 void TCustomKurvex::PaintFrameBitmap()
 {
     FFrameBitmap->SetDevicePixelRatio(devicePixelRatioF());
     FFrameBitmap->SetSize(Width(), Height());
-    TCanvas* c = FFrameBitmap->Canvas();
+    PaintFrame(FFrameBitmap->Canvas());
+}
+
+void TCustomKurvex::PaintFrame(TCanvas* c)
+{
     c->Pen()->SetStyle(psSolid);
     c->Pen()->SetMode(pmCopy);
     c->Pen()->SetColor(FWindColor);
@@ -53,7 +68,7 @@ void TCustomKurvex::PaintFrameBitmap()
     PaintCaption(c);
     // Painting never raises: an axis that cannot be mapped is drawn at the middle of the plot.
     ComputeLayerFactors();
-    PaintAxes();
+    PaintAxes(c);
     FireEvent(OnScalesRendered, this, c, 0, 0);
 }
 
@@ -86,7 +101,7 @@ void TCustomKurvex::PaintCaption(TCanvas* C)
     C->Font()->SetColor(FChartFrameColor);
     QString text = FCaption;
     if (FCaptionTrim != 0) {
-        const int room = FFrameBitmap->Width() - FShadowWidth - FMarginLeft - FMarginRight;
+        const int room = Width() - FShadowWidth - FMarginLeft - FMarginRight;
         text = TrimmedCaption(C, text, int(std::nearbyint(double(room) * FCaptionTrim / 100)));
     }
     const int plotRight = Width() - FMarginRight - FShadowWidth;
@@ -130,16 +145,16 @@ void TCustomKurvex::PaintCaption(TCanvas* C)
     C->Brush()->SetStyle(bsSolid);
 }
 
-void TCustomKurvex::PaintAxes()
+void TCustomKurvex::PaintAxes(TCanvas* C)
 {
-    for (TkxLayer& layer : FLayers) {
-        ApplyScaleProps(layer.ScaleX.get(), layer.PropsX.get());
-        layer.ScaleX->ForcePaint();
-    }
-    for (TkxLayer& layer : FLayers) {
-        ApplyScaleProps(layer.ScaleY.get(), layer.PropsY.get());
-        layer.ScaleY->ForcePaint();
-    }
+    auto paint = [this, C](TScale* scale, const TScaleProps* props) {
+        ApplyScaleProps(scale, props);
+        scale->SetTargetCanvas(C, 0, 0);
+        scale->ForcePaint();
+        scale->SetTargetCanvas(FFrameBitmap->Canvas(), 0, 0);
+    };
+    for (TkxLayer& layer : FLayers) paint(layer.ScaleX.get(), layer.PropsX.get());
+    for (TkxLayer& layer : FLayers) paint(layer.ScaleY.get(), layer.PropsY.get());
 }
 
 // ---- plot background ---------------------------------------------------------------------------
@@ -247,14 +262,4 @@ void TCustomKurvex::PaintArea(TCanvas* C, int Left, int Top, int W, int H)
 void TCustomKurvex::RenderToBitmap(TBitmap* Bitmap, int Left, int Top, bool NoGrid, bool Monochrome)
 {
     RenderItems(Bitmap->Canvas(), Left, Top, NoGrid, Monochrome);
-}
-
-void TCustomKurvex::RenderItems(TCanvas* Canvas, int Left, int Top, bool, bool)
-{
-    // The plot frame closes every rendering pass; both corners are part of it.
-    Canvas->Pen()->SetStyle(psSolid);
-    Canvas->Pen()->SetColor(FChartFrameColor);
-    Canvas->Brush()->SetStyle(bsClear);
-    Canvas->Rectangle(Left, Top, Left + PlotWidth() + 1, Top + PlotHeight() + 1);
-    Canvas->Brush()->SetStyle(bsSolid);
 }

@@ -27,15 +27,26 @@ constexpr std::uint8_t MarkGlyphs[18][7] = {
     {0x55, 0x2A, 0x55, 0x2A, 0x55, 0x2A, 0x55}, // 18: checkerboard, corners set
 };
 
+// The glyphs as pixel stamps, built once: a chart sets them by the million.
+const TPixelStamp& GlyphStamp(int Mark)
+{
+    static const std::array<TPixelStamp, 18> stamps = [] {
+        std::array<TPixelStamp, 18> built;
+        for (int m = 0; m < 18; ++m) {
+            std::vector<TPoint> points;
+            for (int r = 0; r < 7; ++r)
+                for (int j = 0; j < 7; ++j)
+                    if (MarkGlyphs[m][r] & (1u << j)) points.push_back({3 - j, r - 3});
+            built[std::size_t(m)] = TPixelStamp(std::move(points));
+        }
+        return built;
+    }();
+    return stamps[std::size_t(Mark - 1)];
+}
+
 void PaintGlyph(TCanvas* Canvas, int Mark, int X, int Y)
 {
-    const TColor color = Canvas->Pen()->Color();
-    for (int r = 0; r < 7; ++r) {
-        const std::uint8_t row = MarkGlyphs[Mark - 1][r];
-        if (row == 0) continue;
-        for (int j = 0; j < 7; ++j)
-            if (row & (1u << j)) Canvas->SetPixel(X + 3 - j, Y - 3 + r, color);
-    }
+    Canvas->Stamp(GlyphStamp(Mark), X, Y, Canvas->Pen()->Color());
 }
 
 void Line(TCanvas* Canvas, int X1, int Y1, int X2, int Y2)

@@ -413,6 +413,36 @@ void TCanvas::SetPixel(int X, int Y, TColor Color)
     p.fillRect(QRect(X, Y, 1, 1), ToQColor(Color));
 }
 
+TPixelStamp::TPixelStamp(std::vector<TPoint> Points) : Offsets(std::move(Points))
+{
+    if (Offsets.empty()) return;
+    Bounds = Rect(Offsets[0].X, Offsets[0].Y, Offsets[0].X + 1, Offsets[0].Y + 1);
+    for (const TPoint& p : Offsets) {
+        Bounds.Left = std::min(Bounds.Left, p.X), Bounds.Right = std::max(Bounds.Right, p.X + 1);
+        Bounds.Top = std::min(Bounds.Top, p.Y), Bounds.Bottom = std::max(Bounds.Bottom, p.Y + 1);
+    }
+}
+
+void TCanvas::Stamp(const TPixelStamp& Stamp, int X, int Y, TColor Color)
+{
+    if (!FTarget || FTarget->isNull()) return;
+    QRect visible = FTarget->rect();
+    if (FClipped) visible &= FClip.ToQRect();
+    const QRect box(X + Stamp.Bounds.Left, Y + Stamp.Bounds.Top, Stamp.Bounds.Width(),
+                    Stamp.Bounds.Height());
+    const bool direct = FTarget->depth() == 32 && FTarget->devicePixelRatio() == 1.0;
+    if (!direct || !visible.contains(box)) {
+        for (const TPoint& p : Stamp.Offsets)
+            if (visible.contains(X + p.X, Y + p.Y)) SetPixel(X + p.X, Y + p.Y, Color);
+        return;
+    }
+    const QRgb rgb = ToQColor(Color).rgb();
+    uchar* bits = FTarget->bits();
+    const qsizetype stride = FTarget->bytesPerLine();
+    for (const TPoint& p : Stamp.Offsets)
+        reinterpret_cast<QRgb*>(bits + (Y + p.Y) * stride)[X + p.X] = rgb;
+}
+
 void TCanvas::TextOut(int X, int Y, const QString& Text)
 {
     QPainter& p = PreparedForFill();

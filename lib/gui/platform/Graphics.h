@@ -40,6 +40,14 @@ inline TRect Rect(int Left, int Top, int Right, int Bottom)
     return TRect{Left, Top, Right, Bottom};
 }
 
+// A small pixel pattern set in one colour in one go: the offsets of its pixels from an anchor
+// and their bounding box (exclusive right and bottom).
+struct TPixelStamp {
+    std::vector<TPoint> Offsets;
+    TRect Bounds;
+    explicit TPixelStamp(std::vector<TPoint> Points = {});
+};
+
 enum TPenStyle : std::uint8_t {
     psSolid,
     psDash,
@@ -184,6 +192,9 @@ class TCanvas : public TPersistent {
     void Polyline(const std::vector<TPoint>& Points);
     TColor Pixel(int X, int Y) const;
     void SetPixel(int X, int Y, TColor Color);
+    // Sets the stamp's pixels around (X, Y) as SetPixel would, but writes a bitmap's memory
+    // directly: a chart sets a million marks this way.
+    void Stamp(const TPixelStamp& Stamp, int X, int Y, TColor Color);
     void TextOut(int X, int Y, const QString& Text);
     // Text clipped to R; the brush fills R first unless it is clear.
     void TextRect(const TRect& R, int X, int Y, const QString& Text);

@@ -1,0 +1,322 @@
+// The rendering pass of the chart: grid, data and annotation lists, text labels and the plot
+// frame, with the canvas state cache and the runs of line segments drawn as polylines.
+#include "ZEV_kurvex_render.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// Drawing coordinates stay well inside what the canvas can take.
+constexpr int DrawLimit = 30000;
+// Points of a line run drawn with one polyline call.
+constexpr std::size_t RunLimit = 200;
+
+int LimitForDrawing(long long V)
+{
+    return int(std::clamp<long long>(V, -DrawLimit, DrawLimit));
+}
+
+int RoundedPixel(double V)
+{
+    if (std::isnan(V)) return 0;
+    return int(std::nearbyint(std::clamp<double>(V, -DrawLimit, DrawLimit)));
+}
+
+bool IsText(TkxItemKind Kind)
+{
+    return Kind == ikText || Kind == ikTextOffset;
+}
+} // namespace
+
+void TCustomKurvex::RenderItems(TCanvas* Canvas, int Left, int Top, bool NoGrid, bool Monochrome)
+{
+    if (!Canvas) return;
+    TkxRenderPass(*this, Canvas, Left, Top, Monochrome).Run(NoGrid);
+}
+
+TkxRenderPass::TkxRenderPass(TCustomKurvex& Chart, TCanvas* Canvas, int Left, int Top,
+                             bool Monochrome)
+    : K(Chart), C(Canvas), FLeft(Left), FTop(Top), FMono(Monochrome), FPlotW(Chart.PlotWidth()),
+      FPlotH(Chart.PlotHeight())
+{
+    FRun.reserve(RunLimit);
+}
+
+void TkxRenderPass::Run(bool NoGrid)
+{
+    if (K.FAvoidDuplicateMarks) {
+        FDupDist = K.FMinDupMarkDist;
+        FDupWidth = K.Width() + 2 * FDupDist;
+        K.FDupMarkMap.assign(std::size_t(FDupWidth) * std::size_t(K.Height() + 2 * FDupDist), -1);
+    }
+    const TColor brush = C->Brush()->Color(), pen = C->Pen()->Color();
+    FireRenderEvent(K.OnBeforeRenderData);
+    C->Brush()->SetColor(brush);
+    C->Pen()->SetColor(pen);
+    if (K.FGridStyle != gsNone && !NoGrid) DrawGrid();
+
+    C->Pen()->SetWidth(K.FLineWidth), FPenWidth = K.FLineWidth;
+    FPenPos = {FLeft, FTop};
+    C->Pen()->SetColor(K.FChartColor), FPenColor = K.FChartColor;
+    C->Brush()->SetColor(K.FChartColor), FBrushColor = K.FChartColor;
+    C->Font()->SetColor(K.FChartColor), FFontColor = K.FChartColor;
+    C->Pen()->SetStyle(psSolid), FPenStyle = psSolid;
+
+    if (!K.FDataOnTop) DrawList(*K.FDataList, false, TWhich::All);
+    if (K.FAnnotationsShown) DrawAnnotations();
+    if (K.FDataOnTop) DrawList(*K.FDataList, false, TWhich::All);
+
+    UsePenWidth(1);
+    DrawTextLabels();
+    FireRenderEvent(K.OnDataRendered);
+    DrawPlotFrame();
+}
+
+void TkxRenderPass::FireRenderEvent(const TRenderEvent& Event)
+{
+    FireEvent(Event, &K, C, K.FMarginTop - FTop, K.FMarginLeft - FLeft);
+}
+
+void TkxRenderPass::DrawAnnotations()
+{
+    const TkxItemList& list = *K.FAnnotationList;
+    if (K.FTextsLast) {
+        DrawList(list, true, TWhich::NonTexts);
+        DrawList(list, true, TWhich::Texts);
+    } else {
+        DrawList(list, true, TWhich::All);
+    }
+}
+
+void TkxRenderPass::DrawList(const TkxItemList& List, bool IsAnnotation, TWhich Which)
+{
+    const auto& classShown = IsAnnotation ? K.FAnnotationClassShown : K.FDataClassShown;
+    const int count = List.Count();
+    for (int i = 0; i < count; ++i) {
+        const TkxChartItem& item = List[i];
+        if (Which != TWhich::All && IsText(item.Kind) != (Which == TWhich::Texts)) continue;
+        if (!classShown[item.ClassNo] || !K.LayerShown(item.Layer)) continue;
+        // Handlers change a copy: the stored item keeps what it was given.
+        TkxChartItem copy = item;
+        FireEvent(K.OnBeforeRenderChartItem, &K, copy, i, IsAnnotation);
+        DrawItem(copy, i, IsAnnotation, List);
+    }
+    Flush();
+}
+
+void TkxRenderPass::DrawItem(TkxChartItem Item, int Index, bool IsAnnotation,
+                             const TkxItemList& List)
+{
+    if (!IsText(Item.Kind) && (!FPenWidth || Item.LineWidth != *FPenWidth)) {
+        Flush();
+        UsePenWidth(Item.LineWidth);
+    }
+    switch (Item.Kind) {
+    case ikMark:
+        return DrawMarkItem(Item);
+    case ikLine:
+        return DrawLineItem(Item, FirstPoint(Item), SecondPoint(Item));
+    case ikLineTo:
+        UsePen(ItemColor(Item), Item.PenStyle);
+        return LineSegment(FPenPos, FirstPoint(Item));
+    case ikLineRel:
+        UsePen(ItemColor(Item), Item.PenStyle);
+        return LineSegment(FPenPos,
+                           {FPenPos.X + RoundedPixel(Item.X), FPenPos.Y + RoundedPixel(Item.Y)});
+    case ikVector: {
+        UsePen(ItemColor(Item), Item.PenStyle);
+        const TPoint a = FirstPoint(Item);
+        return LineSegment(a, {a.X + RoundedPixel(Item.X2), a.Y + RoundedPixel(Item.Y2)});
+    }
+    case ikMoveTo:
+        Flush();
+        FPenPos = FirstPoint(Item);
+        return;
+    case ikMoveRel:
+        Flush();
+        FPenPos = {FPenPos.X + RoundedPixel(Item.X), FPenPos.Y + RoundedPixel(Item.Y)};
+        return;
+    default:
+        break;
+    }
+    Flush();
+    switch (Item.Kind) {
+    case ikText:
+    case ikTextOffset:
+        return DrawTextItem(Item, Index, IsAnnotation, List);
+    case ikRect:
+        return DrawRectItem(Item, FirstPoint(Item), SecondPoint(Item));
+    case ikFilledRect:
+        return DrawFilledRect(Item, FirstPoint(Item), SecondPoint(Item));
+    case ikBar3D:
+        return DrawBar3D(Item, FirstPoint(Item), SecondPoint(Item));
+    case ikBox: {
+        const TPoint c = FirstPoint(Item);
+        return DrawRectItem(Item, {c.X - Item.Param1, c.Y - Item.Param2},
+                            {c.X + Item.Param1, c.Y + Item.Param2});
+    }
+    case ikEllipse: {
+        const auto [a, b] = Extent(Item);
+        return DrawEllipseItem(Item, a, b);
+    }
+    case ikArrow:
+    case ikArrow2:
+        return DrawArrow(Item, FirstPoint(Item), SecondPoint(Item), Item.Kind == ikArrow2);
+    case ikShiftedLine: {
+        const TPoint a = FirstPoint(Item), b = SecondPoint(Item);
+        const int dx = Item.Param1, dy = Item.Param2;
+        return DrawLineItem(Item, {a.X + dx, a.Y + dy}, {b.X + dx, b.Y + dy});
+    }
+    case ikErrorBar:
+        return DrawErrorBar(Item);
+    case ikArc:
+        return DrawArc(Item);
+    case ikCross:
+        return DrawCross(Item);
+    case ikVertLine:
+    case ikHorizLine:
+        return DrawAcrossPlot(Item, Item.Kind == ikVertLine);
+    default:
+        return; // 0, 10 and 11 are never drawn
+    }
+}
+
+void TkxRenderPass::DrawPlotFrame()
+{
+    C->Pen()->SetStyle(psSolid);
+    C->Pen()->SetColor(K.FChartFrameColor);
+    C->Brush()->SetStyle(bsClear);
+    C->Rectangle(FLeft, FTop, FLeft + FPlotW + 1, FTop + FPlotH + 1);
+    C->Brush()->SetStyle(bsSolid);
+}
+
+// ---- canvas state ------------------------------------------------------------------------------
+
+void TkxRenderPass::UsePen(TColor Color, TPenStyle Style)
+{
+    if (FPenColor == Color && FPenStyle == Style) return;
+    Flush();
+    if (FPenColor != Color) C->Pen()->SetColor(Color), FPenColor = Color;
+    if (FPenStyle != Style) C->Pen()->SetStyle(Style), FPenStyle = Style;
+}
+
+void TkxRenderPass::UseBrush(TColor Color)
+{
+    if (FBrushColor == Color && C->Brush()->Style() == bsSolid) return;
+    Flush();
+    C->Brush()->SetColor(Color); // also makes a clear brush solid
+    FBrushColor = Color;
+}
+
+void TkxRenderPass::UseClearBrush()
+{
+    C->Brush()->SetStyle(bsClear);
+}
+
+void TkxRenderPass::UseFontColor(TColor Color)
+{
+    if (FFontColor == Color) return;
+    C->Font()->SetColor(Color);
+    FFontColor = Color;
+}
+
+void TkxRenderPass::UsePenWidth(int Width)
+{
+    if (FPenWidth == Width) return;
+    C->Pen()->SetWidth(Width);
+    FPenWidth = Width;
+}
+
+// ---- line runs ---------------------------------------------------------------------------------
+
+void TkxRenderPass::LineSegment(TPoint From, TPoint To)
+{
+    if (FRun.empty() || !(FRun.back() == From)) {
+        Flush();
+        FRun.push_back(From);
+    }
+    FRun.push_back(To);
+    FPenPos = To;
+    if (FRun.size() >= RunLimit) {
+        Flush();
+        FRun.push_back(To); // the next run goes on from here
+    }
+}
+
+void TkxRenderPass::Flush()
+{
+    if (FRun.size() >= 2) C->Polyline(FRun);
+    FRun.clear();
+}
+
+// ---- mapping -----------------------------------------------------------------------------------
+
+TPoint TkxRenderPass::FromControl(int X, int Y) const
+{
+    return {LimitForDrawing(static_cast<long long>(X) - K.FMarginLeft + FLeft),
+            LimitForDrawing(static_cast<long long>(Y) - K.FMarginTop + FTop)};
+}
+
+TPoint TkxRenderPass::World(int Layer, double X, double Y) const
+{
+    int px, py;
+    K.WorldToPixel(Layer, X, Y, px, py);
+    return FromControl(px, py);
+}
+
+TPoint TkxRenderPass::Pixels(double X, double Y) const
+{
+    return {LimitForDrawing(static_cast<long long>(RoundedPixel(X)) + FLeft),
+            LimitForDrawing(static_cast<long long>(RoundedPixel(Y)) + FTop)};
+}
+
+TPoint TkxRenderPass::FirstPoint(const TkxChartItem& Item) const
+{
+    switch (Item.CoordMode) {
+    case cmPixels:
+    case cmPixelsThenWorld:
+        return Pixels(Item.X, Item.Y);
+    case cmPixelXWorldY:
+        return {Pixels(Item.X, 0).X, World(Item.Layer, Item.X, Item.Y).Y};
+    case cmWorldXPixelY:
+        return {World(Item.Layer, Item.X, Item.Y).X, Pixels(0, Item.Y).Y};
+    default:
+        return World(Item.Layer, Item.X, Item.Y);
+    }
+}
+
+TPoint TkxRenderPass::SecondPoint(const TkxChartItem& Item) const
+{
+    switch (Item.CoordMode) {
+    case cmPixels:
+    case cmWorldThenPixels:
+        return Pixels(Item.X2, Item.Y2);
+    case cmPixelXWorldY:
+        return {Pixels(Item.X2, 0).X, World(Item.Layer, Item.X2, Item.Y2).Y};
+    case cmWorldXPixelY:
+        return {World(Item.Layer, Item.X2, Item.Y2).X, Pixels(0, Item.Y2).Y};
+    default:
+        return World(Item.Layer, Item.X2, Item.Y2);
+    }
+}
+
+std::pair<TPoint, TPoint> TkxRenderPass::Extent(const TkxChartItem& Item) const
+{
+    if (Item.CoordMode == cmWorld)
+        return {World(Item.Layer, Item.X - Item.X2, Item.Y - Item.Y2),
+                World(Item.Layer, Item.X + Item.X2, Item.Y + Item.Y2)};
+    // Outside world units the half-sizes are pixels.
+    const TPoint c = FirstPoint(Item);
+    const int hx = RoundedPixel(Item.X2), hy = RoundedPixel(Item.Y2);
+    return {{c.X - hx, c.Y - hy}, {c.X + hx, c.Y + hy}};
+}
+
+TColor TkxRenderPass::ItemColor(const TkxChartItem& Item) const
+{
+    return FMono ? clBlack : Item.Color;
+}
+
+TColor TkxRenderPass::ItemFill(const TkxChartItem& Item) const
+{
+    return FMono ? clSilver : Item.FillColor;
+}

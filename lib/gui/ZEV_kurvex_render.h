@@ -1,0 +1,104 @@
+// One rendering pass of a chart: the state it keeps while drawing (the canvas attributes last
+// set, the run of line segments not yet drawn, the pen position) and the drawing of each item
+// kind, the grid and the text labels. Private to the chart unit.
+#pragma once
+
+#include "ZEV_kurvex.h"
+
+#include <optional>
+#include <vector>
+
+class TkxRenderPass {
+  public:
+    TkxRenderPass(TCustomKurvex& Chart, TCanvas* Canvas, int Left, int Top, bool Monochrome);
+    void Run(bool NoGrid);
+
+  private:
+    // ---- pass steps (ZEV_kurvex_render.cpp) ----
+    enum class TWhich { All, NonTexts, Texts };
+    void DrawList(const TkxItemList& List, bool IsAnnotation, TWhich Which);
+    void DrawAnnotations();
+    void DrawItem(TkxChartItem Item, int Index, bool IsAnnotation, const TkxItemList& List);
+    void DrawPlotFrame();
+    void FireRenderEvent(const TRenderEvent& Event);
+
+    // ---- canvas attributes, set only when they change ----
+    void UsePen(TColor Color, TPenStyle Style);
+    void UseBrush(TColor Color);
+    void UseFontColor(TColor Color);
+    void UsePenWidth(int Width);
+    void UseClearBrush();
+
+    // ---- line runs ----
+    void LineSegment(TPoint From, TPoint To);
+    void Flush();
+
+    // ---- mapping of item points to canvas pixels ----
+    // Canvas pixel of a control pixel, limited to what the canvas can take.
+    TPoint FromControl(int X, int Y) const;
+    TPoint World(int Layer, double X, double Y) const;
+    TPoint Pixels(double X, double Y) const;
+    TPoint FirstPoint(const TkxChartItem& Item) const;
+    TPoint SecondPoint(const TkxChartItem& Item) const;
+    // The two corners of an extent centred on the first point: X -/+ X2, Y -/+ Y2 in the
+    // second point's units.
+    std::pair<TPoint, TPoint> Extent(const TkxChartItem& Item) const;
+
+    // ---- item kinds (ZEV_kurvex_render_items.cpp) ----
+    void DrawMarkItem(const TkxChartItem& Item);
+    bool DuplicateMark(TPoint Canvas, int MarkType);
+    void DrawLineItem(const TkxChartItem& Item, TPoint A, TPoint B);
+    void DrawTextItem(const TkxChartItem& Item, int Index, bool IsAnnotation,
+                      const TkxItemList& List);
+    void DrawRectItem(const TkxChartItem& Item, TPoint A, TPoint B);
+    void DrawFilledRect(const TkxChartItem& Item, TPoint A, TPoint B);
+    void DrawBar3D(const TkxChartItem& Item, TPoint A, TPoint B);
+    void DrawEllipseItem(const TkxChartItem& Item, TPoint A, TPoint B);
+    void DrawArrow(const TkxChartItem& Item, TPoint A, TPoint B, bool BothEnds);
+    void DrawArrowHead(const TkxChartItem& Item, TPoint Tail, TPoint Tip);
+    void DrawErrorBar(const TkxChartItem& Item);
+    void DrawArc(const TkxChartItem& Item);
+    void DrawCross(const TkxChartItem& Item);
+    void DrawAcrossPlot(const TkxChartItem& Item, bool Vertical);
+    // Both end pixels; a single pixel when they coincide.
+    void StrokeInclusive(TPoint A, TPoint B);
+    // Colours of the item being drawn: pen, fill, text background.
+    TColor ItemColor(const TkxChartItem& Item) const;
+    TColor ItemFill(const TkxChartItem& Item) const;
+
+    // ---- grid (ZEV_kurvex_render_grid.cpp) ----
+    void DrawGrid();
+
+    // ---- text labels (ZEV_kurvex_render_overlays.cpp) ----
+    void DrawTextLabels();
+    void DrawTextLabel(const TTextLabel& Label);
+
+    TCustomKurvex& K;
+    TCanvas* C;
+    const int FLeft, FTop;
+    const bool FMono;
+    int FPlotW, FPlotH;
+    // What the canvas was last given; empty until this pass set it.
+    std::optional<TColor> FPenColor, FBrushColor, FFontColor;
+    std::optional<TPenStyle> FPenStyle;
+    std::optional<int> FPenWidth;
+    std::vector<TPoint> FRun; // line run not yet drawn, at most RunLimit points
+    TPoint FPenPos;
+    // Duplicate-mark map: row length and border (MinDupMarkDist); unused when Width is 0.
+    int FDupWidth = 0, FDupDist = 0;
+};
+
+// Lines of a text split at line feeds, with the block they make.
+struct TTextBlock {
+    QStringList Lines;
+    std::vector<int> Widths;
+    int LineHeight = 0, Width = 0;
+    int Height() const { return LineHeight * int(Lines.size()); }
+};
+TTextBlock MeasureTextBlock(TCanvas* Canvas, const QString& Text, int ExtraLineSpacing);
+// Left edge of a block of Width for the anchor X: left starts there, right ends there, centre
+// is centred on it.
+int AlignedLeft(int X, int Width, TAlignment Alignment);
+// Draws each line aligned within the block whose top left corner is (Left, Top).
+void DrawTextBlock(TCanvas* Canvas, const TTextBlock& Block, int Left, int Top,
+                   TAlignment Alignment);
