@@ -193,8 +193,12 @@ void TForm1::CreatePages()
     ValedData = new TValgrid;
     ValedData->SetName(QStringLiteral("ValedData"));
     SetUpEditor();
-    KXScores = new TPlotPreview;
-    KXLoadings = new TPlotPreview;
+    KXScores = new TKurvex;
+    KXScores->SetName(QStringLiteral("KXScores"));
+    SetUpPlot(KXScores);
+    KXLoadings = new TKurvex;
+    KXLoadings->SetName(QStringLiteral("KXLoadings"));
+    SetUpPlot(KXLoadings);
     TSData = addPage(ValedData, QStringLiteral("Data"));
     TSScores = addPage(KXScores, QStringLiteral("PCA Scores"));
     TSLoadings = addPage(KXLoadings, QStringLiteral("PCA Loadings"));
@@ -260,17 +264,89 @@ void TForm1::BButPerformPCAClick()
         MessageDlg(PCAFailureMessage, mtInformation, mbOK, 0);
         return;
     }
-    ShowPlots(result);
+    const QString scaling = RGScaling->SelectedText();
+    ShowScorePlot(result, scaling);
+    ShowLoadingPlot(result, scaling);
 }
 
-void TForm1::ShowPlots(const TPCAPoints& Result)
+void TForm1::SetUpPlot(TKurvex* Chart)
 {
-    const QString scaling = RGScaling->SelectedText();
-    std::vector<TPlotPoint> scores, loadings;
-    for (const TScorePoint& s : Result.Scores) scores.push_back({s.X, s.Y, s.Color, QString()});
-    KXScores->SetPlot(QStringLiteral("Score/Score Plot - ") + scaling, QStringLiteral("PC 1"),
-                      QStringLiteral("PC 2"), std::move(scores), false);
-    for (const TLoadingPoint& l : Result.Loadings) loadings.push_back({l.X, l.Y, 8388608, l.Label});
-    KXLoadings->SetPlot(QStringLiteral("Loading/Loading Plot - ") + scaling, QStringLiteral("PC 1"),
-                        QStringLiteral("PC 2"), std::move(loadings), true);
+    Chart->SetAllocSize(1000);
+    Chart->SetMarginRight(20);
+    Chart->SetMarginTop(20);
+    Chart->SetMarginBottom(40);
+    Chart->SetClassDefault(0);
+    Chart->SetGridStyle(gsNone);
+    Chart->SetIsometric(false);
+    Chart->SetMouseAction(maNone);
+    Chart->SetMouseCursorFixed(false);
+    Chart->SetCaptionPosX(0);
+    Chart->SetCaptionPosY(-16);
+    Chart->SetCaptionAlignment(taRightJustify);
+    Chart->SetCaptionAnchorHoriz(cahChartRight);
+    Chart->SetCaptionAnchorVert(cavChartTop);
+    Chart->SetShadowStyle(ssFlying);
+    Chart->SetTextBkStyle(tbClear);
+    Chart->SetTextAlignment(taCenter);
+    auto axis = [](TScaleProps* Props, int CaptionY, TAlignment Alignment,
+                   TScaleUnitAnchor Anchor) {
+        Props->SetCaptionPosX(0);
+        Props->SetCaptionPosY(CaptionY);
+        Props->SetCaptionAlignment(Alignment);
+        Props->SetCaptionAnchor(Anchor);
+        Props->SetDecPlaces(-2);
+        Props->SetMinTicks(3);
+        Props->SetMinRange(1e-10);
+        Props->SetRangeHigh(10);
+        Props->SetShortTicks(true);
+        Props->SetVisible(true);
+    };
+    Chart->Scale1X()->SetScaleLocation(slBottom);
+    axis(Chart->Scale1X(), 22, taCenter, uaSclCenter);
+    Chart->Scale1Y()->SetScaleLocation(slLeft);
+    axis(Chart->Scale1Y(), -16, taLeftJustify, uaSclTopLft);
+    Chart->Scale2X()->SetVisible(false);
+    Chart->Scale2Y()->SetVisible(false);
+    Chart->SetAutoRedraw(true);
+}
+
+namespace {
+void SetAxisCaptions(TKurvex* Chart)
+{
+    Chart->Scale1X()->SetCaption(QStringLiteral("PC ") + QString::number(1));
+    Chart->Scale1Y()->SetCaption(QStringLiteral("PC ") + QString::number(2));
+}
+} // namespace
+
+// The score plot is complete and shown before the loading plot is cleared.
+void TForm1::ShowScorePlot(const TPCAPoints& Result, const QString& Scaling)
+{
+    KXScores->ClearItems();
+    SetAxisCaptions(KXScores);
+    KXScores->SetCaption(QStringLiteral("Score/Score Plot - ") + Scaling);
+    for (const TScorePoint& s : Result.Scores) {
+        KXScores->SetDataColor(s.Color);
+        KXScores->AddMark(s.X, s.Y, 6);
+    }
+    KXScores->AutoRange(1, 3);
+    KXScores->ShowItems();
+}
+
+void TForm1::ShowLoadingPlot(const TPCAPoints& Result, const QString& Scaling)
+{
+    KXLoadings->ClearItems();
+    SetAxisCaptions(KXLoadings);
+    KXLoadings->SetCaption(QStringLiteral("Loading/Loading Plot - ") + Scaling);
+    KXLoadings->SetDataColor(8421504); // grey axes through the origin
+    KXLoadings->AddLine(-1, 0, 1, 0);
+    KXLoadings->AddLine(0, -1, 0, 1);
+    KXLoadings->SetDataColor(8388608); // navy
+    if (!Result.Loadings.empty())
+        KXLoadings->MoveTo(Result.Loadings.front().X, Result.Loadings.front().Y);
+    for (const TLoadingPoint& l : Result.Loadings) {
+        KXLoadings->SetItemTag(0);
+        KXLoadings->AddText(l.X, l.Y, 8, l.Label);
+    }
+    KXLoadings->AutoRange(1, 3);
+    KXLoadings->ShowItems();
 }

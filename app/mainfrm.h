@@ -4,10 +4,10 @@
 
 #include "Dialogs.h"
 #include "StdCtrls.h"
+#include "ZEV_kurvex.h"
 #include "ZEV_valgrid.h"
 #include "ZEV_vector.h"
 #include "analysis.h"
-#include "plotpreview.h"
 
 #include <QFrame>
 #include <QPushButton>
@@ -30,8 +30,8 @@ class TForm1 : public QWidget {
     QWidget* TSScores;
     QWidget* TSLoadings;
     TValgrid* ValedData;
-    TPlotPreview* KXScores;
-    TPlotPreview* KXLoadings;
+    TKurvex* KXScores;
+    TKurvex* KXLoadings;
     TOpenDialog* ODiag1;
     TVector* Mean;
     TVector* StdDev;
@@ -47,7 +47,9 @@ class TForm1 : public QWidget {
     void SetTabOrder();
     void CreatePages();
     void SetUpEditor();
-    void ShowPlots(const TPCAPoints& Result);
+    void SetUpPlot(TKurvex* Chart);
+    void ShowScorePlot(const TPCAPoints& Result, const QString& Scaling);
+    void ShowLoadingPlot(const TPCAPoints& Result, const QString& Scaling);
 
     TFont FFont;
     std::unique_ptr<TAnalysisDataSet> FDataSet;

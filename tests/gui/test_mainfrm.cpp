@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QMessageBox>
@@ -20,6 +21,8 @@ inline void PrintTo(const QString& S, std::ostream* Os)
 {
     *Os << '"' << S.toStdString() << '"';
 }
+
+#include <cstring>
 
 namespace {
 class MainWindow : public ::testing::Test {
@@ -57,6 +60,26 @@ class MainWindow : public ::testing::Test {
     }
 
     QTemporaryDir dir;
+
+    static std::vector<TkxChartItem> Items(const TKurvex* Chart)
+    {
+        return {Chart->DataItems().begin(), Chart->DataItems().end()};
+    }
+    static bool SameItems(const std::vector<TkxChartItem>& A, const std::vector<TkxChartItem>& B)
+    {
+        return A.size() == B.size() &&
+               std::memcmp(A.data(), B.data(), A.size() * sizeof(TkxChartItem)) == 0;
+    }
+    // Both plot pages as the window shows them.
+    void SavePlotPages(const QString& Name)
+    {
+        const QString folder = QStringLiteral(ZEV_TEST_OUTPUT_DIR "/");
+        form->PageControl1->setCurrentWidget(form->TSScores);
+        EXPECT_TRUE(form->grab().save(folder + Name + QStringLiteral("_scores.png")));
+        form->PageControl1->setCurrentWidget(form->TSLoadings);
+        EXPECT_TRUE(form->grab().save(folder + Name + QStringLiteral("_loadings.png")));
+    }
+
     TRecordingDialogs dialogs;
     TScopedDialogService useDialogs{&dialogs};
     std::unique_ptr<TForm1> form;
@@ -77,7 +100,8 @@ TEST_F(MainWindow, StartsEmptyOnTheDataPageWithCovarianceChosen)
     EXPECT_EQ(form->RGScaling->ItemIndex(), 1);
     EXPECT_EQ(form->ValedData->NrOfColumns(), 3);
     EXPECT_EQ(form->ValedData->NrOfRows(), 4);
-    EXPECT_TRUE(form->KXScores->Points().empty());
+    EXPECT_EQ(form->KXScores->DataItems().Count(), 0);
+    EXPECT_EQ(form->KXLoadings->DataItems().Count(), 0);
     EXPECT_EQ(form->PageControl1->tabText(1), QStringLiteral("PCA Scores"));
     EXPECT_EQ(form->RGScaling->title(), QStringLiteral(" Scaling "));
 }
@@ -107,10 +131,11 @@ TEST_F(MainWindow, PerformPCASwitchesFromDataToScoresButKeepsAPlotPage)
     Click(form->BButNewData);
     Click(form->BButPerformPCA);
     EXPECT_EQ(Page(), form->TSScores);
-    ASSERT_EQ(form->KXScores->Points().size(), 150u);
-    EXPECT_EQ(form->KXScores->Points()[0].Color, ClassColor(2));
-    ASSERT_EQ(form->KXLoadings->Points().size(), 5u);
-    EXPECT_EQ(form->KXLoadings->Points()[4].Label, QStringLiteral("5"));
+    ASSERT_EQ(form->KXScores->DataItems().Count(), 150);
+    EXPECT_EQ(form->KXScores->DataItems()[0].Color, ClassColor(2));
+    // Two axes, the pen move and one label per column.
+    ASSERT_EQ(form->KXLoadings->DataItems().Count(), 8);
+    EXPECT_EQ(form->KXLoadings->DataItems()[7].Text.ToString(), QStringLiteral("5"));
     EXPECT_EQ(form->KXScores->Caption(), QStringLiteral("Score/Score Plot - Covariance Matrix"));
     EXPECT_EQ(form->Mean->NrOfElem(), 5);
 
@@ -140,7 +165,8 @@ TEST_F(MainWindow, FailedAnalysisShowsItsMessageAndChangesNothing)
 {
     Click(form->BButNewData);
     Click(form->BButPerformPCA);
-    const auto scores = form->KXScores->Points().size();
+    const std::vector<TkxChartItem> scores = Items(form->KXScores);
+    const std::vector<TkxChartItem> loadings = Items(form->KXLoadings);
     const double mean1 = form->Mean->Elem(1);
     form->ValedData->SetNrOfRows(1); // one observation cannot give components
     Click(form->BButPerformPCA);
@@ -148,7 +174,8 @@ TEST_F(MainWindow, FailedAnalysisShowsItsMessageAndChangesNothing)
     EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("Cannot calculate principal components"));
     EXPECT_EQ(dialogs.Messages[0].Type, mtInformation);
     EXPECT_EQ(dialogs.Messages[0].Buttons, TMsgDlgButtons(mbOK));
-    EXPECT_EQ(form->KXScores->Points().size(), scores);
+    EXPECT_TRUE(SameItems(Items(form->KXScores), scores));
+    EXPECT_TRUE(SameItems(Items(form->KXLoadings), loadings));
     EXPECT_EQ(form->Mean->Elem(1), mean1);
     EXPECT_EQ(form->Mean->NrOfElem(), 5);
 }
@@ -341,4 +368,68 @@ TEST_F(MainWindow, HeadingsAndTenCharacterNumbersFitTheirColumns)
     // "Attrib" stands in the 32-pixel attribute column, inset by a pixel on each side.
     EXPECT_LE(metrics.horizontalAdvance(QStringLiteral("Attrib")),
               form->ValedData->ColWidths(1) - 2 - 2);
+}
+
+TEST_F(MainWindow, PlotsAfterEachScalingAndAfterLoadingIris)
+{
+    QDir().mkpath(QStringLiteral(ZEV_TEST_OUTPUT_DIR));
+    Click(form->BButNewData);
+    const char* names[] = {"plots_scatter", "plots_covariance", "plots_correlation"};
+    for (int scaling = 0; scaling < 3; ++scaling) {
+        SCOPED_TRACE(names[scaling]);
+        ClickScaling(scaling);
+        const TKurvex* loadings = form->KXLoadings;
+        // The grey axes through the origin are always there, and the range covers them.
+        ASSERT_GE(loadings->DataItems().Count(), 2);
+        for (int i = 0; i < 2; ++i) {
+            const TkxChartItem& axis = loadings->DataItems()[i];
+            EXPECT_EQ(axis.Kind, ikLine);
+            EXPECT_EQ(axis.Color, 8421504u);
+            EXPECT_EQ(axis.CoordMode, cmWorld);
+            EXPECT_EQ(std::abs(axis.X - axis.X2) + std::abs(axis.Y - axis.Y2), 2.0);
+        }
+        for (const TScaleProps* p : {static_cast<const TScaleProps*>(loadings->Scale1X()),
+                                     static_cast<const TScaleProps*>(loadings->Scale1Y())}) {
+            EXPECT_LE(std::min(p->RangeLow(), p->RangeHigh()), -1.06);
+            EXPECT_GE(std::max(p->RangeLow(), p->RangeHigh()), 1.06);
+        }
+        EXPECT_EQ(form->KXScores->Scale1X()->Caption(), QStringLiteral("PC 1"));
+        EXPECT_EQ(loadings->Scale1Y()->Caption(), QStringLiteral("PC 2"));
+        SavePlotPages(QString::fromLatin1(names[scaling]));
+    }
+    dialogs.FileAnswers = {QStringLiteral(ZEV_EXAMPLES_DIR "/iris.asc")};
+    Click(form->BButLoadData);
+    Click(form->BButPerformPCA);
+    EXPECT_EQ(form->KXScores->DataItems().Count(), 150);
+    EXPECT_EQ(form->KXLoadings->DataItems().Count(), 2 + 1 + 4);
+    SavePlotPages(QStringLiteral("plots_iris"));
+}
+
+TEST_F(MainWindow, RunsRebuildThePlotsFromNothing)
+{
+    Click(form->BButNewData);
+    Click(form->BButPerformPCA);
+    const std::vector<TkxChartItem> scores = Items(form->KXScores);
+    const std::vector<TkxChartItem> loadings = Items(form->KXLoadings);
+    const double low = form->KXScores->Scale1X()->RangeLow();
+    const QImage picture = form->KXScores->Picture().copy();
+    Click(form->BButPerformPCA);
+    EXPECT_TRUE(SameItems(Items(form->KXScores), scores));
+    EXPECT_TRUE(SameItems(Items(form->KXLoadings), loadings));
+    EXPECT_EQ(form->KXScores->Scale1X()->RangeLow(), low);
+    EXPECT_EQ(form->KXScores->Picture(), picture);
+}
+
+TEST_F(MainWindow, OneColumnPutsEveryScoreOnTheHorizontalAxis)
+{
+    Click(form->BButNewData);
+    form->ValedData->SetNrOfColumns(1);
+    Click(form->BButPerformPCA);
+    ASSERT_TRUE(dialogs.Messages.empty());
+    ASSERT_EQ(form->KXScores->DataItems().Count(), 150);
+    for (const TkxChartItem& mark : form->KXScores->DataItems()) ASSERT_EQ(mark.Y, 0.0);
+    const TkxChartItem& label = form->KXLoadings->DataItems()[3];
+    EXPECT_EQ(label.Text.ToString(), QStringLiteral("1"));
+    EXPECT_EQ(std::abs(label.X), 1.0);
+    EXPECT_EQ(label.Y, 0.0);
 }
