@@ -112,6 +112,10 @@ QFont TFont::ToQFont() const
 // ---- canvas ----------------------------------------------------------------------------------
 
 TCanvas::TCanvas(QImage* Target) : FTarget(Target) {}
+TCanvas::TCanvas(QPaintDevice* Device, int FontPixelsPerInch)
+    : FTarget(nullptr), FDevice(Device), FFontPixelsPerInch(FontPixelsPerInch)
+{
+}
 TCanvas::~TCanvas()
 {
     ReleaseTarget();
@@ -133,8 +137,9 @@ QPainter& TCanvas::Painter()
     if (!FPainter) {
         FPainter = std::make_unique<QPainter>();
         FPainterFontSet = false;
-        if (FTarget && !FTarget->isNull()) {
-            FPainter->begin(FTarget);
+        QPaintDevice* device = FTarget && !FTarget->isNull() ? FTarget : FDevice;
+        if (device) {
+            FPainter->begin(device);
             FPainter->setRenderHint(QPainter::Antialiasing, false);
             FPainter->setRenderHint(QPainter::TextAntialiasing, true);
             if (FClipped) FPainter->setClipRect(FClip.ToQRect());
@@ -255,7 +260,7 @@ void TCanvas::LineTo(int X, int Y)
         const bool xMajor = std::abs(dx) >= std::abs(dy);
         if (FPen.Width() <= 1 && (xMajor ? dx < 0 : dy < 0)) {
             p.save();
-            const QRegion keep(FClipped ? FClip.ToQRect() : FTarget->rect());
+            const QRegion keep(FClipped ? FClip.ToQRect() : DeviceRect());
             p.setClipRegion(keep.subtracted(QRegion(X, Y, 1, 1)));
             QPen pen = p.pen();
             pen.setCapStyle(Qt::SquareCap);
@@ -408,9 +413,25 @@ TColor TCanvas::Pixel(int X, int Y) const
 void TCanvas::SetPixel(int X, int Y, TColor Color)
 {
     QPainter& p = Painter();
-    if (!p.isActive() || !FTarget->valid(DevicePixel(X, Y))) return;
+    const bool inside = FTarget ? FTarget->valid(DevicePixel(X, Y)) : DeviceRect().contains(X, Y);
+    if (!p.isActive() || !inside) return;
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.fillRect(QRect(X, Y, 1, 1), ToQColor(Color));
+}
+
+QRect TCanvas::DeviceRect() const
+{
+    if (FTarget) return QRect(QPoint(0, 0), FTarget->deviceIndependentSize().toSize());
+    return FDevice ? QRect(0, 0, FDevice->width(), FDevice->height()) : QRect();
+}
+
+QFont TCanvas::DeviceFont() const
+{
+    QFont font = FFont.ToQFont();
+    if (FFontPixelsPerInch != TFont::PixelsPerInch)
+        font.setPixelSize(std::max(1, int(std::lround(double(font.pixelSize()) *
+                                                      FFontPixelsPerInch / TFont::PixelsPerInch))));
+    return font;
 }
 
 TPixelStamp::TPixelStamp(std::vector<TPoint> Points) : Offsets(std::move(Points))
@@ -425,12 +446,11 @@ TPixelStamp::TPixelStamp(std::vector<TPoint> Points) : Offsets(std::move(Points)
 
 void TCanvas::Stamp(const TPixelStamp& Stamp, int X, int Y, TColor Color)
 {
-    if (!FTarget || FTarget->isNull()) return;
-    QRect visible = FTarget->rect();
+    QRect visible = DeviceRect();
     if (FClipped) visible &= FClip.ToQRect();
     const QRect box(X + Stamp.Bounds.Left, Y + Stamp.Bounds.Top, Stamp.Bounds.Width(),
                     Stamp.Bounds.Height());
-    const bool direct = FTarget->depth() == 32 && FTarget->devicePixelRatio() == 1.0;
+    const bool direct = FTarget && FTarget->depth() == 32 && FTarget->devicePixelRatio() == 1.0;
     if (!direct || !visible.contains(box)) {
         for (const TPoint& p : Stamp.Offsets)
             if (visible.contains(X + p.X, Y + p.Y)) SetPixel(X + p.X, Y + p.Y, Color);
@@ -450,7 +470,7 @@ void TCanvas::TextOut(int X, int Y, const QString& Text)
         FPenPos = {X + TextWidth(Text), Y};
         return;
     }
-    const QFont font = FFont.ToQFont();
+    const QFont font = DeviceFont();
     if (!FPainterFontSet || !(FPainterFont == font)) {
         p.setFont(font);
         FPainterFont = font;
@@ -472,7 +492,7 @@ void TCanvas::TextRect(const TRect& R, int X, int Y, const QString& Text)
     if (FBrush.Style() != bsClear) p.fillRect(R.ToQRect(), ToQColor(FBrush.Color()));
     p.save();
     p.setClipRect(R.ToQRect(), FClipped ? Qt::IntersectClip : Qt::ReplaceClip);
-    p.setFont(FFont.ToQFont());
+    p.setFont(DeviceFont());
     p.setPen(ToQColor(FFont.Color()));
     p.drawText(QPoint(X, Y + p.fontMetrics().ascent()), Text);
     p.restore();
@@ -480,12 +500,12 @@ void TCanvas::TextRect(const TRect& R, int X, int Y, const QString& Text)
 
 int TCanvas::TextWidth(const QString& Text)
 {
-    return QFontMetrics(FFont.ToQFont()).horizontalAdvance(Text);
+    return QFontMetrics(DeviceFont()).horizontalAdvance(Text);
 }
 
 int TCanvas::TextHeight(const QString&)
 {
-    return QFontMetrics(FFont.ToQFont()).height();
+    return QFontMetrics(DeviceFont()).height();
 }
 
 void TCanvas::Draw(int X, int Y, const TBitmap* Bitmap)

@@ -168,6 +168,10 @@ class TBitmap;
 class TCanvas : public TPersistent {
   public:
     explicit TCanvas(QImage* Target = nullptr);
+    // A canvas over a device that is not a bitmap, such as the printer: pixels cannot be read
+    // back, and every font size, given at the screen's pixels per inch, is converted to
+    // FontPixelsPerInch so that point sizes stay the same on the device.
+    TCanvas(QPaintDevice* Device, int FontPixelsPerInch);
     ~TCanvas() override;
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
@@ -217,6 +221,7 @@ class TCanvas : public TPersistent {
     void SetTarget(QImage* Target);
 
   private:
+    friend class TPrinter;
     QPainter& Painter();
     QPainter& PreparedForLines();
     QPainter& PreparedForFill();
@@ -225,8 +230,14 @@ class TCanvas : public TPersistent {
     QPoint DevicePixel(int X, int Y) const;
     static void FrameDevicePixels(QPainter& p, const QRectF& Outer, double Width);
     QPen MakePen() const;
+    // The font as the device draws it.
+    QFont DeviceFont() const;
+    // Pixels the device has: the bitmap's, or the paint device's.
+    QRect DeviceRect() const;
 
     QImage* FTarget;
+    QPaintDevice* FDevice = nullptr;
+    int FFontPixelsPerInch = TFont::PixelsPerInch;
     std::unique_ptr<QPainter> FPainter;
     TPen FPen;
     TBrush FBrush;
