@@ -27,7 +27,10 @@
 #include "ZEV_kurvex_scaleprops.h"
 #include "ZEV_zevbase_draw.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -228,6 +231,49 @@ struct TkxLayer {
     long double kx = 0, dx = 0, ky = 0, dy = 0;
 };
 
+// One axis of a layer as the world-to-pixel mapping sees it: pixel = K * v + D in extended
+// precision, v being ln of the value on a logarithmic axis, rounded to the nearest integer
+// (ties to even) within the int range; logarithmic values at or below 1e-100 go to BelowFloor.
+// Charts map every mark through it, so the common case is kept cheap.
+struct TkxAxisMap {
+    long double K = 0, D = 0;
+    bool Log = false;
+    int BelowFloor = 0;
+    TkxAxisMap() = default;
+    TkxAxisMap(long double K, long double D, bool Log, int BelowFloor)
+        : K(K), D(D), Log(Log), BelowFloor(BelowFloor), FK(double(K)), FD(double(D))
+    {
+    }
+    int Pixel(double V) const
+    {
+        if (Log && !(V > TScaleProps::LogFloor)) return BelowFloor;
+        const double v = Log ? std::log(V) : V;
+        // In double first: unless the value lies within its rounding error of a half pixel,
+        // the nearest integer is the same as in extended precision.
+        const double kv = FK * v, p = kv + FD;
+        constexpr double roundShift = 0x1.8p52;
+        const double nearest = (p + roundShift) - roundShift;
+        const double slack = 1e-12 * (std::abs(kv) + std::abs(FD) + 1.0);
+        if (std::abs(p) < 2e9 && 0.5 - std::abs(p - nearest) > slack) return int(nearest);
+        return Exact(v);
+    }
+
+  private:
+    double FK = 0, FD = 0;
+    int Exact(double v) const
+    {
+        const long double p = K * v + D;
+        if (std::isnan(p)) return 0;
+        constexpr long double limit = std::numeric_limits<int>::max();
+        // Adding and taking away 1.5 * 2^63 rounds as nearbyint does for these magnitudes; the
+        // integer then converts exactly through double, which spares the x87 rounding-mode
+        // switch of a direct conversion.
+        constexpr long double shifter = 0x1.8p63L;
+        const long double shifted = std::clamp(p, -limit, limit) + shifter;
+        return int(double(shifted - shifter));
+    }
+};
+
 // A point of the free-hand mouse trace.
 struct TMouseTracePoint {
     double X = 0, Y = 0;
@@ -350,6 +396,9 @@ class TCustomKurvex : public TCustomControl {
     virtual void CalcLayerFactors();
     // Control pixels of a world point; Layer is clamped to 1..16.
     void WorldToPixel(int Layer, double X, double Y, int& PX, int& PY) const;
+    // The mapping of one axis of a layer (clamped to 1..16), as WorldToPixel applies it.
+    TkxAxisMap AxisMapX(int Layer) const;
+    TkxAxisMap AxisMapY(int Layer) const;
     // World point of control pixels. Where an axis has no extent in pixels, the middle of its
     // range.
     void PixelToWorld(int Layer, int PX, int PY, double& X, double& Y) const;

@@ -446,15 +446,6 @@ TAxisMap MapAxis(const TScaleProps& P, int A, int B, bool& LogError)
     return {k, d};
 }
 
-int ToPixel(long double P)
-{
-    if (std::isnan(P)) return 0;
-    constexpr long double limit = std::numeric_limits<int>::max();
-    // lrint rounds like nearbyint (ties to even) without saving the floating-point environment,
-    // which makes it several times faster on long double; every drawn item passes here.
-    return int(std::lrint(std::clamp(P, -limit, limit)));
-}
-
 double ToWorld(long double P, long double K, long double D, bool Logarithmic, double Lo, double Hi)
 {
     if (K == 0)
@@ -485,19 +476,24 @@ void TCustomKurvex::CalcLayerFactors()
         throw EZEVKurvexError(QStringLiteral("Logarithmic axis must not be negative."));
 }
 
-void TCustomKurvex::WorldToPixel(int Layer, double X, double Y, int& PX, int& PY) const
+TkxAxisMap TCustomKurvex::AxisMapX(int Layer) const
 {
     const TkxLayer& l = LayerAt(Layer);
-    const TScaleProps& px = *l.PropsX;
-    const TScaleProps& py = *l.PropsY;
-    if (px.Logarithmic() && !(X > TScaleProps::LogFloor))
-        PX = px.RangeHigh() >= px.RangeLow() ? 0 : Width();
-    else
-        PX = ToPixel(l.kx * (px.Logarithmic() ? std::log(X) : X) + l.dx);
-    if (py.Logarithmic() && !(Y > TScaleProps::LogFloor))
-        PY = py.RangeHigh() >= py.RangeLow() ? Height() : 0;
-    else
-        PY = ToPixel(l.ky * (py.Logarithmic() ? std::log(Y) : Y) + l.dy);
+    const TScaleProps& p = *l.PropsX;
+    return {l.kx, l.dx, p.Logarithmic(), p.RangeHigh() >= p.RangeLow() ? 0 : Width()};
+}
+
+TkxAxisMap TCustomKurvex::AxisMapY(int Layer) const
+{
+    const TkxLayer& l = LayerAt(Layer);
+    const TScaleProps& p = *l.PropsY;
+    return {l.ky, l.dy, p.Logarithmic(), p.RangeHigh() >= p.RangeLow() ? Height() : 0};
+}
+
+void TCustomKurvex::WorldToPixel(int Layer, double X, double Y, int& PX, int& PY) const
+{
+    PX = AxisMapX(Layer).Pixel(X);
+    PY = AxisMapY(Layer).Pixel(Y);
 }
 
 void TCustomKurvex::PixelToWorld(int Layer, int PX, int PY, double& X, double& Y) const

@@ -40,6 +40,18 @@ TkxRenderPass::TkxRenderPass(TCustomKurvex& Chart, TCanvas* Canvas, int Left, in
       FPlotH(Chart.PlotHeight())
 {
     FRun.reserve(RunLimit);
+    for (int n = 1; n <= kxMaxLayer; ++n) {
+        const TScaleProps& x = *K.LayerAt(n).PropsX;
+        const TScaleProps& y = *K.LayerAt(n).PropsY;
+        FLayerViews[std::size_t(n - 1)] = {
+            K.AxisMapX(n),
+            K.AxisMapY(n),
+            std::min(x.RangeLow(), x.RangeHigh()),
+            std::max(x.RangeLow(), x.RangeHigh()),
+            std::min(y.RangeLow(), y.RangeHigh()),
+            std::max(y.RangeLow(), y.RangeHigh()),
+        };
+    }
 }
 
 void TkxRenderPass::Run(bool NoGrid)
@@ -96,15 +108,19 @@ void TkxRenderPass::DrawList(const TkxItemList& List, bool IsAnnotation, TWhich 
         const TkxChartItem& item = List[i];
         if (Which != TWhich::All && IsText(item.Kind) != (Which == TWhich::Texts)) continue;
         if (!classShown[item.ClassNo] || !K.LayerShown(item.Layer)) continue;
+        if (!K.OnBeforeRenderChartItem) {
+            DrawItem(item, i, IsAnnotation, List);
+            continue;
+        }
         // Handlers change a copy: the stored item keeps what it was given.
         TkxChartItem copy = item;
-        FireEvent(K.OnBeforeRenderChartItem, &K, copy, i, IsAnnotation);
+        K.OnBeforeRenderChartItem(&K, copy, i, IsAnnotation);
         DrawItem(copy, i, IsAnnotation, List);
     }
     Flush();
 }
 
-void TkxRenderPass::DrawItem(TkxChartItem Item, int Index, bool IsAnnotation,
+void TkxRenderPass::DrawItem(const TkxChartItem& Item, int Index, bool IsAnnotation,
                              const TkxItemList& List)
 {
     if (!IsText(Item.Kind) && (!FPenWidth || Item.LineWidth != *FPenWidth)) {
@@ -113,6 +129,7 @@ void TkxRenderPass::DrawItem(TkxChartItem Item, int Index, bool IsAnnotation,
     }
     switch (Item.Kind) {
     case ikMark:
+        Flush();
         return DrawMarkItem(Item);
     case ikLine:
         return DrawLineItem(Item, FirstPoint(Item), SecondPoint(Item));
@@ -259,9 +276,8 @@ TPoint TkxRenderPass::FromControl(int X, int Y) const
 
 TPoint TkxRenderPass::World(int Layer, double X, double Y) const
 {
-    int px, py;
-    K.WorldToPixel(Layer, X, Y, px, py);
-    return FromControl(px, py);
+    const TLayerView& v = View(Layer);
+    return FromControl(v.X.Pixel(X), v.Y.Pixel(Y));
 }
 
 TPoint TkxRenderPass::Pixels(double X, double Y) const

@@ -14,11 +14,17 @@ class TkxRenderPass {
     void Run(bool NoGrid);
 
   private:
+    // Per layer: its mapping and ranges, taken once for the pass (marks come by the million).
+    struct TLayerView {
+        TkxAxisMap X, Y;
+        double XLo, XHi, YLo, YHi;
+    };
+
     // ---- pass steps (ZEV_kurvex_render.cpp) ----
     enum class TWhich { All, NonTexts, Texts };
     void DrawList(const TkxItemList& List, bool IsAnnotation, TWhich Which);
     void DrawAnnotations();
-    void DrawItem(TkxChartItem Item, int Index, bool IsAnnotation, const TkxItemList& List);
+    void DrawItem(const TkxChartItem& Item, int Index, bool IsAnnotation, const TkxItemList& List);
     void DrawPlotFrame();
     void FireRenderEvent(const TRenderEvent& Event);
 
@@ -37,6 +43,10 @@ class TkxRenderPass {
     // Canvas pixel of a control pixel, limited to what the canvas can take.
     TPoint FromControl(int X, int Y) const;
     TPoint World(int Layer, double X, double Y) const;
+    const TLayerView& View(int Layer) const
+    {
+        return FLayerViews[std::size_t(std::clamp(Layer, 1, kxMaxLayer) - 1)];
+    }
     TPoint Pixels(double X, double Y) const;
     TPoint FirstPoint(const TkxChartItem& Item) const;
     TPoint SecondPoint(const TkxChartItem& Item) const;
@@ -73,6 +83,7 @@ class TkxRenderPass {
     void DrawTextLabels();
     void DrawTextLabel(const TTextLabel& Label);
 
+    std::array<TLayerView, kxMaxLayer> FLayerViews;
     TCustomKurvex& K;
     TCanvas* C;
     const int FLeft, FTop;

@@ -12,13 +12,6 @@ constexpr int ErrorTickHalf = 3;
 // Angle between an arrow's shaft and each side of its head.
 constexpr double ArrowHeadAngle = 25.0 * std::numbers::pi / 180.0;
 
-// Ends included, in either order.
-bool InRange(const TScaleProps& Axis, double V)
-{
-    return std::min(Axis.RangeLow(), Axis.RangeHigh()) <= V &&
-           V <= std::max(Axis.RangeLow(), Axis.RangeHigh());
-}
-
 // Corners in any order to the platform's rectangle, which leaves out its right and bottom edge.
 TRect InclusiveRect(TPoint A, TPoint B)
 {
@@ -35,15 +28,17 @@ void TkxRenderPass::DrawMarkItem(const TkxChartItem& Item)
                         Item.CoordMode == cmWorldXPixelY;
     const bool worldY = Item.CoordMode == cmWorld || Item.CoordMode == cmWorldThenPixels ||
                         Item.CoordMode == cmPixelXWorldY;
+    const TLayerView& v = View(Item.Layer);
+    if (worldX && !(v.XLo <= Item.X && Item.X <= v.XHi)) return;
+    if (worldY && !(v.YLo <= Item.Y && Item.Y <= v.YHi)) return;
     const TPoint p = FirstPoint(Item);
-    const TkxLayer& l = K.LayerAt(Item.Layer);
-    const bool xIn =
-        worldX ? InRange(*l.PropsX, Item.X) : p.X - FLeft >= 0 && p.X - FLeft <= FPlotW;
-    const bool yIn = worldY ? InRange(*l.PropsY, Item.Y) : p.Y - FTop >= 0 && p.Y - FTop <= FPlotH;
-    if (!xIn || !yIn) return;
+    if (!worldX && !(p.X - FLeft >= 0 && p.X - FLeft <= FPlotW)) return;
+    if (!worldY && !(p.Y - FTop >= 0 && p.Y - FTop <= FPlotH)) return;
     const auto mark = std::uint8_t(Item.Param3);
-    UsePen(ItemColor(Item), Item.PenStyle);
     if (FDupWidth > 0 && DuplicateMark(p, mark)) return;
+    const TColor color = ItemColor(Item);
+    if (const TPixelStamp* stamp = MarkStamp(C, mark)) return C->Stamp(*stamp, p.X, p.Y, color);
+    UsePen(color, Item.PenStyle);
     DrawMark(C, mark, p.X, p.Y);
     if (mark > 51) {
         // Character marks leave the brush clear and the font in the pen colour.

@@ -27,21 +27,24 @@ constexpr std::uint8_t MarkGlyphs[18][7] = {
     {0x55, 0x2A, 0x55, 0x2A, 0x55, 0x2A, 0x55}, // 18: checkerboard, corners set
 };
 
-// The glyphs as pixel stamps, built once: a chart sets them by the million.
+// The glyphs as pixel stamps, built at start: a chart sets them by the million.
+std::array<TPixelStamp, 18> BuildGlyphStamps()
+{
+    std::array<TPixelStamp, 18> built;
+    for (int m = 0; m < 18; ++m) {
+        std::vector<TPoint> points;
+        for (int r = 0; r < 7; ++r)
+            for (int j = 0; j < 7; ++j)
+                if (MarkGlyphs[m][r] & (1u << j)) points.push_back({3 - j, r - 3});
+        built[std::size_t(m)] = TPixelStamp(std::move(points));
+    }
+    return built;
+}
+const std::array<TPixelStamp, 18> GlyphStamps = BuildGlyphStamps();
+
 const TPixelStamp& GlyphStamp(int Mark)
 {
-    static const std::array<TPixelStamp, 18> stamps = [] {
-        std::array<TPixelStamp, 18> built;
-        for (int m = 0; m < 18; ++m) {
-            std::vector<TPoint> points;
-            for (int r = 0; r < 7; ++r)
-                for (int j = 0; j < 7; ++j)
-                    if (MarkGlyphs[m][r] & (1u << j)) points.push_back({3 - j, r - 3});
-            built[std::size_t(m)] = TPixelStamp(std::move(points));
-        }
-        return built;
-    }();
-    return stamps[std::size_t(Mark - 1)];
+    return GlyphStamps[std::size_t(Mark - 1)];
 }
 
 void PaintGlyph(TCanvas* Canvas, int Mark, int X, int Y)
@@ -333,6 +336,12 @@ void DrawMark(TCanvas* Canvas, std::uint8_t Mark, int X, int Y)
     DrawShapeMark(Canvas, Mark, X, Y);
     // Only filled shapes touched the colour; setting it again would make a clear brush solid.
     if (Canvas->Brush()->Color() != brushColor) Canvas->Brush()->SetColor(brushColor);
+}
+
+const TPixelStamp* MarkStamp(const TCanvas* Canvas, std::uint8_t Mark)
+{
+    const bool glyph = (Mark >= 1 && Mark <= 6) || Mark == 18;
+    return glyph && Canvas && !Canvas->IsPrinter() ? &GlyphStamp(Mark) : nullptr;
 }
 
 void DrawFrame(TCanvas* Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom,

@@ -118,6 +118,10 @@ class TCustomTextLabel : public TPersistent {
 // "0".."9" for 200..209 and the character of that code for the others. Shape marks restore the
 // brush colour; character marks leave the brush clear and the font colour at the pen colour.
 void DrawMark(TCanvas* Canvas, std::uint8_t Mark, int X, int Y);
+// The pixel stamp DrawMark sets for Mark on Canvas, or nullptr when it draws that mark otherwise
+// (shapes, characters, and every mark on the printer). Setting the stamp in the pen colour is
+// the same as calling DrawMark.
+const TPixelStamp* MarkStamp(const TCanvas* Canvas, std::uint8_t Mark);
 
 // Frames the rectangle Left..Right by Top..Bottom (all inclusive) in the look of Style. fsSimple
 // draws a one-pixel outline in SimpleColor; the bevelled looks take their colours from C1..C4

@@ -404,3 +404,34 @@ TEST(KurvexGallery, EveryItemKindAndTextLabelMode)
     const QImage picture = k.Picture();
     EXPECT_TRUE(picture.save(QStringLiteral(ZEV_TEST_OUTPUT_DIR "/kurvex_item_kinds.png")));
 }
+
+TEST(KurvexMapping, AxisMapRoundsAsExtendedPrecisionDoes)
+{
+    // Reference: the mapping computed and rounded in extended precision throughout.
+    auto reference = [](const TkxAxisMap& M, double V) {
+        const long double p = M.K * (M.Log ? std::log(V) : V) + M.D;
+        constexpr long double limit = 2147483647.0L;
+        return int(std::nearbyint(std::clamp(p, -limit, limit)));
+    };
+    std::uint64_t state = 12345;
+    auto next = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return double(state >> 11) * 0x1p-53;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const long double k = (next() - 0.5) * std::pow(10.0, int(next() * 12) - 4);
+        const long double d = (next() - 0.5) * 4000;
+        const TkxAxisMap map(k, d, false, 0);
+        // Values landing on half pixels and right next to them, and values far outside.
+        const double half = double((std::floor(next() * 2000) - 1000.5 - d) / k);
+        for (double v : {half, std::nextafter(half, 1e300), std::nextafter(half, -1e300),
+                         (next() - 0.5) * 1e12 / double(k)})
+            ASSERT_EQ(map.Pixel(v), reference(map, v)) << double(k) << " " << double(d) << " " << v;
+    }
+    const TkxAxisMap log(300.0L / std::log(1000.0L), 50, true, 7);
+    EXPECT_EQ(log.Pixel(10), reference(log, 10));
+    EXPECT_EQ(log.Pixel(0), 7);
+    EXPECT_EQ(log.Pixel(1e-101), 7);
+    const TkxAxisMap nan(std::numeric_limits<long double>::quiet_NaN(), 0, false, 0);
+    EXPECT_EQ(nan.Pixel(1), 0);
+}

@@ -124,6 +124,7 @@ TCanvas::~TCanvas()
 void TCanvas::ReleaseTarget()
 {
     FPainter.reset();
+    FStampArea.reset();
 }
 
 void TCanvas::SetTarget(QImage* Target)
@@ -150,6 +151,7 @@ QPainter& TCanvas::Painter()
 
 void TCanvas::SetClipRect(const TRect& R)
 {
+    FStampArea.reset();
     FClipped = true;
     FClip = R;
     if (FPainter && FPainter->isActive()) FPainter->setClipRect(R.ToQRect());
@@ -157,6 +159,7 @@ void TCanvas::SetClipRect(const TRect& R)
 
 void TCanvas::ClearClipRect()
 {
+    FStampArea.reset();
     FClipped = false;
     if (FPainter && FPainter->isActive()) FPainter->setClipping(false);
 }
@@ -446,17 +449,25 @@ TPixelStamp::TPixelStamp(std::vector<TPoint> Points) : Offsets(std::move(Points)
 
 void TCanvas::Stamp(const TPixelStamp& Stamp, int X, int Y, TColor Color)
 {
-    QRect visible = DeviceRect();
-    if (FClipped) visible &= FClip.ToQRect();
-    const QRect box(X + Stamp.Bounds.Left, Y + Stamp.Bounds.Top, Stamp.Bounds.Width(),
-                    Stamp.Bounds.Height());
-    const bool direct = FTarget && FTarget->depth() == 32 && FTarget->devicePixelRatio() == 1.0;
-    if (!direct || !visible.contains(box)) {
-        for (const TPoint& p : Stamp.Offsets)
-            if (visible.contains(X + p.X, Y + p.Y)) SetPixel(X + p.X, Y + p.Y, Color);
+    if (!FStampArea) {
+        QRect visible = DeviceRect();
+        if (FClipped) visible &= FClip.ToQRect();
+        const bool direct = FTarget && FTarget->depth() == 32 && FTarget->devicePixelRatio() == 1.0;
+        FStampArea = direct ? visible : QRect();
+    }
+    const QRect& area = *FStampArea;
+    const bool inside =
+        X + Stamp.Bounds.Left >= area.left() && X + Stamp.Bounds.Right <= area.right() + 1 &&
+        Y + Stamp.Bounds.Top >= area.top() && Y + Stamp.Bounds.Bottom <= area.bottom() + 1;
+    if (!inside) {
+        for (const TPoint& p : Stamp.Offsets) SetPixel(X + p.X, Y + p.Y, Color);
         return;
     }
-    const QRgb rgb = ToQColor(Color).rgb();
+    // Plain colours directly: marks change colour from one to the next.
+    const QRgb rgb = Color >> 24 == 0
+                         ? qRgb(int(Color & 0xFF), int(Color >> 8 & 0xFF), int(Color >> 16 & 0xFF))
+                         : ToQColor(Color).rgb();
+    // Asked for each stamp: writing detaches an image that has been shared since.
     uchar* bits = FTarget->bits();
     const qsizetype stride = FTarget->bytesPerLine();
     for (const TPoint& p : Stamp.Offsets)

@@ -13,6 +13,7 @@
 #include <QPoint>
 #include <QRect>
 #include <memory>
+#include <optional>
 #include <vector>
 
 QColor ToQColor(TColor Color);
@@ -237,6 +238,8 @@ class TCanvas : public TPersistent {
 
     QImage* FTarget;
     QPaintDevice* FDevice = nullptr;
+    // Where stamps write memory directly (empty: nowhere); worked out once per target and clip.
+    std::optional<QRect> FStampArea;
     int FFontPixelsPerInch = TFont::PixelsPerInch;
     std::unique_ptr<QPainter> FPainter;
     TPen FPen;
