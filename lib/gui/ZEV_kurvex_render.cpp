@@ -6,8 +6,7 @@
 #include <cmath>
 
 namespace {
-// Drawing coordinates stay well inside what the canvas can take.
-constexpr int DrawLimit = 30000;
+constexpr int DrawLimit = kxDrawLimit;
 // Points of a line run drawn with one polyline call.
 constexpr std::size_t RunLimit = 200;
 
@@ -267,12 +266,6 @@ void TkxRenderPass::Flush()
 }
 
 // ---- mapping -----------------------------------------------------------------------------------
-
-TPoint TkxRenderPass::FromControl(int X, int Y) const
-{
-    return {LimitForDrawing(static_cast<long long>(X) - K.FMarginLeft + FLeft),
-            LimitForDrawing(static_cast<long long>(Y) - K.FMarginTop + FTop)};
-}
 
 TPoint TkxRenderPass::World(int Layer, double X, double Y) const
 {

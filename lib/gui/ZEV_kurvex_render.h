@@ -8,6 +8,9 @@
 #include <optional>
 #include <vector>
 
+// Drawing coordinates stay well inside what the canvas can take.
+constexpr int kxDrawLimit = 30000;
+
 class TkxRenderPass {
   public:
     TkxRenderPass(TCustomKurvex& Chart, TCanvas* Canvas, int Left, int Top, bool Monochrome);
@@ -41,7 +44,14 @@ class TkxRenderPass {
 
     // ---- mapping of item points to canvas pixels ----
     // Canvas pixel of a control pixel, limited to what the canvas can take.
-    TPoint FromControl(int X, int Y) const;
+    TPoint FromControl(int X, int Y) const
+    {
+        constexpr long long limit = kxDrawLimit;
+        return {int(std::clamp<long long>(static_cast<long long>(X) - K.FMarginLeft + FLeft, -limit,
+                                          limit)),
+                int(std::clamp<long long>(static_cast<long long>(Y) - K.FMarginTop + FTop, -limit,
+                                          limit))};
+    }
     TPoint World(int Layer, double X, double Y) const;
     const TLayerView& View(int Layer) const
     {
@@ -95,6 +105,9 @@ class TkxRenderPass {
     std::optional<int> FPenWidth;
     std::vector<TPoint> FRun; // line run not yet drawn, at most RunLimit points
     TPoint FPenPos;
+    // The stamp of the mark type drawn last (marks come in long runs of one type).
+    int FStampMark = -1;
+    const TPixelStamp* FStamp = nullptr;
     // Duplicate-mark map: row length and border (MinDupMarkDist); unused when Width is 0.
     int FDupWidth = 0, FDupDist = 0;
 };

@@ -31,13 +31,15 @@ void TkxRenderPass::DrawMarkItem(const TkxChartItem& Item)
     const TLayerView& v = View(Item.Layer);
     if (worldX && !(v.XLo <= Item.X && Item.X <= v.XHi)) return;
     if (worldY && !(v.YLo <= Item.Y && Item.Y <= v.YHi)) return;
-    const TPoint p = FirstPoint(Item);
+    const TPoint p = Item.CoordMode == cmWorld ? FromControl(v.X.Pixel(Item.X), v.Y.Pixel(Item.Y))
+                                               : FirstPoint(Item);
     if (!worldX && !(p.X - FLeft >= 0 && p.X - FLeft <= FPlotW)) return;
     if (!worldY && !(p.Y - FTop >= 0 && p.Y - FTop <= FPlotH)) return;
     const auto mark = std::uint8_t(Item.Param3);
     if (FDupWidth > 0 && DuplicateMark(p, mark)) return;
     const TColor color = ItemColor(Item);
-    if (const TPixelStamp* stamp = MarkStamp(C, mark)) return C->Stamp(*stamp, p.X, p.Y, color);
+    if (mark != FStampMark) FStampMark = mark, FStamp = MarkStamp(C, mark);
+    if (FStamp) return C->Stamp(*FStamp, p.X, p.Y, color);
     UsePen(color, Item.PenStyle);
     DrawMark(C, mark, p.X, p.Y);
     if (mark > 51) {

@@ -454,6 +454,7 @@ void TCanvas::Stamp(const TPixelStamp& Stamp, int X, int Y, TColor Color)
         if (FClipped) visible &= FClip.ToQRect();
         const bool direct = FTarget && FTarget->depth() == 32 && FTarget->devicePixelRatio() == 1.0;
         FStampArea = direct ? visible : QRect();
+        FStampStride = direct ? FTarget->bytesPerLine() : 0;
     }
     const QRect& area = *FStampArea;
     const bool inside =
@@ -469,7 +470,7 @@ void TCanvas::Stamp(const TPixelStamp& Stamp, int X, int Y, TColor Color)
                          : ToQColor(Color).rgb();
     // Asked for each stamp: writing detaches an image that has been shared since.
     uchar* bits = FTarget->bits();
-    const qsizetype stride = FTarget->bytesPerLine();
+    const qsizetype stride = FStampStride;
     for (const TPoint& p : Stamp.Offsets)
         reinterpret_cast<QRgb*>(bits + (Y + p.Y) * stride)[X + p.X] = rgb;
 }

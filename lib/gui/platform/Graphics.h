@@ -240,6 +240,7 @@ class TCanvas : public TPersistent {
     QPaintDevice* FDevice = nullptr;
     // Where stamps write memory directly (empty: nowhere); worked out once per target and clip.
     std::optional<QRect> FStampArea;
+    qsizetype FStampStride = 0;
     int FFontPixelsPerInch = TFont::PixelsPerInch;
     std::unique_ptr<QPainter> FPainter;
     TPen FPen;
