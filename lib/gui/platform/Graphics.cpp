@@ -291,7 +291,7 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2)
     // A one-pixel outline is one device pixel on the rectangle's outer edge; the fill takes the
     // rest, so that on dense screens the two meet without a seam and xor modes touch each pixel
     // once.
-    const double ratio = FTarget->devicePixelRatio();
+    const double ratio = FTarget ? FTarget->devicePixelRatio() : 1.0; // a printer dot is a pixel
     const double inset = outlined ? 1.0 / ratio : 0.0;
     const QRectF outer(X1, Y1, X2 - X1, Y2 - Y1);
     const QRectF inner = outer.adjusted(inset, inset, -inset, -inset);
