@@ -39,3 +39,25 @@ TEST(DenseScreen, MainWindowDrawsInDevicePixels)
     }
     EXPECT_EQ(lineWidth, 2 * form.ValedData->GridLineWidth());
 }
+
+TEST(DenseScreen, ScorePlotMarksCoverTheirDevicePixels)
+{
+    AnalysisStartUp();
+    TForm1 form;
+    form.show();
+    QTest::mouseClick(form.BButNewData, Qt::LeftButton);
+    QTest::mouseClick(form.BButPerformPCA, Qt::LeftButton);
+    const QImage window = form.grab().toImage();
+    window.save(QStringLiteral(ZEV_TEST_OUTPUT_DIR "/plots_dense_scores.png"));
+    // The centre of the first mark, a diagonal cross, in its class colour: both device pixels
+    // of each logical pixel across.
+    const TkxChartItem& mark = form.KXScores->DataItems()[0];
+    int x, y;
+    form.KXScores->WorldToPixel(1, mark.X, mark.Y, x, y);
+    const QImage& chart = form.KXScores->Picture();
+    ASSERT_EQ(chart.size(), form.KXScores->size() * 2);
+    const QRgb colour = ToQColor(mark.Color).rgb();
+    EXPECT_EQ(chart.pixel(2 * x, 2 * y), colour);
+    EXPECT_EQ(chart.pixel(2 * x + 1, 2 * y + 1), colour);
+    EXPECT_EQ(chart.pixel(2 * x + 2, 2 * y + 2), colour); // the cross's diagonal
+}
