@@ -106,7 +106,9 @@ void TkxRenderPass::DrawList(const TkxItemList& List, bool IsAnnotation, TWhich 
     for (int i = 0; i < count; ++i) {
         const TkxChartItem& item = List[i];
         if (Which != TWhich::All && IsText(item.Kind) != (Which == TWhich::Texts)) continue;
-        if (!classShown[item.ClassNo] || !K.LayerShown(item.Layer)) continue;
+        const bool layerShown = item.Layer >= 1 && item.Layer <= kxMaxLayer &&
+                                K.FLayerShown[std::size_t(item.Layer - 1)];
+        if (!classShown[item.ClassNo] || !layerShown) continue;
         if (!K.OnBeforeRenderChartItem) {
             DrawItem(item, i, IsAnnotation, List);
             continue;
@@ -128,7 +130,7 @@ void TkxRenderPass::DrawItem(const TkxChartItem& Item, int Index, bool IsAnnotat
     }
     switch (Item.Kind) {
     case ikMark:
-        Flush();
+        if (!FRun.empty()) Flush();
         return DrawMarkItem(Item);
     case ikLine:
         return DrawLineItem(Item, FirstPoint(Item), SecondPoint(Item));

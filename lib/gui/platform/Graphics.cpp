@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPolygon>
 #include <QRegion>
+#include <algorithm>
 #include <cmath>
 
 // ---- pen, brush, font ------------------------------------------------------------------------
@@ -440,6 +441,12 @@ QFont TCanvas::DeviceFont() const
 TPixelStamp::TPixelStamp(std::vector<TPoint> Points) : Offsets(std::move(Points))
 {
     if (Offsets.empty()) return;
+    std::stable_sort(Offsets.begin(), Offsets.end(),
+                     [](const TPoint& A, const TPoint& B) { return A.Y < B.Y; });
+    for (std::size_t i = 0; i < Offsets.size(); ++i) {
+        if (Rows.empty() || Rows.back().Y != Offsets[i].Y) Rows.push_back({Offsets[i].Y, i});
+        Rows.back().End = i + 1;
+    }
     Bounds = Rect(Offsets[0].X, Offsets[0].Y, Offsets[0].X + 1, Offsets[0].Y + 1);
     for (const TPoint& p : Offsets) {
         Bounds.Left = std::min(Bounds.Left, p.X), Bounds.Right = std::max(Bounds.Right, p.X + 1);
@@ -470,9 +477,11 @@ void TCanvas::Stamp(const TPixelStamp& Stamp, int X, int Y, TColor Color)
                          : ToQColor(Color).rgb();
     // Asked for each stamp: writing detaches an image that has been shared since.
     uchar* bits = FTarget->bits();
-    const qsizetype stride = FStampStride;
-    for (const TPoint& p : Stamp.Offsets)
-        reinterpret_cast<QRgb*>(bits + (Y + p.Y) * stride)[X + p.X] = rgb;
+    std::size_t i = 0;
+    for (const TPixelStamp::TRow& row : Stamp.Rows) {
+        QRgb* line = reinterpret_cast<QRgb*>(bits + (Y + row.Y) * FStampStride) + X;
+        for (; i < row.End; ++i) line[Stamp.Offsets[i].X] = rgb;
+    }
 }
 
 void TCanvas::TextOut(int X, int Y, const QString& Text)

@@ -44,8 +44,14 @@ inline TRect Rect(int Left, int Top, int Right, int Bottom)
 // A small pixel pattern set in one colour in one go: the offsets of its pixels from an anchor
 // and their bounding box (exclusive right and bottom).
 struct TPixelStamp {
-    std::vector<TPoint> Offsets;
+    std::vector<TPoint> Offsets; // row by row
     TRect Bounds;
+    // Runs of Offsets on one row: the row's offset and where its run ends in Offsets.
+    struct TRow {
+        int Y;
+        std::size_t End;
+    };
+    std::vector<TRow> Rows;
     explicit TPixelStamp(std::vector<TPoint> Points = {});
 };
 
