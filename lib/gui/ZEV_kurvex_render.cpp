@@ -231,6 +231,15 @@ void TkxRenderPass::UseClearBrush()
     C->Brush()->SetStyle(bsClear);
 }
 
+void TkxRenderPass::UseOutlineAndFill(const TkxChartItem& Item)
+{
+    UsePen(ItemColor(Item), Item.PenStyle);
+    if (Item.NoFill)
+        UseClearBrush();
+    else
+        UseBrush(ItemFill(Item));
+}
+
 void TkxRenderPass::UseFontColor(TColor Color)
 {
     if (FFontColor == Color) return;
@@ -283,31 +292,26 @@ TPoint TkxRenderPass::Pixels(double X, double Y) const
 
 TPoint TkxRenderPass::FirstPoint(const TkxChartItem& Item) const
 {
-    switch (Item.CoordMode) {
-    case cmPixels:
-    case cmPixelsThenWorld:
-        return Pixels(Item.X, Item.Y);
-    case cmPixelXWorldY:
-        return {Pixels(Item.X, 0).X, World(Item.Layer, Item.X, Item.Y).Y};
-    case cmWorldXPixelY:
-        return {World(Item.Layer, Item.X, Item.Y).X, Pixels(0, Item.Y).Y};
-    default:
-        return World(Item.Layer, Item.X, Item.Y);
-    }
+    return ItemPoint(Item, Item.X, Item.Y, Item.CoordMode == cmPixelsThenWorld);
 }
 
 TPoint TkxRenderPass::SecondPoint(const TkxChartItem& Item) const
 {
+    return ItemPoint(Item, Item.X2, Item.Y2, Item.CoordMode == cmWorldThenPixels);
+}
+
+TPoint TkxRenderPass::ItemPoint(const TkxChartItem& Item, double X, double Y,
+                                bool PixelsByMode) const
+{
     switch (Item.CoordMode) {
     case cmPixels:
-    case cmWorldThenPixels:
-        return Pixels(Item.X2, Item.Y2);
+        return Pixels(X, Y);
     case cmPixelXWorldY:
-        return {Pixels(Item.X2, 0).X, World(Item.Layer, Item.X2, Item.Y2).Y};
+        return {Pixels(X, 0).X, World(Item.Layer, X, Y).Y};
     case cmWorldXPixelY:
-        return {World(Item.Layer, Item.X2, Item.Y2).X, Pixels(0, Item.Y2).Y};
+        return {World(Item.Layer, X, Y).X, Pixels(0, Y).Y};
     default:
-        return World(Item.Layer, Item.X2, Item.Y2);
+        return PixelsByMode ? Pixels(X, Y) : World(Item.Layer, X, Y);
     }
 }
 

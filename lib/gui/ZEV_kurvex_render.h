@@ -37,6 +37,7 @@ class TkxRenderPass {
     void UseFontColor(TColor Color);
     void UsePenWidth(int Width);
     void UseClearBrush();
+    void UseOutlineAndFill(const TkxChartItem& Item); // the item's pen, and its fill unless NoFill
 
     // ---- line runs ----
     void LineSegment(TPoint From, TPoint To);
@@ -60,6 +61,7 @@ class TkxRenderPass {
     TPoint Pixels(double X, double Y) const;
     TPoint FirstPoint(const TkxChartItem& Item) const;
     TPoint SecondPoint(const TkxChartItem& Item) const;
+    TPoint ItemPoint(const TkxChartItem& Item, double X, double Y, bool PixelsByMode) const;
     // The two corners of an extent centred on the first point: X -/+ X2, Y -/+ Y2 in the
     // second point's units.
     std::pair<TPoint, TPoint> Extent(const TkxChartItem& Item) const;

@@ -152,12 +152,8 @@ void TkxRenderPass::DrawArrowHead(const TkxChartItem& Item, TPoint Tail, TPoint 
 
 void TkxRenderPass::DrawRectItem(const TkxChartItem& Item, TPoint A, TPoint B)
 {
-    UsePen(ItemColor(Item), Item.PenStyle);
     if (A == B) return C->SetPixel(A.X, A.Y, ItemColor(Item));
-    if (Item.NoFill)
-        UseClearBrush();
-    else
-        UseBrush(ItemFill(Item));
+    UseOutlineAndFill(Item);
     C->Rectangle(InclusiveRect(A, B));
 }
 
@@ -196,23 +192,15 @@ void TkxRenderPass::DrawBar3D(const TkxChartItem& Item, TPoint A, TPoint B)
     const int dy = int(std::lround(Item.Param2 * std::sin(angle)));
     if (dx == 0 && dy == 0) return;
     const int left = r.Left, top = r.Top, right = r.Right - 1, bottom = r.Bottom - 1;
-    UsePen(ItemColor(Item), Item.PenStyle);
-    if (Item.NoFill)
-        UseClearBrush();
-    else
-        UseBrush(ItemFill(Item));
+    UseOutlineAndFill(Item);
     C->Polygon({{left, top}, {left + dx, top - dy}, {right + dx, top - dy}, {right, top}});
     C->Polygon({{right, top}, {right + dx, top - dy}, {right + dx, bottom - dy}, {right, bottom}});
 }
 
 void TkxRenderPass::DrawEllipseItem(const TkxChartItem& Item, TPoint A, TPoint B)
 {
-    UsePen(ItemColor(Item), Item.PenStyle);
     if (A == B) return C->SetPixel(A.X, A.Y, ItemColor(Item));
-    if (Item.NoFill)
-        UseClearBrush();
-    else
-        UseBrush(ItemFill(Item));
+    UseOutlineAndFill(Item);
     const TRect r = InclusiveRect(A, B);
     C->Ellipse(r.Left, r.Top, r.Right, r.Bottom);
 }
