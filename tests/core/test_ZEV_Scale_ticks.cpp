@@ -196,6 +196,9 @@ TEST(ScaleLabels, NumericTextsInscriptsAndUserTexts)
     const std::vector<Row> rows = {
         {"auto: two decimals", 0, 0.5, 3, -2, ftNum, "", "",
          {"0.00", "0.10", "0.20", "0.30", "0.40", "0.50"}},
+        // Whole numbers from a span of 100 on, also where 2 - Round(ln(span) / 2.5) would be -1.
+        {"auto: no decimals from a span of 100", 0, 800, 3, -2, ftNum, "", "",
+         {"0", "200", "400", "600", "800"}},
         {"auto: exponential, zero over a wide range", 0, 2000000, 3, -2, ftNum, "", "",
          {"0.0", " 5.0E+05", " 1.0E+06", " 1.5E+06", " 2.0E+06"}},
         {"exact zero and signs", -1, 1, 3, -2, ftNum, "", "",

@@ -30,3 +30,27 @@ inline PaintedScale PaintOnto(TScale& S, TBitmap& Target)
     S.OnScaleTickDrawn = nullptr;
     return p;
 }
+
+// A bitmap of W x H in one colour.
+inline TBitmap& Filled(TBitmap& B, int W, int H, TColor Color = clWhite)
+{
+    B.SetSize(W, H);
+    B.Canvas()->Brush()->SetColor(Color);
+    B.Canvas()->FillRect(Rect(0, 0, W, H));
+    return B;
+}
+
+inline int InkedPixels(TBitmap& B, int X1, int Y1, int X2, int Y2, TColor Background = clWhite)
+{
+    int n = 0;
+    for (int y = Y1; y < Y2; ++y)
+        for (int x = X1; x < X2; ++x) n += B.Canvas()->Pixel(x, y) != Background;
+    return n;
+}
+
+inline void PaintAt(TScale& S, TBitmap& Target, int X, int Y)
+{
+    S.SetTargetCanvas(Target.Canvas(), X, Y);
+    S.SetDirectPaint(true);
+    S.ForcePaint();
+}
