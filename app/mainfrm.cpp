@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QIcon>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -118,6 +119,11 @@ TForm1::TForm1(QWidget* Parent) : QWidget(Parent)
     CreatePages();
     layout->addWidget(Panel1);
     layout->addWidget(PageControl1, 1);
+    // The tool bar's controls sit at fixed places: the window is never narrower than they reach,
+    // nor so low that a plot's tick labels and caption run into each other.
+    const int plotHeight = 260;
+    setMinimumSize(RGScaling->geometry().right() + 1 + BButNewData->x(),
+                   Panel1->height() + PageControl1->tabBar()->sizeHint().height() + plotHeight);
 
     FODiag1 = std::make_unique<TOpenDialog>();
     ODiag1 = FODiag1.get();
