@@ -255,8 +255,9 @@ void TForm1::LoadDataFile(const QString& FileName)
 {
     ODiag1->InitialDir = QFileInfo(FileName).absolutePath(); // the next load starts there
     // The table shows whatever the reader left; the user learns what went wrong and where.
-    const int code = ValedData->DataTable()->LoadFromASCFile(FileName);
-    const QString problem = AscLoadProblem(code, ValedData->DataTable()->NrOfRows());
+    TDataTable* table = ValedData->DataTable();
+    const int code = table->LoadFromASCFile(FileName);
+    const QString problem = AscLoadProblem(table->ExplainAscCode(code), table->NrOfRows());
     if (!problem.isEmpty())
         MessageDlg(QStringLiteral("%1\n\n%2").arg(QFileInfo(FileName).fileName(), problem),
                    mtWarning, mbOK, 0);
