@@ -14,9 +14,9 @@ int main(int argc, char** argv)
         QStringLiteral("Principal component analysis of a data table."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("FILE.asc"),
-                                 QStringLiteral("A data file to load at start."),
-                                 QStringLiteral("[FILE.asc]"));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A data file (ASC or text table) to load at start."),
+                                 QStringLiteral("[FILE]"));
     parser.process(app);
 
     AnalysisStartUp();

@@ -1,7 +1,10 @@
-// The console program: one analysis of an ASC data file, written as CSV or JSON, with no window.
+// The console program: one analysis of a data file (ASC or text table), written as CSV or JSON,
+// with no window.
 #include "Classes.h"
 #include "ZEV_datatable.h"
+#include "ZEV_texttable.h"
 #include "analysis.h"
+#include "missing.h"
 #include "pcaexport.h"
 #include "textsink.h"
 
@@ -33,6 +36,7 @@ struct TOptions {
     int Components = 0;         // 0: all of them
     bool Json = false;
     QString OutDir; // empty: standard output
+    TMissingMode Missing = mmZero;
 };
 
 void Complain(const QString& Text)
@@ -53,8 +57,9 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Principal component analysis of an ASC data file: writes the eigenvalues, the loadings\n"
-        "of every variable and the scores of every row, as CSV or JSON."));
+        "Principal component analysis of a data file (ASC, or a CSV, semicolon- or tab-separated\n"
+        "text table): writes the eigenvalues, the loadings of every variable and the scores of\n"
+        "every row, as CSV or JSON."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption scaling(
@@ -72,8 +77,14 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
         {QStringLiteral("o"), QStringLiteral("out")},
         QStringLiteral("Write files into DIR (made when missing) instead of standard output."),
         QStringLiteral("DIR"));
-    parser.addOptions({scaling, components, format, out});
-    parser.addPositionalArgument(QStringLiteral("FILE.asc"), QStringLiteral("The data file."));
+    const QCommandLineOption missing(
+        QStringLiteral("missing"),
+        QStringLiteral("Empty cells and cells that are not numbers: zero (default; analysed as the "
+                       "0 they hold, with a note), drop (their rows left out) or error."),
+        QStringLiteral("mode"), QStringLiteral("zero"));
+    parser.addOptions({scaling, components, format, out, missing});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The data file: FILE.asc or a text table."));
 
     if (!parser.parse(Arguments)) {
         UsageError(parser.errorText());
@@ -112,6 +123,12 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
     }
     o.Json = formatName == QLatin1String("json");
     o.OutDir = parser.value(out);
+    const std::optional<TMissingMode> mode = MissingModeFromName(parser.value(missing));
+    if (!mode) {
+        UsageError(QStringLiteral("Unknown missing-value mode \"%1\".").arg(parser.value(missing)));
+        return std::nullopt;
+    }
+    o.Missing = *mode;
     return o;
 }
 
@@ -143,8 +160,13 @@ bool ReadTable(TDataTable& Table, const QString& File)
 {
     const QString what = QStringLiteral("cannot read \"%1\": ").arg(File);
     try {
-        const int code = Table.LoadFromASCFile(File);
-        if (code == ascOK) return true;
+        const TTableFileResult result = LoadTableFile(Table, File);
+        if (result.Ok()) return true;
+        if (result.Kind == tfText) {
+            Complain(what + result.Text.Text());
+            return false;
+        }
+        const int code = result.AscCode;
         QString text = what + QStringLiteral("code %1, %2").arg(code).arg(AscCodeMeaning(code));
         if (code == ascBadClassNumber || code == ascBadCell)
             text += QStringLiteral(" (row %1)").arg(Table.NrOfRows());
@@ -217,6 +239,14 @@ int Run(const TOptions& Options)
 {
     TDataTable table;
     if (!ReadTable(table, Options.File)) return exUnreadable;
+    switch (HandleMissingCells(table, Options.File, Options.Missing, Complain)) {
+    case moRefused:
+        return exUnreadable;
+    case moNoRowLeft:
+        return exNoComponents;
+    case moAnalyse:
+        break;
+    }
 
     const TDataTableDataSet data(table);
     TVector mean, stdDev;
