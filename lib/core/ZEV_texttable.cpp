@@ -302,7 +302,7 @@ class TTableFill {
                 if (cells)
                     cells[ri] = ReadCell(Column[std::size_t(f)], Row, text);
                 else if (f == L.NameField)
-                    T.SetRowName(Row, text.empty() ? DefaultName('R', Row) : DecodeName(text));
+                    SetRowName(Row, DecodeName(text));
                 else if (IsClassNumber(text, L.Dialect.DecimalComma, v))
                     T.SetRowAttrib(Row, int(v));
                 else
@@ -310,6 +310,12 @@ class TTableFill {
             }
             if ((end == feSeparator) != (f + 1 < L.Fields)) FileChanged();
         }
+    }
+
+    // An empty name, also one that cutting left empty, reads as the default name.
+    void SetRowName(int Row, const QString& Name)
+    {
+        T.SetRowName(Row, Name.isEmpty() ? DefaultName('R', Row) : Name);
     }
 
     double ReadCell(int Col, int Row, std::string_view Text)
