@@ -1,5 +1,6 @@
 #include "mainfrm.h"
 
+#include "ZEV_texttable.h"
 #include "application.h"
 
 #include <QFileInfo>
@@ -59,6 +60,15 @@ QString AscLoadProblem(int Code, int Rows)
     default:
         return QStringLiteral("The file could not be read (code %1).").arg(Code);
     }
+}
+
+// The same for a text table: where the file went wrong; its reader leaves the table as it was.
+QString TextLoadProblem(const TTextTableResult& Result)
+{
+    if (Result.Ok()) return {};
+    QString text = Result.Text();
+    text[0] = text[0].toUpper();
+    return text + QStringLiteral(". The table is unchanged.");
 }
 
 // Runs a command; an exception it raises is shown as the application's default handler does.
@@ -129,6 +139,8 @@ TForm1::TForm1(QWidget* Parent) : QWidget(Parent)
     ODiag1 = FODiag1.get();
     ODiag1->SetName(QStringLiteral("ODiag1"));
     ODiag1->ParentWidget = this;
+    ODiag1->Filter = QStringLiteral(
+        "ASC data files (*.asc);;Text tables (*.csv *.tsv *.txt);;All files (*)");
     FMean = std::make_unique<TVector>();
     FStdDev = std::make_unique<TVector>();
     Mean = FMean.get(), StdDev = FStdDev.get();
@@ -255,9 +267,12 @@ void TForm1::LoadDataFile(const QString& FileName)
 {
     ODiag1->InitialDir = QFileInfo(FileName).absolutePath(); // the next load starts there
     // The table shows whatever the reader left; the user learns what went wrong and where.
-    TDataTable* table = ValedData->DataTable();
-    const int code = table->LoadFromASCFile(FileName);
-    const QString problem = AscLoadProblem(table->ExplainAscCode(code), table->NrOfRows());
+    const TTableFileResult result = LoadTableFile(*ValedData->DataTable(), FileName);
+    const TDataTable* table = ValedData->DataTable();
+    const QString problem =
+        result.Kind == tfAsc
+            ? AscLoadProblem(table->ExplainAscCode(result.AscCode), table->NrOfRows())
+            : TextLoadProblem(result.Text);
     if (!problem.isEmpty())
         MessageDlg(QStringLiteral("%1\n\n%2").arg(QFileInfo(FileName).fileName(), problem),
                    mtWarning, mbOK, 0);

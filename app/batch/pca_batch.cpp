@@ -1,8 +1,11 @@
-// The console program: one analysis of an ASC data file, written as CSV or JSON, with no window.
+// The console program: one analysis of a data file (ASC or text table), written as CSV or JSON,
+// with no window.
 #include "Classes.h"
 #include "FileNames.h"
 #include "ZEV_datatable.h"
+#include "ZEV_texttable.h"
 #include "analysis.h"
+#include "missing.h"
 #include "pcaexport.h"
 #include "safeoutput.h"
 #include "textsink.h"
@@ -39,6 +42,7 @@ struct TOptions {
     int Components = 0;         // 0: all of them
     bool Json = false;
     QString OutDir; // empty: standard output
+    TMissingMode Missing = mmZero;
 };
 
 void Complain(const QString& Text)
@@ -62,8 +66,9 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Principal component analysis of an ASC data file: writes the eigenvalues, the loadings\n"
-        "of every variable and the scores of every row, as CSV or JSON."));
+        "Principal component analysis of a data file (ASC, or a CSV, semicolon- or tab-separated\n"
+        "text table): writes the eigenvalues, the loadings of every variable and the scores of\n"
+        "every row, as CSV or JSON."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption scaling(
@@ -81,8 +86,14 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
         {QStringLiteral("o"), QStringLiteral("out")},
         QStringLiteral("Write files into DIR (made when missing) instead of standard output."),
         QStringLiteral("DIR"));
-    parser.addOptions({scaling, components, format, out});
-    parser.addPositionalArgument(QStringLiteral("FILE.asc"), QStringLiteral("The data file."));
+    const QCommandLineOption missing(
+        QStringLiteral("missing"),
+        QStringLiteral("Empty cells and cells that are not numbers: zero (default; analysed as the "
+                       "0 they hold, with a note), drop (their rows left out) or error."),
+        QStringLiteral("mode"), QStringLiteral("zero"));
+    parser.addOptions({scaling, components, format, out, missing});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The data file: FILE.asc or a text table."));
 
     if (!parser.parse(Arguments)) {
         UsageError(parser.errorText());
@@ -125,6 +136,12 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
         UsageError(QStringLiteral("The folder of --out must not be empty."));
         return std::nullopt;
     }
+    const std::optional<TMissingMode> mode = MissingModeFromName(parser.value(missing));
+    if (!mode) {
+        UsageError(QStringLiteral("Unknown missing-value mode \"%1\".").arg(parser.value(missing)));
+        return std::nullopt;
+    }
+    o.Missing = *mode;
     return o;
 }
 
@@ -167,8 +184,13 @@ bool ReadTable(TDataTable& Table, const QString& File)
 {
     const QString what = QStringLiteral("cannot read \"%1\": ").arg(File);
     try {
-        const int code = Table.LoadFromASCFile(File);
-        if (code == ascOK) return true;
+        const TTableFileResult result = LoadTableFile(Table, File);
+        if (result.Ok()) return true;
+        if (result.Kind == tfText) {
+            Complain(what + result.Text.Text());
+            return false;
+        }
+        const int code = result.AscCode;
         const QString meaning = code == ascFileNotFound
                                     ? NotAFileMeaning(File)
                                     : AscCodeMeaning(Table.ExplainAscCode(code));
@@ -235,6 +257,14 @@ int Run(const TOptions& Options)
 {
     TDataTable table;
     if (!ReadTable(table, Options.File)) return exUnreadable;
+    switch (HandleMissingCells(table, Options.File, Options.Missing, Complain)) {
+    case moRefused:
+        return exUnreadable;
+    case moNoRowLeft:
+        return exNoComponents;
+    case moAnalyse:
+        break;
+    }
 
     const TDataTableDataSet data(table);
     TVector mean, stdDev;
