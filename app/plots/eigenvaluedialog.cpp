@@ -63,9 +63,11 @@ TEigenvalueDialog::TEigenvalueDialog(const TPCASnapshot& Data, QWidget* Parent)
     connect(copy, &QPushButton::clicked, this, [this] { CopyTable(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    FScree->setMinimumSize(420, 260);
     FillTable();
     BuildScreePlot();
+    // After the margins, which set the chart's own minimum.
+    FScree->setMinimumSize(420, 260);
+    resize(620, 600);
 }
 
 void TEigenvalueDialog::CopyTable()
@@ -104,6 +106,7 @@ void TEigenvalueDialog::BuildScreePlot()
     k.SetCaption(QStringLiteral("Scree Plot"));
     k.Scale1X()->SetCaption(QStringLiteral("Component"));
     k.Scale1X()->SetCaptionPosY(22);
+    k.Scale1X()->SetDecPlaces(0);
     k.Scale1Y()->SetCaption(QStringLiteral("% of Total"));
     k.Scale1Y()->SetCaptionPosY(-16);
     k.Scale1Y()->SetCaptionAnchor(uaSclTopLft);

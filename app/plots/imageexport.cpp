@@ -3,12 +3,10 @@
 #include "ZEV_kurvex.h"
 
 #include <QClipboard>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPrinter>
-#include <QResizeEvent>
 #include <QSvgGenerator>
 
 namespace {
@@ -16,22 +14,11 @@ namespace {
 // event is handled in between.
 class TTemporarySize {
   public:
-    TTemporarySize(TKurvex& Chart, QSize Size) : FChart(Chart), FOld(Chart.size())
-    {
-        Apply(Size, FOld);
-    }
-    ~TTemporarySize() { Apply(FOld, FChart.size()); }
+    TTemporarySize(TKurvex& Chart, QSize Size) : FChart(Chart), FOld(Chart.size()) { Apply(Size); }
+    ~TTemporarySize() { Apply(FOld); }
 
   private:
-    void Apply(QSize Size, QSize Old)
-    {
-        FChart.resize(Size);
-        // A hidden widget gets its resize event only when shown: the layout needs it now.
-        if (!FChart.isVisible()) {
-            QResizeEvent event(Size, Old);
-            QCoreApplication::sendEvent(&FChart, &event);
-        }
-    }
+    void Apply(QSize Size) { FChart.SetBounds(FChart.Left(), FChart.Top(), Size.width(), Size.height()); }
     TKurvex& FChart;
     QSize FOld;
 };

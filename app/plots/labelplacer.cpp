@@ -58,11 +58,16 @@ class TOccupancy {
 };
 } // namespace
 
-std::vector<QRect> PlaceLabels(const std::vector<TLabelRequest>& Requests, const QRect& Bounds)
+std::vector<QRect> PlaceLabels(const std::vector<TLabelRequest>& Requests, const QRect& Bounds,
+                               const std::vector<QRect>& Obstacles)
 {
     std::vector<QRect> placed(Requests.size());
     if (Bounds.isEmpty()) return placed;
     TOccupancy occupancy(Bounds);
+    for (const QRect& r : Obstacles) occupancy.Add(r);
+    for (const TLabelRequest& r : Requests)
+        occupancy.Add(QRect(r.Anchor - QPoint(MarkReach, MarkReach),
+                            QSize(2 * MarkReach + 1, 2 * MarkReach + 1)));
     for (std::size_t i = 0; i < Requests.size(); ++i)
         for (const QRect& candidate : Candidates(Requests[i]))
             if (Bounds.contains(candidate) && occupancy.Free(candidate)) {

@@ -11,8 +11,11 @@ struct TLabelRequest {
     QSize Size;    // of the text
 };
 
-// Gap between a mark's centre and its label: the marks reach 3 pixels from their centre.
-constexpr int LabelGap = 5;
+// The marks reach 3 pixels from their centre; a label keeps 2 more away.
+constexpr int MarkReach = 3;
+constexpr int LabelGap = MarkReach + 2;
 
 // One rectangle per request, in request order; an empty one for a label that fits nowhere.
-std::vector<QRect> PlaceLabels(const std::vector<TLabelRequest>& Requests, const QRect& Bounds);
+// Labels keep off the marks themselves and off the Obstacles (a legend, say).
+std::vector<QRect> PlaceLabels(const std::vector<TLabelRequest>& Requests, const QRect& Bounds,
+                               const std::vector<QRect>& Obstacles = {});

@@ -9,6 +9,12 @@ namespace {
 constexpr int LabelFontSize = 8;
 constexpr TColor RingColor = 0x0080FF; // orange: none of the class colours
 constexpr TColor LabelColor = 0x404040;
+constexpr int LegendPad = 5, LegendMarkSpace = 14;
+
+int LegendLine(TCanvas* C)
+{
+    return C->TextHeight(QStringLiteral("Class")) + 2;
+}
 
 // The chart's text face at the labels' size.
 void UseLabelFont(TKurvex& Chart, TCanvas* C, TColor Color)
@@ -52,9 +58,11 @@ void TPlotOverlay::Paint(TKurvex& Chart, TCanvas* Canvas, int Top, int Left)
     const TColor pen = Canvas->Pen()->Color(), brush = Canvas->Brush()->Color();
     const TBrushStyle brushStyle = Canvas->Brush()->Style();
     const QPoint shift(Left, Top);
+    const bool legend = FKind == pkScores && FOptions.ShowLegend;
+    if (legend) FLegendRect = LegendBox(Chart, Canvas);
     if (FOptions.LabelPoints) PaintLabels(Chart, Canvas, shift);
     if (FKind == pkScores) PaintRings(Chart, Canvas, shift);
-    if (FKind == pkScores && FOptions.ShowLegend) PaintLegend(Chart, Canvas, shift);
+    if (legend) PaintLegend(Chart, Canvas, shift);
     Canvas->Pen()->SetColor(pen);
     Canvas->Brush()->SetColor(brush);
     Canvas->Brush()->SetStyle(brushStyle);
@@ -72,7 +80,9 @@ void TPlotOverlay::PaintLabels(TKurvex& Chart, TCanvas* C, QPoint Shift)
         requests.push_back({MarkPixel(Chart, i), QSize(C->TextWidth(texts.back()),
                                                        C->TextHeight(texts.back()))});
     }
-    FLabelRects = PlaceLabels(requests, PlotRect(Chart));
+    std::vector<QRect> obstacles;
+    if (!FLegendRect.isEmpty()) obstacles.push_back(FLegendRect);
+    FLabelRects = PlaceLabels(requests, PlotRect(Chart), obstacles);
     for (std::size_t i = 0; i < FLabelRects.size(); ++i) {
         const QRect& r = FLabelRects[i];
         if (!r.isEmpty()) C->TextOut(r.left() - Shift.x(), r.top() - Shift.y(), texts[int(i)]);
@@ -96,17 +106,25 @@ void TPlotOverlay::PaintRings(TKurvex& Chart, TCanvas* C, QPoint Shift)
     C->Pen()->SetWidth(1);
 }
 
-void TPlotOverlay::PaintLegend(TKurvex& Chart, TCanvas* C, QPoint Shift)
+QRect TPlotOverlay::LegendBox(TKurvex& Chart, TCanvas* C) const
 {
     const auto entries = LegendEntries(FData);
-    if (entries.empty()) return;
+    if (entries.empty()) return {};
     UseLabelFont(Chart, C, clBlack);
     int width = 0;
     for (const auto& e : entries) width = std::max(width, C->TextWidth(e.second));
-    const int line = C->TextHeight(QStringLiteral("Class")) + 2, pad = 5, markSpace = 14;
-    const QRect plot = PlotRect(Chart);
-    FLegendRect = QRect(0, 0, pad + markSpace + width + pad, pad + line * int(entries.size()) + pad);
-    FLegendRect.moveTopRight(plot.topRight() + QPoint(-6, 6));
+    QRect box(0, 0, LegendPad + LegendMarkSpace + width + LegendPad,
+              LegendPad + LegendLine(C) * int(entries.size()) + LegendPad);
+    box.moveTopRight(PlotRect(Chart).topRight() + QPoint(-6, 6));
+    return box;
+}
+
+void TPlotOverlay::PaintLegend(TKurvex& Chart, TCanvas* C, QPoint Shift)
+{
+    if (FLegendRect.isEmpty()) return;
+    const auto entries = LegendEntries(FData);
+    UseLabelFont(Chart, C, clBlack);
+    const int line = LegendLine(C);
     const QRect box = FLegendRect.translated(-Shift);
     C->Pen()->SetColor(clBlack);
     C->Brush()->SetStyle(bsSolid);
@@ -114,9 +132,9 @@ void TPlotOverlay::PaintLegend(TKurvex& Chart, TCanvas* C, QPoint Shift)
     C->Rectangle(box.left(), box.top(), box.right() + 1, box.bottom() + 1);
     C->Brush()->SetStyle(bsClear);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const int top = box.top() + pad + line * int(i);
+        const int top = box.top() + LegendPad + line * int(i);
         C->Pen()->SetColor(ClassColor(entries[i].first));
-        DrawMark(C, 6, box.left() + pad + 4, top + line / 2);
-        C->TextOut(box.left() + pad + markSpace, top + 1, entries[i].second);
+        DrawMark(C, 6, box.left() + LegendPad + 4, top + line / 2);
+        C->TextOut(box.left() + LegendPad + LegendMarkSpace, top + 1, entries[i].second);
     }
 }

@@ -33,6 +33,7 @@ class TPlotOverlay {
   private:
     void PaintLabels(TKurvex& Chart, TCanvas* C, QPoint Shift);
     void PaintRings(TKurvex& Chart, TCanvas* C, QPoint Shift);
+    QRect LegendBox(TKurvex& Chart, TCanvas* C) const;
     void PaintLegend(TKurvex& Chart, TCanvas* C, QPoint Shift);
     QPoint MarkPixel(const TKurvex& Chart, int Index) const;
 

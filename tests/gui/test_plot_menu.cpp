@@ -150,7 +150,7 @@ TEST_F(PlotWindow, TheLegendNamesEachClassInItsColour)
 
 TEST_F(PlotWindow, EigenvaluesShowsTheTableTheScreePlotAndTheCellsThatWereNotNumbers)
 {
-    NewDataAndPCA();
+    LoadAndPCA("iris.asc", 2);
     form->ValedData->DataTable()->SetCellState(2, 3, dtcsEmpty);
     form->ValedData->DataTable()->SetCellState(4, 9, dtcsNotANumber);
     QTest::mouseClick(form->BButPerformPCA, Qt::LeftButton);
@@ -162,10 +162,10 @@ TEST_F(PlotWindow, EigenvaluesShowsTheTableTheScreePlotAndTheCellsThatWereNotNum
         ASSERT_NE(dialog, nullptr);
         seen = true;
         const QTableWidget& table = *dialog->Table();
-        ASSERT_EQ(table.rowCount(), 5);
-        EXPECT_EQ(table.item(4, 3)->text(), QStringLiteral("100.00"));
+        ASSERT_EQ(table.rowCount(), 4);
+        EXPECT_EQ(table.item(3, 3)->text(), QStringLiteral("100.00"));
         EXPECT_EQ(table.item(0, 1)->text(), QString::number(AbsoluteEigVal(1), 'g', 8));
-        EXPECT_EQ(dialog->ScreePlot()->DataItems().Count(), 1 + 4 + 5);
+        EXPECT_EQ(dialog->ScreePlot()->DataItems().Count(), 1 + 3 + 4);
         bool noted = false;
         for (QLabel* l : dialog->findChildren<QLabel*>())
             noted = noted || l->text().startsWith(QStringLiteral("2 cells of the analysed block"));
@@ -178,7 +178,7 @@ TEST_F(PlotWindow, EigenvaluesShowsTheTableTheScreePlotAndTheCellsThatWereNotNum
     SetClipboard(nullptr);
     EXPECT_TRUE(seen);
     const QStringList lines = clipboard.Text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 6);
+    ASSERT_EQ(lines.size(), 5);
     EXPECT_EQ(lines[0], QStringLiteral("Component\tEigenvalue\t% of Total\tCumulative %"));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("1\t")));
     EXPECT_EQ(EmptyCellsNote(0), QStringLiteral("No cell of the analysed block was empty or not a number."));
