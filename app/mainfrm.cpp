@@ -2,6 +2,7 @@
 
 #include "ZEV_texttable.h"
 #include "application.h"
+#include "plotcontroller.h"
 
 #include <QFileInfo>
 #include <QIcon>
@@ -151,6 +152,7 @@ TForm1::TForm1(QWidget* Parent) : QWidget(Parent)
     FDataSet = std::make_unique<TEditorDataSet>(ValedData);
     SetTabOrder();
     SetDialogOwner(this);
+    FPlots = std::make_unique<TPlotController>(*this);
 }
 
 TForm1::~TForm1()
@@ -289,6 +291,7 @@ void TForm1::BButPerformPCAClick()
     const QString scaling = RGScaling->SelectedText();
     ShowScorePlot(result, scaling);
     ShowLoadingPlot(result, scaling);
+    FPlots->AnalysisDone(*FDataSet, scaling);
 }
 
 void TForm1::SetUpPlot(TKurvex* Chart)

@@ -15,6 +15,8 @@
 #include <QWidget>
 #include <memory>
 
+class TPlotController;
+
 class TForm1 : public QWidget {
   public:
     explicit TForm1(QWidget* Parent = nullptr);
@@ -41,6 +43,8 @@ class TForm1 : public QWidget {
     void BButPerformPCAClick();
     // What "Load Data From Disk" does once a file is chosen.
     void LoadDataFile(const QString& FileName);
+    // The plots' context menu, hovering and row selection.
+    TPlotController* Plots() const { return FPlots.get(); }
 
   private:
     void CreateToolBar();
@@ -55,4 +59,5 @@ class TForm1 : public QWidget {
     std::unique_ptr<TAnalysisDataSet> FDataSet;
     std::unique_ptr<TOpenDialog> FODiag1;
     std::unique_ptr<TVector> FMean, FStdDev;
+    std::unique_ptr<TPlotController> FPlots;
 };
