@@ -2,6 +2,7 @@
 #include "Classes.h"
 #include "ZEV_datatable.h"
 #include "analysis.h"
+#include "fastsolver.h"
 #include "pcaexport.h"
 #include "textsink.h"
 
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -33,6 +35,7 @@ struct TOptions {
     int Components = 0;         // 0: all of them
     bool Json = false;
     QString OutDir; // empty: standard output
+    TSolverKind Solver = skJacobi;
 };
 
 void Complain(const QString& Text)
@@ -72,7 +75,11 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
         {QStringLiteral("o"), QStringLiteral("out")},
         QStringLiteral("Write files into DIR (made when missing) instead of standard output."),
         QStringLiteral("DIR"));
-    parser.addOptions({scaling, components, format, out});
+    const QCommandLineOption solver(
+        QStringLiteral("solver"),
+        QStringLiteral("jacobi (default: the window's numbers to the last bit) or fast (LAPACK)."),
+        QStringLiteral("solver"), QStringLiteral("jacobi"));
+    parser.addOptions({scaling, components, format, out, solver});
     parser.addPositionalArgument(QStringLiteral("FILE.asc"), QStringLiteral("The data file."));
 
     if (!parser.parse(Arguments)) {
@@ -112,6 +119,12 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
     }
     o.Json = formatName == QLatin1String("json");
     o.OutDir = parser.value(out);
+    const QStringList solvers = {QStringLiteral("jacobi"), QStringLiteral("fast")};
+    if (!solvers.contains(parser.value(solver))) {
+        UsageError(QStringLiteral("Unknown solver \"%1\".").arg(parser.value(solver)));
+        return std::nullopt;
+    }
+    o.Solver = TSolverKind(solvers.indexOf(parser.value(solver)));
     return o;
 }
 
@@ -219,12 +232,15 @@ int Run(const TOptions& Options)
     if (!ReadTable(table, Options.File)) return exUnreadable;
 
     const TDataTableDataSet data(table);
-    TVector mean, stdDev;
-    if (!CalcComponents(data, Options.Scaling, mean, stdDev)) {
+    const TPCAResult pca =
+        BatchComponents(data, Options.Scaling, Options.Solver, isatty(STDERR_FILENO) == 1);
+    if (!pca.Ok() && pca.Status != pcaNotFinite) {
         Complain(PCAFailureMessage);
         return exNoComponents;
     }
-    int components = EigVecCount();
+    TVector mean, stdDev;
+    FillMeanStdDev(data, Options.Scaling, mean, stdDev);
+    int components = pca.N;
     if (Options.Components > components)
         Complain(QStringLiteral("note: \"%1\" gives %2 components; writing all of them")
                      .arg(Options.File)
@@ -232,7 +248,7 @@ int Run(const TOptions& Options)
     else if (Options.Components > 0)
         components = Options.Components;
 
-    const TPCAExport result = CollectExport(table, mean, stdDev, components);
+    const TPCAExport result = CollectExport(table, pca, mean, stdDev, components);
     if (!result.AllFinite()) {
         Complain(PCAFailureMessage +
                  QStringLiteral(": the results overflow (values too large in the data?)"));
