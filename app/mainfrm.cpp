@@ -82,31 +82,6 @@ template <typename Command> void Guarded(Command&& command)
     }
 }
 
-// The analysis data set is the editor's table: sizes and reads go through the editor (so category
-// columns read rounded), writes into the table.
-class TEditorDataSet : public TAnalysisDataSet {
-  public:
-    explicit TEditorDataSet(TValgrid* Editor) : FEditor(Editor) {}
-    int NrOfColumns() const override { return FEditor->NrOfColumns(); }
-    void SetNrOfColumns(int Value) override { FEditor->SetNrOfColumns(Value); }
-    int NrOfRows() const override { return FEditor->NrOfRows(); }
-    void SetNrOfRows(int Value) override { FEditor->SetNrOfRows(Value); }
-    // Fetched afresh each time: a load replaces the table's matrix.
-    const TMatrix& DataMat() const override { return *FEditor->DataTable()->DataMat(); }
-    double Elem(int Col, int Row) const override { return FEditor->Elem(Col, Row); }
-    void SetElem(int Col, int Row, double Value) override
-    {
-        FEditor->DataTable()->SetElem(Col, Row, Value);
-    }
-    int RowAttrib(int Row) const override { return FEditor->RowAttrib(Row); }
-    void SetRowAttrib(int Row, int Value) override
-    {
-        FEditor->SetRowAttrib(Row, std::uint8_t(Value));
-    }
-
-  private:
-    TValgrid* FEditor;
-};
 } // namespace
 
 TForm1::TForm1(QWidget* Parent) : QWidget(Parent)
@@ -149,7 +124,8 @@ TForm1::TForm1(QWidget* Parent) : QWidget(Parent)
     StdDev->SetName(QStringLiteral("StdDev"));
     Mean->SetNrOfElem(1);
     StdDev->SetNrOfElem(1);
-    FDataSet = std::make_unique<TEditorDataSet>(ValedData);
+    FDataSet = std::make_unique<TDataTableDataSet>(*ValedData->DataTable());
+    FRunner = std::make_unique<TAnalysisRunner>(this);
     SetTabOrder();
     SetDialogOwner(this);
     FPlots = std::make_unique<TPlotController>(*this);
@@ -283,8 +259,11 @@ void TForm1::LoadDataFile(const QString& FileName)
 void TForm1::BButPerformPCAClick()
 {
     if (PageControl1->currentWidget() == TSData) PageControl1->setCurrentWidget(TSScores);
+    TPCAResult pca = FRunner->Run(*FDataSet, RGScaling->ItemIndex());
+    if (pca.Status == pcaCancelled) return;
     TPCAPoints result;
-    if (!PerformPCA(*FDataSet, RGScaling->ItemIndex(), *Mean, *StdDev, result)) {
+    if (!AcceptComponents(*FDataSet, RGScaling->ItemIndex(), std::move(pca), *Mean, *StdDev,
+                          result)) {
         MessageDlg(PCAFailureMessage, mtInformation, mbOK, 0);
         return;
     }

@@ -5,6 +5,7 @@
 #include "ZEV_datatable.h"
 #include "ZEV_texttable.h"
 #include "analysis.h"
+#include "fastsolver.h"
 #include "missing.h"
 #include "pcaexport.h"
 #include "safeoutput.h"
@@ -43,6 +44,7 @@ struct TOptions {
     bool Json = false;
     QString OutDir; // empty: standard output
     TMissingMode Missing = mmZero;
+    TSolverKind Solver = skJacobi;
 };
 
 void Complain(const QString& Text)
@@ -91,7 +93,11 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
         QStringLiteral("Empty cells and cells that are not numbers: zero (default; analysed as the "
                        "0 they hold, with a note), drop (their rows left out) or error."),
         QStringLiteral("mode"), QStringLiteral("zero"));
-    parser.addOptions({scaling, components, format, out, missing});
+    const QCommandLineOption solver(
+        QStringLiteral("solver"),
+        QStringLiteral("jacobi (default: the window's numbers to the last bit) or fast (LAPACK)."),
+        QStringLiteral("solver"), QStringLiteral("jacobi"));
+    parser.addOptions({scaling, components, format, out, missing, solver});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("The data file: FILE.asc or a text table."));
 
@@ -142,6 +148,12 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
         return std::nullopt;
     }
     o.Missing = *mode;
+    const QStringList solvers = {QStringLiteral("jacobi"), QStringLiteral("fast")};
+    if (!solvers.contains(parser.value(solver))) {
+        UsageError(QStringLiteral("Unknown solver \"%1\".").arg(parser.value(solver)));
+        return std::nullopt;
+    }
+    o.Solver = TSolverKind(solvers.indexOf(parser.value(solver)));
     return o;
 }
 
@@ -267,12 +279,15 @@ int Run(const TOptions& Options)
     }
 
     const TDataTableDataSet data(table);
-    TVector mean, stdDev;
-    if (!CalcComponents(data, Options.Scaling, mean, stdDev)) {
+    const TPCAResult pca =
+        BatchComponents(data, Options.Scaling, Options.Solver, isatty(STDERR_FILENO) == 1);
+    if (!pca.Ok() && pca.Status != pcaNotFinite) {
         Complain(PCAFailureMessage);
         return exNoComponents;
     }
-    int components = EigVecCount();
+    TVector mean, stdDev;
+    FillMeanStdDev(data, Options.Scaling, mean, stdDev);
+    int components = pca.N;
     if (Options.Components > components)
         Complain(QStringLiteral("note: \"%1\" gives %2 components; writing all of them")
                      .arg(Options.File)
@@ -280,7 +295,7 @@ int Run(const TOptions& Options)
     else if (Options.Components > 0)
         components = Options.Components;
 
-    const TPCAExport result = CollectExport(table, mean, stdDev, components);
+    const TPCAExport result = CollectExport(table, pca, mean, stdDev, components);
     if (!result.AllFinite()) {
         Complain(PCAFailureMessage +
                  QStringLiteral(": the results overflow (values too large in the data?)"));
