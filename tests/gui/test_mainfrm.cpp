@@ -248,6 +248,10 @@ TEST_F(MainWindow, AFailedLoadSaysWhatWentWrongAndWhere)
          "Line 1 runs on past a line feed: the lines of the file must end with CR LF. The table "
          "is unchanged.",
          4},
+        {"LF line ends", "broken\n3 columns\n2 rows\nTRUE TRUE TRUE TRUE\na b c\n1 x 1 2 3\n",
+         "Line 1 runs on past a line feed: the lines of the file must end with CR LF. The table "
+         "is unchanged.",
+         4},
         {"cell in row 17", header + Rows(16, "1 2\r\n") + "3 x\r\n",
          "Row 17: a cell is missing or not a number. The table holds the 16 rows before it and "
          "row 17 up to that cell.",
