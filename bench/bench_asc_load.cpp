@@ -9,6 +9,7 @@
 #include "ZEV_datatable.h"
 #include "ZEV_matrix.h"
 #include "large_asc.h"
+#include "resident_memory.h"
 
 #include <benchmark/benchmark.h>
 
@@ -23,30 +24,6 @@
 namespace {
 
 QString gDataDir;
-
-// Current and peak resident size of this process in bytes, from /proc/self/status.
-void ResidentBytes(std::uint64_t& Current, std::uint64_t& Peak)
-{
-    Current = Peak = 0;
-    std::FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return;
-    char line[256];
-    while (std::fgets(line, sizeof line, f)) {
-        unsigned long long kb = 0;
-        if (std::sscanf(line, "VmRSS: %llu kB", &kb) == 1) Current = kb * 1024;
-        if (std::sscanf(line, "VmHWM: %llu kB", &kb) == 1) Peak = kb * 1024;
-    }
-    std::fclose(f);
-}
-
-// Lets the peak resident size start again from the current one.
-void ResetPeak()
-{
-    if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
 
 void BM_AscLoad(benchmark::State& state)
 {

@@ -89,7 +89,11 @@ bool IsMissingToken(std::string_view Text)
     return Text.empty() || Text == "NA" || Text == "NaN" || Text == "?";
 }
 
-TTextInput::TTextInput(QIODevice& Device) : FDevice(Device), FBuf(kBufferSize + 1) {}
+// A small file gets a buffer of its own size.
+TTextInput::TTextInput(QIODevice& Device)
+    : FDevice(Device), FBuf(std::size_t(std::clamp<qint64>(Device.size(), 16, kBufferSize)) + 1)
+{
+}
 
 std::string_view TTextInput::Start()
 {
