@@ -147,8 +147,8 @@ class TLayoutScan {
         const int reference = L.Heading ? L.HeadingLine : FirstLine;
         while (In.NextRecord()) {
             const int line = In.RecordLine();
-            int f = 0;
-            TFieldEnd end = feSeparator;
+            int f = AnyCandidate ? 0 : In.SkipPlainRecord();
+            TFieldEnd end = f ? feLineEnd : feSeparator;
             for (; end == feSeparator; ++f) {
                 const std::string_view text = In.NextField(end);
                 if (AnyCandidate && f < L.Fields) CheckClass(f, text);
@@ -291,24 +291,23 @@ class TTableFill {
     void ReadRow(int Row)
     {
         const std::size_t ri = std::size_t(Row - 1);
-        for (int f = 0; f < L.Fields; ++f) {
+        for (int f = 0;; ++f) {
+            f = In.NextNumbers(Cells.data(), ri, f, L.Fields);
+            if (f < 0) FileChanged();
+            if (f == L.Fields) return;
             TFieldEnd end = feSeparator;
+            const std::string_view text = In.NextField(end);
             double v = 0;
-            double* const cells = Cells[std::size_t(f)];
-            if (cells && In.NextNumber(v, end)) {
-                cells[ri] = v;
-            } else {
-                const std::string_view text = In.NextField(end);
-                if (cells)
-                    cells[ri] = ReadCell(Column[std::size_t(f)], Row, text);
-                else if (f == L.NameField)
-                    SetRowName(Row, DecodeName(text));
-                else if (IsClassNumber(text, L.Dialect.DecimalComma, v))
-                    T.SetRowAttrib(Row, int(v));
-                else
-                    FileChanged();
-            }
+            if (Cells[std::size_t(f)])
+                Cells[std::size_t(f)][ri] = ReadCell(Column[std::size_t(f)], Row, text);
+            else if (f == L.NameField)
+                SetRowName(Row, DecodeName(text));
+            else if (IsClassNumber(text, L.Dialect.DecimalComma, v))
+                T.SetRowAttrib(Row, int(v));
+            else
+                FileChanged();
             if ((end == feSeparator) != (f + 1 < L.Fields)) FileChanged();
+            if (f + 1 == L.Fields) return;
         }
     }
 

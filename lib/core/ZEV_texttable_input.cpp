@@ -10,6 +10,8 @@
 namespace {
 
 constexpr std::size_t kBufferSize = std::size_t(1) << 20;
+// Bytes after the data that word-wise number reading may touch: the 0 at the end and more.
+constexpr std::size_t kPadding = 32;
 constexpr std::size_t kHeadSize = std::size_t(1) << 16;
 constexpr int kSampleLines = 20;
 constexpr char kQuote = '"';
@@ -17,9 +19,45 @@ constexpr char kQuote = '"';
 constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
                              1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
 
-bool IsDigit(char Ch)
+constexpr std::uint64_t kPow10Int[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+inline std::uint64_t Load8(const char* P)
 {
-    return unsigned(Ch - '0') < 10;
+    std::uint64_t v;
+    std::memcpy(&v, P, 8);
+    return v;
+}
+
+// How many of the 8 bytes of Chunk, first byte lowest, are decimal digits before the first
+// other byte.
+inline int LeadingDigits(std::uint64_t Chunk)
+{
+    // A digit byte has the high nibble 3, and keeps it when 6 is added. A carry out of a byte
+    // comes only from a non-digit and can spoil only bytes after it.
+    constexpr std::uint64_t high = 0xF0F0F0F0F0F0F0F0, three = 0x3030303030303030;
+    const std::uint64_t other =
+        ((Chunk & high) ^ three) | (((Chunk + 0x0606060606060606) & high) ^ three);
+    return other ? __builtin_ctzll(other) >> 3 : 8;
+}
+
+// The value of the first Count (1..8) digits of Chunk: moved to the top, they are an 8-digit
+// number with leading zeros, which three multiplications sum pairwise.
+inline std::uint64_t DigitsValue(std::uint64_t Chunk, int Count)
+{
+    std::uint64_t v = (Chunk << (8 * (8 - Count))) & 0x0F0F0F0F0F0F0F0F;
+    v = (v * 2561) >> 8;
+    v = ((v & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+    return ((v & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+}
+
+// Appends the digits at P to Mantissa; returns how many there were (at most 8).
+inline int AppendDigits(const char*& P, std::uint64_t& Mantissa)
+{
+    const std::uint64_t chunk = Load8(P);
+    const int n = LeadingDigits(chunk);
+    if (n > 0) Mantissa = Mantissa * kPow10Int[n] + DigitsValue(chunk, n);
+    P += n;
+    return n;
 }
 
 // Separator counts outside quotes of the first lines of Head, blank lines left out. A last line
@@ -91,7 +129,8 @@ bool IsMissingToken(std::string_view Text)
 
 // A small file gets a buffer of its own size.
 TTextInput::TTextInput(QIODevice& Device)
-    : FDevice(Device), FBuf(std::size_t(std::clamp<qint64>(Device.size(), 16, kBufferSize)) + 1)
+    : FDevice(Device), FCapacity(std::size_t(std::clamp<qint64>(Device.size(), 16, kBufferSize))),
+      FBuf(FCapacity + kPadding)
 {
 }
 
@@ -105,7 +144,7 @@ std::string_view TTextInput::Start()
     FLine = FRecordLine = 1;
     FField = 0;
     std::size_t keep = 0;
-    while (FEnd < std::min(FBuf.size() - 1, kHeadSize) && Refill(keep)) {
+    while (FEnd < std::min(FCapacity, kHeadSize) && Refill(keep)) {
     }
     const std::string_view head(FBuf.data(), FEnd);
     if (head.starts_with("\xEF\xBB\xBF")) FPos = 3;
@@ -120,6 +159,8 @@ void TTextInput::SetDialect(const TTextDialect& Dialect)
     FStop.fill(false);
     FStop[0] = FStop['\r'] = FStop['\n'] = true;
     FStop[static_cast<unsigned char>(Dialect.Separator)] = true;
+    FPlainStop = FStop;
+    FPlainStop[static_cast<unsigned char>(kQuote)] = true;
 }
 
 void TTextInput::Fault(int Line, int Column, const QString& Expected) const
@@ -135,8 +176,11 @@ bool TTextInput::Refill(std::size_t& Keep)
         FPos -= Keep;
         Keep = 0;
     }
-    if (FEnd + 1 == FBuf.size()) FBuf.resize(FBuf.size() * 2); // one field fills the buffer
-    const qint64 got = FDevice.read(FBuf.data() + FEnd, qint64(FBuf.size() - 1 - FEnd));
+    if (FEnd == FCapacity) { // one field fills the buffer
+        FCapacity *= 2;
+        FBuf.resize(FCapacity + kPadding);
+    }
+    const qint64 got = FDevice.read(FBuf.data() + FEnd, qint64(FCapacity - FEnd));
     if (got < 0) throw EInOutError(QStringLiteral("Cannot read: %1").arg(FDevice.errorString()));
     FEnd += std::size_t(got);
     FBuf[FEnd] = 0;
@@ -154,7 +198,8 @@ int TTextInput::Peek()
 
 void TTextInput::ApplyPendingLineFeed()
 {
-    if (!FPendingLineFeed) return;
+    if (!FPendingLineFeed) [[likely]]
+        return;
     FPendingLineFeed = false;
     if (Peek() == '\n') ++FPos;
 }
@@ -250,22 +295,32 @@ std::string_view TTextInput::QuotedField(TFieldEnd& End)
     return FQuoted;
 }
 
+int TTextInput::NextNumbers(double* const* Cells, std::size_t Row, int From, int Fields)
+{
+    for (int f = From; f < Fields; ++f) {
+        TFieldEnd end = feSeparator;
+        if (!Cells[f] || !NextNumber(Cells[f][Row], end)) return f;
+        if ((end == feSeparator) != (f + 1 < Fields)) return -1;
+    }
+    return Fields;
+}
+
 bool TTextInput::NextNumber(double& Value, TFieldEnd& End)
 {
     ApplyPendingLineFeed();
-    // The data end with a 0 byte, which no loop below passes.
+    // The data end with a 0 byte and padding, which the word-wise reads below may touch but
+    // never take for digits.
     const char* p = FBuf.data() + FPos;
     const bool negative = *p == '-';
     p += negative;
-    const char* const digits = p;
     std::uint64_t mantissa = 0;
-    for (; IsDigit(*p); ++p) mantissa = mantissa * 10 + unsigned(*p - '0');
-    const int intDigits = int(p - digits);
+    const int intDigits = AppendDigits(p, mantissa);
+    if (intDigits == 8) return false;
     int fracDigits = 0;
     if (*p == '.' || (*p == ',' && FDialect.DecimalComma)) {
-        const char* const frac = ++p;
-        for (; IsDigit(*p); ++p) mantissa = mantissa * 10 + unsigned(*p - '0');
-        fracDigits = int(p - frac);
+        ++p;
+        fracDigits = AppendDigits(p, mantissa);
+        if (fracDigits == 8 && (fracDigits += AppendDigits(p, mantissa)) == 16) return false;
     }
     const int all = intDigits + fracDigits;
     // Up to 19 digits the mantissa is exact; then one correctly rounded division, as the ASC
@@ -278,4 +333,25 @@ bool TTextInput::NextNumber(double& Value, TFieldEnd& End)
     ++FField;
     End = ConsumeEnd();
     return true;
+}
+
+int TTextInput::SkipPlainRecord()
+{
+    ApplyPendingLineFeed();
+    const char* const begin = FBuf.data() + FPos;
+    const char* p = begin;
+    int separators = 0;
+    for (;; ++p) {
+        while (!FPlainStop[static_cast<unsigned char>(*p)]) ++p;
+        if (*p != FDialect.Separator) break;
+        ++separators;
+    }
+    const char* const end = FBuf.data() + FEnd;
+    // A line end whose LF may still be unread, a quote or a 0 byte: the careful way.
+    if (p + 1 >= end || (*p != '\n' && *p != '\r')) return 0;
+    p += *p == '\r' && p[1] == '\n';
+    FPos = std::size_t(p + 1 - FBuf.data());
+    ++FLine;
+    FField = separators + 1;
+    return FField;
 }
