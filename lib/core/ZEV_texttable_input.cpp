@@ -50,6 +50,21 @@ inline std::uint64_t DigitsValue(std::uint64_t Chunk, int Count)
     return ((v & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
 }
 
+constexpr std::uint64_t kOnes = 0x0101010101010101;
+constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+
+// The high bit of each byte of V that is 0, and of no other byte.
+inline std::uint64_t ZeroBytes(std::uint64_t V)
+{
+    return ~(((V & kLow7) + kLow7) | V | kLow7);
+}
+
+// Bytes of Chunk equal to Ch, marked as by ZeroBytes.
+inline std::uint64_t BytesEqual(std::uint64_t Chunk, char Ch)
+{
+    return ZeroBytes(Chunk ^ (kOnes * static_cast<unsigned char>(Ch)));
+}
+
 // Appends the digits at P to Mantissa; returns how many there were (at most 8).
 inline int AppendDigits(const char*& P, std::uint64_t& Mantissa)
 {
@@ -159,8 +174,6 @@ void TTextInput::SetDialect(const TTextDialect& Dialect)
     FStop.fill(false);
     FStop[0] = FStop['\r'] = FStop['\n'] = true;
     FStop[static_cast<unsigned char>(Dialect.Separator)] = true;
-    FPlainStop = FStop;
-    FPlainStop[static_cast<unsigned char>(kQuote)] = true;
 }
 
 void TTextInput::Fault(int Line, int Column, const QString& Expected) const
@@ -187,7 +200,10 @@ bool TTextInput::Refill(std::size_t& Keep)
     return got > 0;
 }
 
-int TTextInput::Peek()
+// The small steps are defined inline: the library is built position-independent, where a
+// function that is not inline may be replaced at load time and so is never inlined into its
+// callers, and these run for every field.
+inline int TTextInput::Peek()
 {
     if (FPos == FEnd) {
         std::size_t keep = FEnd;
@@ -196,7 +212,7 @@ int TTextInput::Peek()
     return static_cast<unsigned char>(FBuf[FPos]);
 }
 
-void TTextInput::ApplyPendingLineFeed()
+inline void TTextInput::ApplyPendingLineFeed()
 {
     if (!FPendingLineFeed) [[likely]]
         return;
@@ -204,7 +220,7 @@ void TTextInput::ApplyPendingLineFeed()
     if (Peek() == '\n') ++FPos;
 }
 
-void TTextInput::SkipBlanks()
+inline void TTextInput::SkipBlanks()
 {
     for (int ch = Peek(); ch >= 0 && IsBlank(char(ch)); ch = Peek()) ++FPos;
 }
@@ -226,7 +242,7 @@ bool TTextInput::NextRecord()
     return true;
 }
 
-TFieldEnd TTextInput::ConsumeEnd()
+inline TFieldEnd TTextInput::ConsumeEnd()
 {
     if (FPos == FEnd) return feFileEnd;
     const char ch = FBuf[FPos++];
@@ -305,7 +321,7 @@ int TTextInput::NextNumbers(double* const* Cells, std::size_t Row, int From, int
     return Fields;
 }
 
-bool TTextInput::NextNumber(double& Value, TFieldEnd& End)
+inline bool TTextInput::NextNumber(double& Value, TFieldEnd& End)
 {
     ApplyPendingLineFeed();
     // The data end with a 0 byte and padding, which the word-wise reads below may touch but
@@ -338,13 +354,20 @@ bool TTextInput::NextNumber(double& Value, TFieldEnd& End)
 int TTextInput::SkipPlainRecord()
 {
     ApplyPendingLineFeed();
-    const char* const begin = FBuf.data() + FPos;
-    const char* p = begin;
+    const char* p = FBuf.data() + FPos;
     int separators = 0;
-    for (;; ++p) {
-        while (!FPlainStop[static_cast<unsigned char>(*p)]) ++p;
-        if (*p != FDialect.Separator) break;
-        ++separators;
+    for (;; p += 8) {
+        const std::uint64_t chunk = Load8(p);
+        const std::uint64_t seps = BytesEqual(chunk, FDialect.Separator);
+        const std::uint64_t stops = BytesEqual(chunk, '\n') | BytesEqual(chunk, '\r') |
+                                    BytesEqual(chunk, kQuote) | ZeroBytes(chunk);
+        // The marks are the bytes' high bits: shifted down, one multiplication sums them.
+        const std::uint64_t before = stops ? seps & ((stops & (0 - stops)) - 1) : seps;
+        separators += int(((before >> 7) * kOnes) >> 56);
+        if (stops) {
+            p += __builtin_ctzll(stops) >> 3;
+            break;
+        }
     }
     const char* const end = FBuf.data() + FEnd;
     // A line end whose LF may still be unread, a quote or a 0 byte: the careful way.

@@ -92,7 +92,6 @@ class TTextInput {
     int FRecordLine = 1;
     int FField = 0;
     TTextDialect FDialect;
-    std::array<bool, 256> FStop{};      // bytes that end an unquoted field
-    std::array<bool, 256> FPlainStop{}; // the same and the quote
+    std::array<bool, 256> FStop{}; // bytes that end an unquoted field
     std::string FQuoted;
 };
