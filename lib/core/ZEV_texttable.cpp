@@ -14,6 +14,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace {
 
@@ -224,6 +227,18 @@ QString DefaultName(char Kind, int Index)
     return QStringLiteral("%1-%2").arg(QLatin1Char(Kind)).arg(Index);
 }
 
+// The cells are written once from the first to the last: where the system offers large pages on
+// request, they save a page fault for every 4 KiB of a large table.
+void AdviseLargePages([[maybe_unused]] double* Cells, [[maybe_unused]] std::size_t Count)
+{
+#ifdef __linux__
+    constexpr std::uintptr_t page = 4096;
+    const auto begin = (reinterpret_cast<std::uintptr_t>(Cells) + page - 1) & ~(page - 1);
+    const auto end = reinterpret_cast<std::uintptr_t>(Cells + Count) & ~(page - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#endif
+}
+
 [[noreturn]] void FileChanged()
 {
     throw EInOutError(QStringLiteral("The file changed while it was read"));
@@ -260,6 +275,7 @@ class TTableFill {
         const int keptColumns = std::min(T.NrOfColumns(), columns);
         const int keptRows = std::min(T.NrOfRows(), L.Rows);
         T.Resize(columns, L.Rows);
+        AdviseLargePages(T.DataMat()->ColumnData(1), std::size_t(columns) * std::size_t(L.Rows));
         T.SetComment(QString());
         T.DataMat()->SetDataID(QString());
         for (int c = 1; c <= keptColumns; ++c) {
