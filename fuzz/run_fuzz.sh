@@ -2,6 +2,7 @@
 # Builds a libFuzzer target with clang, AddressSanitizer and UndefinedBehaviorSanitizer, makes
 # its seed corpus and runs it.
 #   fuzz/run_fuzz.sh [seconds] [target]     default 600 and fuzz_asc_reader
+# Inputs in fuzz/regressions/<target>/ run first and must pass.
 # Targets: fuzz_asc_reader (seeds: the files the reader tests write and examples/) and
 # fuzz_extract_scanner (seeds: clipboard texts written below) and fuzz_text_reader (seeds: the
 # texts the text table tests read and examples/*.csv).
@@ -45,5 +46,10 @@ fuzz_extract_scanner)
   ;;
 esac
 cd "$BUILD/fuzz"
-exec ./"$TARGET" -max_total_time="$SECONDS_TO_RUN" -timeout=1 -rss_limit_mb=2048 \
-  -max_len="$MAX_LEN" "$CORPUS"
+OPTIONS="-timeout=1 -rss_limit_mb=2048"
+# Inputs that once broke a run must pass first, within the same limits.
+REGRESSIONS="$SRC/fuzz/regressions/$TARGET"
+if [ -d "$REGRESSIONS" ]; then
+  ./"$TARGET" $OPTIONS "$REGRESSIONS"/*
+fi
+exec ./"$TARGET" -max_total_time="$SECONDS_TO_RUN" $OPTIONS -max_len="$MAX_LEN" "$CORPUS"
