@@ -17,10 +17,25 @@ constexpr int kBlockRows = 256;
 // Columns per panel; a tile is padded with zero columns to a whole number of panels.
 constexpr int kPanel = 4;
 
+// A rotation (p, Q) of one row p of a sweep, as the eigenvectors take it.
+struct TRotation {
+    int Q;
+    double S, Tau;
+};
+
+// Where the rotations of row p start in a log of one sweep of order N: row i holds up to
+// N - 1 - i of them.
+inline std::size_t RotationLogOffset(int N, int P)
+{
+    return std::size_t(P) * std::size_t(N - 1) - std::size_t(P) * std::size_t(P - 1) / 2;
+}
+
 // The Jacobi work: the matrix above its diagonal held column by column (W[q Ld + p] = a(p, q),
 // p < q; places below the diagonal are work space), the eigenvector columns padded with zeros to
 // Ld, a multiple of kLanes, and the eigenvalue stores D and Z of the cyclic method. A sweep
-// stops between two rows once Cancel (when given) is set.
+// stops between two rows once Cancel (when given) is set. With a Log, the eigenvectors are left
+// alone: the rotations of row p go to Log + RotationLogOffset(N, p), and RowDone hands them on
+// when the row is through, in the order of the sweep.
 struct TJacobiWork {
     double* W;
     double* V;
@@ -29,6 +44,9 @@ struct TJacobiWork {
     double* D;
     double* Z;
     const std::atomic<bool>* Cancel = nullptr;
+    TRotation* Log = nullptr;
+    void (*RowDone)(void* Context, int P, int Count) = nullptr;
+    void* Context = nullptr;
 };
 
 struct TKernels {
@@ -39,11 +57,15 @@ struct TKernels {
     // Add the products (or squared differences) of one block of kBlockRows rows of the N4 (a
     // multiple of kPanel) columns in Tile, column c at c kBlockRows, to Total, pair (c, j) with
     // j <= c at c N4 + j.
-    void (*AccumulateProducts)(const double* Tile, int N4, double* Total);
+    // Only the pairs whose first column lies in the panels [PanelBegin, PanelEnd).
+    void (*AccumulateProducts)(const double* Tile, int N4, int PanelBegin, int PanelEnd,
+                               double* Total);
     void (*AccumulateSquaredDistances)(const double* Tile, int N, int N4, double* Total);
     // One sweep of rotations over every pair p < q; T0 is the threshold below which an element
     // is left alone, Sweep counts from 1.
     void (*JacobiSweep)(const TJacobiWork& Work, int Sweep, double T0);
+    // The logged rotations (P, R[i].Q), in order, on the eigenvector columns of V, Ld apart.
+    void (*RotateEigenvectors)(double* V, std::size_t Ld, int P, const TRotation* R, int Count);
 };
 
 enum class TInstructionSet { Plain, Avx2, Avx512 };
