@@ -5,7 +5,10 @@
 #pragma once
 
 #include <atomic>
+#include <bit>
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 namespace Math2Kernels {
 
@@ -67,6 +70,28 @@ struct TKernels {
     // The logged rotations (P, R[i].Q), in order, on the eigenvector columns of V, Ld apart.
     void (*RotateEigenvectors)(double* V, std::size_t Ld, int P, const TRotation* R, int Count);
 };
+
+// |X| + 200 |A| == |X| summed in 80-bit extended precision, where 200 |A| is exact: the sum
+// stays |X| exactly when 200 |A| is at most half a unit in the last place of |X| as an extended
+// number, 2^(e - 64) for |X| in [2^e, 2^(e + 1)). As 200 |A| lies in [2^(a + 7), 2^(a + 9)) for
+// |A| in [2^a, 2^(a + 1)), the exponents decide at once unless they lie within two of that
+// boundary, or a value is subnormal or not finite; only then does the extended sum run.
+inline bool Negligible(double A, double X)
+{
+    constexpr std::uint64_t kMagnitude = ~(std::uint64_t(1) << 63);
+    const std::uint64_t a = std::bit_cast<std::uint64_t>(A) & kMagnitude;
+    const std::uint64_t x = std::bit_cast<std::uint64_t>(X) & kMagnitude;
+    const int ea = int(a >> 52), ex = int(x >> 52);
+    // Nothing added: |X| itself, unless it is not a number.
+    if (a == 0) return x <= 0x7ff0000000000000u;
+    if (ea != 0 && ex != 0 && ea != 0x7ff && ex != 0x7ff) {
+        if (ea + 9 <= ex - 64) return true;
+        if (ea + 7 > ex - 64) return false;
+    }
+    const long double g = 200.0L * std::fabs(static_cast<long double>(A));
+    const long double absX = std::fabs(static_cast<long double>(X));
+    return absX + g == absX;
+}
 
 enum class TInstructionSet { Plain, Avx2, Avx512 };
 

@@ -376,3 +376,36 @@ TEST(Math2Kernels, WideSweepsMatchTheTextbookBitForBit)
         if (HasFailure()) return;
     }
 }
+
+// The exponent shortcut of the "negligible" test against the extended-precision sum it stands
+// for: named edge values, then pairs whose exponents lie around the boundary where the
+// shortcut hands over (|X| / |A| near 2^71 to 2^73).
+TEST(Math2Kernels, NegligibleDecidesAsTheExtendedSum)
+{
+    auto extended = [](double A, double X) {
+        const long double g = 200.0L * std::fabs(static_cast<long double>(A));
+        const long double x = std::fabs(static_cast<long double>(X));
+        return x + g == x;
+    };
+    const double inf = HUGE_VAL, nan = std::nan(""), tiny = 4.9e-324;
+    const double named[][2] = {
+        {0, 0},      {0, 1},      {-0.0, -3},  {0, nan},      {0, inf},       {1, inf},
+        {inf, inf},  {nan, 1},    {1, nan},    {tiny, 0},     {tiny, 1e-300}, {1e-300, tiny},
+        {1, 0x1p72}, {1, 0x1p73}, {1, 0x1p80}, {-1, -0x1p80}, {0x1p-1022, 1}, {1e300, 1e-300}};
+    for (const auto& p : named)
+        EXPECT_EQ(Negligible(p[0], p[1]), extended(p[0], p[1])) << p[0] << ", " << p[1];
+    std::mt19937_64 gen(42);
+    std::uniform_real_distribution<double> mantissa(1.0, 2.0);
+    std::uniform_int_distribution<int> shift(68, 76), exponent(-900, 900);
+    int decided = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const int e = exponent(gen);
+        const double a = std::ldexp(mantissa(gen), e) * (i % 2 ? -1 : 1);
+        const double x = std::ldexp(mantissa(gen), e + shift(gen)) * (i % 3 ? 1 : -1);
+        ASSERT_EQ(Negligible(a, x), extended(a, x)) << a << ", " << x;
+        decided += extended(a, x);
+    }
+    // Both answers were well represented.
+    EXPECT_GT(decided, 50000);
+    EXPECT_LT(decided, 150000);
+}
