@@ -16,6 +16,8 @@
 #include <QWidget>
 #include <memory>
 
+class TPlotController;
+
 class TForm1 : public QWidget {
   public:
     explicit TForm1(QWidget* Parent = nullptr);
@@ -42,6 +44,8 @@ class TForm1 : public QWidget {
     void BButPerformPCAClick();
     // What "Load Data From Disk" does once a file is chosen.
     void LoadDataFile(const QString& FileName);
+    // The plots' context menu, hovering and row selection.
+    TPlotController* Plots() const { return FPlots.get(); }
 
   private:
     void CreateToolBar();
@@ -57,4 +61,5 @@ class TForm1 : public QWidget {
     std::unique_ptr<TAnalysisRunner> FRunner;
     std::unique_ptr<TOpenDialog> FODiag1;
     std::unique_ptr<TVector> FMean, FStdDev;
+    std::unique_ptr<TPlotController> FPlots;
 };
