@@ -268,11 +268,12 @@ TPCAResult JacobiEigen(TMatrix& Matrix, const TPCAProgress* Progress)
         if (Progress && Progress->OnSweep) Progress->OnSweep(k, sm);
         const double t0 = k < 4 ? 0.2 * sm / (static_cast<double>(n) * n) : 0.0;
         kernels.JacobiSweep(work, k, t0);
-        if (follower) follower->Drain();
+        // Cancelled: the eigenvectors are of no use, so the follower stops after its row.
         if (cancelled()) {
             r.Status = pcaCancelled;
             return r;
         }
+        if (follower) follower->Drain();
         for (int i = 0; i < n; ++i) {
             b[i] += z[i];
             d[i] = b[i];
