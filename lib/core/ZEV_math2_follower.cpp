@@ -1,5 +1,7 @@
 #include "ZEV_math2_follower.h"
 
+#include <algorithm>
+
 namespace Math2Kernels {
 
 TEigenvectorFollower::TEigenvectorFollower(const TKernels& Kernels, double* V, std::size_t Ld,
@@ -51,8 +53,14 @@ void TEigenvectorFollower::Run()
             FHanded.wait(handed, std::memory_order_acquire);
         if (FStop.load()) return;
         const int p = int(next % rows);
-        FKernels.RotateEigenvectors(FV, FLd, p, FLog.data() + RotationLogOffset(FN, p),
-                                    FCounts[std::size_t(p)]);
+        const TRotation* log = FLog.data() + RotationLogOffset(FN, p);
+        // Blocks of the column that stay in the first-level cache; a stop ends the row early.
+        constexpr std::size_t kBlock = 512;
+        for (std::size_t j = 0; j < FLd; j += kBlock) {
+            if (FStop.load(std::memory_order_relaxed)) return;
+            FKernels.RotateEigenvectors(FV, FLd, j, std::min(FLd, j + kBlock), p, log,
+                                        FCounts[std::size_t(p)]);
+        }
         FApplied.store(next + 1, std::memory_order_release);
         FApplied.notify_one();
     }

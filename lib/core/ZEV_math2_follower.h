@@ -14,7 +14,7 @@ class TEigenvectorFollower {
   public:
     // Starts the thread for eigenvector columns of Ld doubles each in V, order N.
     TEigenvectorFollower(const TKernels& Kernels, double* V, std::size_t Ld, int N);
-    // Stops the thread, leaving rows not yet applied.
+    // Stops the thread, leaving rows not yet applied (the current one unfinished).
     ~TEigenvectorFollower();
     TEigenvectorFollower(const TEigenvectorFollower&) = delete;
     TEigenvectorFollower& operator=(const TEigenvectorFollower&) = delete;

@@ -67,8 +67,10 @@ struct TKernels {
     // One sweep of rotations over every pair p < q; T0 is the threshold below which an element
     // is left alone, Sweep counts from 1.
     void (*JacobiSweep)(const TJacobiWork& Work, int Sweep, double T0);
-    // The logged rotations (P, R[i].Q), in order, on the eigenvector columns of V, Ld apart.
-    void (*RotateEigenvectors)(double* V, std::size_t Ld, int P, const TRotation* R, int Count);
+    // The logged rotations (P, R[i].Q), in order, on rows [Begin, End) (multiples of kLanes)
+    // of the eigenvector columns of V, Ld apart.
+    void (*RotateEigenvectors)(double* V, std::size_t Ld, std::size_t Begin, std::size_t End, int P,
+                               const TRotation* R, int Count);
 };
 
 // |X| + 200 |A| == |X| summed in 80-bit extended precision, where 200 |A| is exact: the sum
