@@ -192,7 +192,8 @@ class TValgrid : public TCustomGrid {
     void PasteFromBuffer();
     void ExtractFromClipboard();
     bool CopyBufferFilled() const { return FCopyBufferFilled; }
-    // The clipboard text of the data cells Left..Right x Top..Bottom (1-based data indices).
+    // The clipboard text of the data cells Left..Right x Top..Bottom (1-based data indices)
+    // that lie in the table.
     QString ClipboardText(int Left, int Top, int Right, int Bottom) const;
 
     // Commands of the data popup.
