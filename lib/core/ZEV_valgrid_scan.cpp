@@ -252,7 +252,7 @@ const char16_t* TakeMantissaDigits(const char16_t* P, const char16_t* End, std::
         if (!FourDigits(chars)) break;
         const std::uint32_t four = FourDigitsValue(chars);
         Significant += Mantissa != 0 ? 4 : DecimalDigits(four);
-        Mantissa = Mantissa * 10000 + four; // wraps only past 19 digits, which are refused
+        Mantissa = Mantissa * 10000 + four; // wraps only past digits the exact way refuses
         Scale -= 4 * AfterPoint;
     }
     for (; P < End && IsDigit(*P); ++P) {

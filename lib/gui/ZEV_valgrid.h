@@ -297,6 +297,10 @@ class TValgrid : public TCustomGrid {
     void ReportSelection();
     // Shows and reports where a wheel step moved the current cell; passes Handled on.
     bool AfterWheelStep(bool Handled);
+    // The text of a block of data cells inside the table; Meanwhile runs while a second thread
+    // already writes part of a large block.
+    QString BlockText(TGridRect Block, const std::function<void()>& Meanwhile) const;
+    void FillCopyBuffer(const TGridRect& Block);
     double ClampEntered(double Value) const
     {
         return ClampToValueRange(Value, FVRangeLow, FVRangeHigh);

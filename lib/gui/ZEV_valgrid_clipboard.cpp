@@ -1,5 +1,4 @@
-// Table editor: the copy buffer and clipboard text exchange ("Copy", "Paste", "Extract from
-// Clipboard").
+// Table editor: "Paste" from the copy buffer and "Extract from Clipboard".
 #include "ZEV_valgrid.h"
 
 #include "Clipboard.h"
@@ -7,31 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-
-void TValgrid::CopyToClipboard()
-{
-    const TGridRect sel = DataSelection();
-    const int cols = sel.Right - sel.Left + 1, rows = sel.Bottom - sel.Top + 1;
-    if (cols < 1 || rows < 1) return;
-    // A buffer made afresh has zero states: only the cells with a state need a write.
-    FCopyBuffer->Resize(1, 1);
-    FCopyBuffer->SetCellState(1, 1, 0);
-    FCopyBuffer->Resize(cols, rows);
-    for (int i = 0; i < cols; ++i) {
-        const int c = sel.Left + i;
-        const double* from = FTable->DataMat()->ColumnData(c) + (sel.Top - 1);
-        double* to = FCopyBuffer->DataMat()->ColumnData(i + 1);
-        if (FTable->IsCategory(c))
-            std::transform(from, from + rows, to, [](double v) { return std::nearbyint(v); });
-        else
-            std::copy_n(from, rows, to);
-        for (int j = 0; j < rows; ++j)
-            if (const std::uint8_t s = FTable->CellState(c, sel.Top + j))
-                FCopyBuffer->SetCellState(i + 1, j + 1, s);
-    }
-    Clipboard().SetAsText(ClipboardText(sel.Left, sel.Top, sel.Right, sel.Bottom));
-    FCopyBufferFilled = true;
-}
 
 void TValgrid::PasteFromBuffer()
 {
@@ -78,10 +52,9 @@ void TValgrid::ExtractFromClipboard()
             const long long r = (long long)top + Run.Line;
             if (r < 1 || r > nr) return;
             // Only the part of the run that lies inside the table.
-            const long long from = std::max<long long>(1, (long long)left + Run.First);
-            const long long to =
-                std::min<long long>(nc, (long long)left + Run.First + Run.Count - 1);
             const long long first = (long long)left + Run.First;
+            const long long from = std::max<long long>(1, first);
+            const long long to = std::min<long long>(nc, first + Run.Count - 1);
             for (long long c = from; c <= to; ++c) {
                 const double v = Run.Values[c - first];
                 m->ColumnData(int(c))[r - 1] = ranged ? ClampEntered(v) : v;

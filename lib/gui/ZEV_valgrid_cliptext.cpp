@@ -1,6 +1,8 @@
-// Table editor: the text form of a block of cells that "Copy" puts on the clipboard.
+// Table editor: "Copy", the copy buffer and the text form of a block of cells that Copy puts on
+// the clipboard.
 #include "ZEV_valgrid.h"
 
+#include "Clipboard.h"
 #include "ZEV_matrix.h"
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -61,13 +64,11 @@ void WritePair(char16_t* Out, std::uint32_t N)
     std::memcpy(Out, DigitPairs[N].data(), sizeof DigitPairs[N]);
 }
 
-// The six decimal digits of N (below 10^6).
-void WriteSixDigits(char16_t* Out, std::uint32_t N)
+// The four decimal digits of N (below 10^4).
+void WriteFourDigits(char16_t* Out, std::uint32_t N)
 {
-    const std::uint32_t low = N % 10000;
-    WritePair(Out, N / 10000);
-    WritePair(Out + 2, low / 100);
-    WritePair(Out + 4, low % 100);
+    WritePair(Out, N / 100);
+    WritePair(Out + 2, N % 100);
 }
 
 constexpr std::array<std::uint64_t, 28> PowersOfFive = [] {
@@ -139,12 +140,17 @@ char16_t* WriteFullPrecision(char16_t* Out, double Value)
     int exponent = 0;
     if (a != 0 && !QuickDigits(a, digits, exponent)) ExactDigits(a, digits, exponent);
     Out[0] = Value < 0 ? u'-' : u' ';
-    Out[1] = char16_t(u'0' + digits / Ten13);
+    // Two digits, then three times four, each part from the one before by one division.
+    const auto leading = std::uint32_t(digits / 1000000000000ull);
+    const std::uint64_t twelve = digits - leading * 1000000000000ull;
+    const auto high = std::uint32_t(twelve / 100000000);
+    const auto eight = std::uint32_t(twelve - high * std::uint64_t(100000000));
+    Out[1] = char16_t(u'0' + leading / 10);
     Out[2] = u'.';
-    const std::uint64_t decimals = digits % Ten13; // 13 digits: one, then six and six
-    Out[3] = char16_t(u'0' + decimals / 1000000000000ull);
-    WriteSixDigits(Out + 4, std::uint32_t(decimals / 1000000 % 1000000));
-    WriteSixDigits(Out + 10, std::uint32_t(decimals % 1000000));
+    Out[3] = char16_t(u'0' + leading % 10);
+    WriteFourDigits(Out + 4, high);
+    WriteFourDigits(Out + 8, eight / 10000);
+    WriteFourDigits(Out + 12, eight % 10000);
     Out[16] = u'E';
     Out[17] = exponent < 0 ? u'-' : u'+';
     const auto e = std::uint32_t(std::abs(exponent)); // at most 324
@@ -173,9 +179,10 @@ char16_t* WriteFullPrecisionRows(const TClipBlock& B, int From, int To, char16_t
     return Out;
 }
 
-// Every field has the same width, so the text is sized once and written in place: the lower
-// half of the rows by a second thread where the block is large.
-QString FullPrecisionText(const TClipBlock& B)
+// Every field has the same width, so the text is sized once and written in place: where the
+// block is large, the lower half of the rows by a second thread, which starts before Meanwhile
+// runs here.
+QString FullPrecisionText(const TClipBlock& B, const std::function<void()>& Meanwhile)
 {
     const qsizetype rowBound = qsizetype(B.Columns.size()) * (FullWidth + 1) + 2;
     QString text(rowBound * B.Rows, Qt::Uninitialized);
@@ -185,9 +192,9 @@ QString FullPrecisionText(const TClipBlock& B)
     char16_t* const lower = begin + rowBound * half;
     char16_t* lowerEnd = lower;
     std::exception_ptr failure;
-    std::thread worker;
+    std::jthread worker;
     if (twoThreads) {
-        worker = std::thread([&] {
+        worker = std::jthread([&] {
             try {
                 lowerEnd = WriteFullPrecisionRows(B, half, B.Rows, lower);
             } catch (...) {
@@ -195,6 +202,7 @@ QString FullPrecisionText(const TClipBlock& B)
             }
         });
     }
+    if (Meanwhile) Meanwhile();
     char16_t* end = WriteFullPrecisionRows(B, 0, half, begin);
     if (worker.joinable()) worker.join();
     if (failure) std::rethrow_exception(failure);
@@ -240,12 +248,52 @@ QString FixedText(const TClipBlock& B)
 
 QString TValgrid::ClipboardText(int Left, int Top, int Right, int Bottom) const
 {
-    Left = std::max(Left, 1), Top = std::max(Top, 1);
-    Right = std::min(Right, NrOfColumns()), Bottom = std::min(Bottom, NrOfRows());
-    if (Right < Left || Bottom < Top) return QString();
-    TClipBlock block{FTable.get(), {}, Top, Bottom - Top + 1};
-    for (int c = Left; c <= Right; ++c)
+    return BlockText({Left, Top, Right, Bottom}, nullptr);
+}
+
+QString TValgrid::BlockText(TGridRect Block, const std::function<void()>& Meanwhile) const
+{
+    Block.Left = std::max(Block.Left, 1), Block.Top = std::max(Block.Top, 1);
+    Block.Right = std::min(Block.Right, NrOfColumns());
+    Block.Bottom = std::min(Block.Bottom, NrOfRows());
+    if (Block.Right < Block.Left || Block.Bottom < Block.Top) {
+        if (Meanwhile) Meanwhile();
+        return QString();
+    }
+    TClipBlock block{FTable.get(), {}, Block.Top, Block.Bottom - Block.Top + 1};
+    for (int c = Block.Left; c <= Block.Right; ++c)
         block.Columns.push_back(
             {c, FTable->DataMat()->ColumnData(c), FTable->IsCategory(c), Precision(c)});
-    return FClipboardUseFullPrec ? FullPrecisionText(block) : FixedText(block);
+    if (FClipboardUseFullPrec) return FullPrecisionText(block, Meanwhile);
+    if (Meanwhile) Meanwhile();
+    return FixedText(block);
+}
+
+void TValgrid::CopyToClipboard()
+{
+    const TGridRect sel = DataSelection();
+    if (sel.Right < sel.Left || sel.Bottom < sel.Top) return;
+    Clipboard().SetAsText(BlockText(sel, [&] { FillCopyBuffer(sel); }));
+    FCopyBufferFilled = true;
+}
+
+void TValgrid::FillCopyBuffer(const TGridRect& Block)
+{
+    const int cols = Block.Right - Block.Left + 1, rows = Block.Bottom - Block.Top + 1;
+    // A buffer made afresh has zero states: only the cells with a state need a write.
+    FCopyBuffer->Resize(1, 1);
+    FCopyBuffer->SetCellState(1, 1, 0);
+    FCopyBuffer->Resize(cols, rows);
+    for (int i = 0; i < cols; ++i) {
+        const int c = Block.Left + i;
+        const double* from = FTable->DataMat()->ColumnData(c) + (Block.Top - 1);
+        double* to = FCopyBuffer->DataMat()->ColumnData(i + 1);
+        if (FTable->IsCategory(c))
+            std::transform(from, from + rows, to, [](double v) { return std::nearbyint(v); });
+        else
+            std::copy_n(from, rows, to);
+        for (int j = 0; j < rows; ++j)
+            if (const std::uint8_t s = FTable->CellState(c, Block.Top + j))
+                FCopyBuffer->SetCellState(i + 1, j + 1, s);
+    }
 }
