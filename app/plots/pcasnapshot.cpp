@@ -56,7 +56,7 @@ TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table,
         s.PercentOfTotal.push_back(100.0 * EigVecElem(k, 0));
     }
     // The window's own projection, so components 1 and 2 give its scores to the last bit.
-    const TScoreProjector projector(Mean, StdDev, s.Components);
+    const TScoreProjector projector(LastEigVecResult(), Mean, StdDev, s.Components);
     s.Scores.resize(std::size_t(s.Rows) * std::size_t(s.Components));
     for (int r = 1; r <= s.Rows; ++r) {
         projector.Project(Data, r, s.Scores.data() + std::size_t(r - 1) * std::size_t(s.Components));

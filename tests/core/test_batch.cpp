@@ -221,7 +221,9 @@ TEST(BatchProgram, WritesTheWindowsNumbersBitForBit)
                           QStringLiteral("--out"), dir.path(), Example(name)});
             ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
             EXPECT_TRUE(run.Out.isEmpty());
-            EXPECT_TRUE(run.Err.isEmpty());
+            // Only the note on empty and not-a-number cells, for the files that have them.
+            EXPECT_TRUE(run.Err.isEmpty() || run.Err.startsWith("pca-batch: note: "))
+                << run.Err.toStdString();
             const TReference ref(Example(name), scaling);
             const int n = EigVecCount();
             const QString base = dir.filePath(QFileInfo(QLatin1String(name)).completeBaseName());
@@ -493,7 +495,7 @@ TEST(WindowProgram, HelpAndVersionWithoutADisplay)
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << option;
         EXPECT_EQ(process.exitCode(), 0) << option;
         const QByteArray out = process.readAllStandardOutput();
-        EXPECT_TRUE(out.contains(option[2] == 'v' || option[1] == 'v' ? ZEV_VERSION : "FILE.asc"))
+        EXPECT_TRUE(out.contains(option[2] == 'v' || option[1] == 'v' ? ZEV_VERSION : "[FILE]"))
             << option << out.toStdString();
     }
 }

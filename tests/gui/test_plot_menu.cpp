@@ -70,7 +70,7 @@ TEST_F(PlotWindow, ComponentsChooseTheAxesOfBothPlotsAndComeBackToTheWindowsOwnP
         EXPECT_EQ(Chart(kind)->Scale1Y()->Caption(), QStringLiteral("PC 3"));
     }
     // The marks stand at the scores on component 3, as the engine's loadings give them.
-    const TScoreProjector projector(*form->Mean, *form->StdDev, 3);
+    const TScoreProjector projector(LastEigVecResult(), *form->Mean, *form->StdDev, 3);
     const TDataTableDataSet data(*form->ValedData->DataTable());
     for (int r : {1, 77, 150}) {
         double s[3];
