@@ -44,8 +44,8 @@ QString TPCASnapshot::ColumnName(int Col) const
     return name.isEmpty() ? QString::number(Col) : name;
 }
 
-TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table, const TVector& Mean,
-                          const TVector& StdDev)
+TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table,
+                          const TVector& Mean, const TVector& StdDev)
 {
     TPCASnapshot s;
     s.Rows = Data.NrOfRows();
@@ -59,7 +59,8 @@ TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table,
     const TScoreProjector projector(Mean, StdDev, s.Components);
     s.Scores.resize(std::size_t(s.Rows) * std::size_t(s.Components));
     for (int r = 1; r <= s.Rows; ++r) {
-        projector.Project(Data, r, s.Scores.data() + std::size_t(r - 1) * std::size_t(s.Components));
+        projector.Project(Data, r,
+                          s.Scores.data() + std::size_t(r - 1) * std::size_t(s.Components));
         s.Classes.push_back(std::uint8_t(Data.RowAttrib(r)));
         s.RowNames << Table.RowName(r);
     }

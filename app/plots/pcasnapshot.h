@@ -34,5 +34,5 @@ struct TPCASnapshot {
 };
 
 // Reads the engine's last result; Mean and StdDev as the analysis filled them.
-TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table, const TVector& Mean,
-                          const TVector& StdDev);
+TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table,
+                          const TVector& Mean, const TVector& StdDev);

@@ -77,8 +77,8 @@ void TPlotOverlay::PaintLabels(TKurvex& Chart, TCanvas* C, QPoint Shift)
     requests.reserve(std::size_t(count));
     for (int i = 1; i <= count; ++i) {
         texts << (FKind == pkScores ? FData.RowName(i) : FData.ColumnName(i));
-        requests.push_back({MarkPixel(Chart, i), QSize(C->TextWidth(texts.back()),
-                                                       C->TextHeight(texts.back()))});
+        requests.push_back(
+            {MarkPixel(Chart, i), QSize(C->TextWidth(texts.back()), C->TextHeight(texts.back()))});
     }
     std::vector<QRect> obstacles;
     if (!FLegendRect.isEmpty()) obstacles.push_back(FLegendRect);
