@@ -8,6 +8,7 @@
 #include "ZEV_valgrid.h"
 #include "ZEV_vector.h"
 #include "analysis.h"
+#include "analysis_runner.h"
 
 #include <QFrame>
 #include <QPushButton>
@@ -57,6 +58,7 @@ class TForm1 : public QWidget {
 
     TFont FFont;
     std::unique_ptr<TAnalysisDataSet> FDataSet;
+    std::unique_ptr<TAnalysisRunner> FRunner;
     std::unique_ptr<TOpenDialog> FODiag1;
     std::unique_ptr<TVector> FMean, FStdDev;
     std::unique_ptr<TPlotController> FPlots;
