@@ -63,7 +63,7 @@ TEST_F(PlotWindow, ComponentsChooseTheAxesOfBothPlotsAndComeBackToTheWindowsOwnP
         EXPECT_EQ(Chart(kind)->Scale1X()->Caption(), QStringLiteral("PC 1"));
         EXPECT_EQ(Chart(kind)->Scale1Y()->Caption(), QStringLiteral("PC 3"));
     }
-    const TScoreProjector projector(*form->Mean, *form->StdDev, 3);
+    const TScoreProjector projector(LastEigVecResult(), *form->Mean, *form->StdDev, 3);
     double s[3];
     projector.Project(TDataTableDataSet(*form->ValedData->DataTable()), 77, s);
     EXPECT_EQ(Chart(pkScores)->DataItems()[76].Y, s[2]);
