@@ -1,23 +1,13 @@
 // The chart control: 16 layers of drawing commands mapped through per-layer axis ranges, painted
-// with frame, shadow, caption, axes and background into off-screen bitmaps.
+// with frame, shadow, caption, axes and background into off-screen bitmaps. TCustomKurvex is the
+// published front over widget-free collaborators (ZEV_kurvex_store, _layers, _appearance,
+// _renderer, _interactor); it keeps the widget, its bitmaps, the 32 axis scale objects
+// (ZEV_kurvex_axes.cpp), data sharing (ZEV_kurvex_joint.cpp) and the events.
 //
-// TCustomKurvex is the published front. What it shows and how is held by collaborators that know
-// nothing of the widget, each in its own files:
-//   ZEV_kurvex_store       the item lists, creation attributes, class visibility, data extents
-//   ZEV_kurvex_layers      the 32 scale property sets, coupling, ranges, world/pixel mapping
-//   ZEV_kurvex_appearance  margins, shadow, colours, grid, caption, background
-//   ZEV_kurvex_renderer    frame, background, rendering pass and cross-hairs on any canvas
-//   ZEV_kurvex_interactor  mouse modes, bands, drags, the trace and the pointer report
-// The front's own files: ZEV_kurvex_layout.cpp (construction, geometry, properties),
-// ZEV_kurvex_axes.cpp (the axis scale objects), ZEV_kurvex_stdlayout.cpp, ZEV_kurvex_items.cpp
-// (commands and ranging), ZEV_kurvex_joint.cpp (data sharing), ZEV_kurvex_paint.cpp and
-// ZEV_kurvex_mouse.cpp (the widget's events).
-//
-// Errors: the setters never raise, except the coupling setters of TJointLayers, which refuse a
-// coupling that breaks their rules with EZEVKurvexError. A logarithmic axis with a non-positive end
-// raises EZEVKurvexError only from the explicit ranging calls (CalcLayerFactors, WriteLayerRange,
-// AutoRange); property changes, SetLayerRange and painting map such an axis to the middle of the
-// plot instead.
+// Errors: the setters never raise, except the coupling setters of TJointLayers (EZEVKurvexError).
+// A logarithmic axis with a non-positive end raises EZEVKurvexError only from the explicit ranging
+// calls (CalcLayerFactors, WriteLayerRange, AutoRange); property changes, SetLayerRange and
+// painting map such an axis to the middle of the plot instead.
 #pragma once
 
 #include "Controls.h"
@@ -28,7 +18,7 @@
 #include <memory>
 #include <vector>
 
-class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
+class TCustomKurvex : public TCustomControl {
   public:
     explicit TCustomKurvex(QWidget* Parent = nullptr);
     ~TCustomKurvex() override;
@@ -41,28 +31,15 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     void ClearItems();
     void AddMark(double X, double Y, std::uint8_t MarkType) { FStore.AddMark(X, Y, MarkType); }
     // World units in the data list, pixels in the annotation list.
-    void AddLine(int X1, int Y1, int X2, int Y2)
-    {
-        AddLine(double(X1), double(Y1), double(X2), double(Y2), cmPixels);
-    }
+    void AddLine(int X1, int Y1, int X2, int Y2);
     // CoordMode counts in the annotation list only; data items are always in world units.
-    void AddLine(double X1, double Y1, double X2, double Y2, std::uint8_t CoordMode)
-    {
-        FStore.AddLine(X1, Y1, X2, Y2, CoordMode);
-    }
+    void AddLine(double X1, double Y1, double X2, double Y2, std::uint8_t CoordMode);
     void MoveTo(double X, double Y) { FStore.MoveTo(X, Y); }
-    void AddText(double X, double Y, int FontSize, const QString& Text)
-    {
-        AddText(X, Y, 0, 0, TextAlignment(), cmWorld, FontSize, Text);
-    }
+    void AddText(double X, double Y, int FontSize, const QString& Text);
     void AddText(double X, double Y, int Dx, int Dy, TAlignment Alignment, std::uint8_t CoordMode,
-                 int FontSize, const QString& Text)
-    {
-        FStore.AddText(X, Y, Dx, Dy, Alignment, CoordMode, FontSize, Text);
-    }
-    // Fits the ranges of Layer (0: every shown layer) to the data list, with margins and a
-    // minimum span in per cent; raises EZEVKurvexError when a logarithmic axis ends up with a
-    // non-positive end.
+                 int FontSize, const QString& Text);
+    // Fits the ranges of Layer (0: every shown layer) to the data list, with margins and a minimum
+    // span in per cent; raises EZEVKurvexError when a logarithmic axis ends non-positive.
     void AutoRange(int Layer, double MarginPercent, double MinSpanPercent = 0);
     void ShowItems();
     // The range write behind every range change: spans below 0.99 MinRange and, on logarithmic
@@ -86,29 +63,28 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     void SetPenStyle(TPenStyle Value) { FStore.Style.PenStyle = Value; }
     std::uint8_t LineWidth() const { return FStore.Style.LineWidth; }
     void SetLineWidth(std::uint8_t Value) { FStore.Style.LineWidth = Value; }
-    // 255 is refused: items carry classes 0..254.
     std::uint8_t ClassDefault() const { return FStore.Style.ClassDefault; }
-    void SetClassDefault(std::uint8_t Value);
+    void SetClassDefault(std::uint8_t Value); // 255 is refused: items carry classes 0..254
     int ItemTag() const { return FStore.Style.ItemTag; }
     void SetItemTag(int Value) { FStore.Style.ItemTag = Value; }
-    // Layer 1..16 of new items; other values are ignored.
     int ActiveLayer() const { return FStore.Style.ActiveLayer; }
-    void SetActiveLayer(int Value);
+    void SetActiveLayer(int Value); // layer 1..16 of new items; others are ignored
     TAlignment TextAlignment() const { return FStore.Style.TextAlignment; }
     void SetTextAlignment(TAlignment Value) { FStore.Style.TextAlignment = Value; }
     TTextBkg TextBkStyle() const { return FStore.Style.TextBkStyle; }
     void SetTextBkStyle(TTextBkg Value) { FStore.Style.TextBkStyle = Value; }
-    // New items go to the annotation list while set.
-    bool AnnotationMode() const { return FStore.Style.AnnotationMode; }
+    bool AnnotationMode() const { return FStore.Style.AnnotationMode; } // new items annotate
     void SetAnnotationMode(bool Value) { FStore.Style.AnnotationMode = Value; }
-    // Growth step of the item lists, 1..1 000 000; other values are ignored.
     int AllocSize() const { return FStore.Style.AllocSize; }
-    void SetAllocSize(int Value);
+    void SetAllocSize(int Value); // growth step of the lists, 1..1 000 000; others ignored
 
     // ---- layers, scales and mapping ------------------------------------------------------------
     // Sets of layers 1..16; other indices give layer 1's.
     TScalePropsHoriz* ScalePropsX(int Layer) const;
     TScalePropsVert* ScalePropsY(int Layer) const;
+    // Writing a published set copies the given one into the chart's.
+    void SetScaleX(int Layer, TScalePropsHoriz* Value);
+    void SetScaleY(int Layer, TScalePropsVert* Value);
     TScalePropsHoriz* Scale1X() const { return ScalePropsX(1); }
     TScalePropsHoriz* Scale2X() const { return ScalePropsX(2); }
     TScalePropsHoriz* Scale3X() const { return ScalePropsX(3); }
@@ -117,9 +93,6 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     TScalePropsVert* Scale2Y() const { return ScalePropsY(2); }
     TScalePropsVert* Scale3Y() const { return ScalePropsY(3); }
     TScalePropsVert* Scale4Y() const { return ScalePropsY(4); }
-    // Writing a published set copies the given one into the chart's.
-    void SetScaleX(int Layer, TScalePropsHoriz* Value);
-    void SetScaleY(int Layer, TScalePropsVert* Value);
     void SetScale1X(TScalePropsHoriz* Value) { SetScaleX(1, Value); }
     void SetScale2X(TScalePropsHoriz* Value) { SetScaleX(2, Value); }
     void SetScale3X(TScalePropsHoriz* Value) { SetScaleX(3, Value); }
@@ -137,28 +110,18 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     // middle of the plot, the other axes are updated).
     virtual void CalcLayerFactors();
     // Control pixels of a world point; Layer is clamped to 1..16.
-    void WorldToPixel(int Layer, double X, double Y, int& PX, int& PY) const
-    {
-        FLayers.WorldToPixel(Layer, X, Y, PX, PY);
-    }
+    void WorldToPixel(int Layer, double X, double Y, int& PX, int& PY) const;
     // The mapping of one axis of a layer (clamped to 1..16), as WorldToPixel applies it.
     TkxAxisMap AxisMapX(int Layer) const { return FLayers.AxisMapX(Layer); }
     TkxAxisMap AxisMapY(int Layer) const { return FLayers.AxisMapY(Layer); }
     // World point of control pixels. Where an axis has no extent in pixels, the middle of its
     // range.
-    void PixelToWorld(int Layer, int PX, int PY, double& X, double& Y) const
-    {
-        FLayers.PixelToWorld(Layer, PX, PY, X, Y);
-    }
+    void PixelToWorld(int Layer, int PX, int PY, double& X, double& Y) const;
     bool LayerShown(int Layer) const { return FLayers.Shown(Layer); }
-    // Layers 1..16; other numbers are ignored.
-    void SetLayerShown(int Layer, bool Value);
+    void SetLayerShown(int Layer, bool Value); // layers 1..16; other numbers are ignored
     // Items of a class 0..255 are drawn only while their class is shown; the data list and the
     // annotation list each have their own table.
-    bool ClassShown(int ClassNo, bool IsAnnotation) const
-    {
-        return FStore.ClassShown(ClassNo, IsAnnotation);
-    }
+    bool ClassShown(int ClassNo, bool IsAnnotation) const;
     void SetClassShown(int ClassNo, bool IsAnnotation, bool Value);
 
     // ---- geometry ------------------------------------------------------------------------------
@@ -182,14 +145,12 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     void SetTRim(int Value) { SetMarginTop(Value); }
     int BRim() const { return MarginBottom(); }
     void SetBRim(int Value) { SetMarginBottom(Value); }
-    // Clamped to 0..32.
     int ShadowWidth() const { return FLook.ShadowWidth; }
-    void SetShadowWidth(int Value);
-    // The plot area in control pixels: from (MarginLeft, MarginTop), PlotWidth by PlotHeight
-    // (either may be 0 or negative on a small control).
+    void SetShadowWidth(int Value); // clamped to 0..32
+    // The plot area from (MarginLeft, MarginTop); 0 or negative on a small control.
     int PlotWidth() const { return Geometry().PlotWidth(); }
     int PlotHeight() const { return Geometry().PlotHeight(); }
-    TkxPlotGeometry Geometry() const override { return FLook.Geometry(Width(), Height()); }
+    TkxPlotGeometry Geometry() const { return FLook.Geometry(Width(), Height()); }
 
     // ---- appearance ----------------------------------------------------------------------------
     const TkxAppearance& Appearance() const { return FLook; }
@@ -209,14 +170,12 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     void SetGridStyle(GridStyleType Value) { Update(FLook.GridStyle, Value); }
     TColor GridColor() const { return FLook.GridColor; }
     void SetGridColor(TColor Value) { Update(FLook.GridColor, Value); }
-    // Values below -3 are ignored.
     double GridDx() const { return FLook.GridDx; }
-    void SetGridDx(double Value);
+    void SetGridDx(double Value); // values below -3 are ignored, as by SetGridDy
     double GridDy() const { return FLook.GridDy; }
     void SetGridDy(double Value);
-    // While set, every layer's y range spans as many world units per screen length as its x
-    // range.
-    bool Isometric() const override { return FLook.Isometric; }
+    // While set, each layer's y range spans as many world units per screen length as its x range.
+    bool Isometric() const { return FLook.Isometric; }
     void SetIsometric(bool Value);
     const QString& Caption() const { return FLook.Caption; }
     void SetCaption(const QString& Value) { Update(FLook.Caption, Value); }
@@ -227,27 +186,19 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     TAlignment CaptionAlignment() const { return FLook.CaptionAlignment; }
     void SetCaptionAlignment(TAlignment Value) { Update(FLook.CaptionAlignment, Value); }
     TCaptionAnchorHoriz CaptionAnchorHoriz() const { return FLook.CaptionAnchorHoriz; }
-    void SetCaptionAnchorHoriz(TCaptionAnchorHoriz Value)
-    {
-        Update(FLook.CaptionAnchorHoriz, Value);
-    }
+    void SetCaptionAnchorHoriz(TCaptionAnchorHoriz Value);
     TCaptionAnchorVert CaptionAnchorVert() const { return FLook.CaptionAnchorVert; }
     void SetCaptionAnchorVert(TCaptionAnchorVert Value) { Update(FLook.CaptionAnchorVert, Value); }
-    // Per cent of the plot width a caption may take before it is cut; 0 = never cut, other
-    // values are kept in 5..100.
+    // Per cent of the plot width a caption may take: 0 = never cut, others kept in 5..100.
     int CaptionTrim() const { return FLook.CaptionTrim; }
-    void SetCaptionTrim(int Value)
-    {
-        Update(FLook.CaptionTrim, TkxAppearance::CaptionTrimFor(Value));
-    }
+    void SetCaptionTrim(int Value);
     TkxLayout StandardLayout() const { return FStandardLayout; }
     void SetStandardLayout(TkxLayout Value);
     // Both repaint at once when they change, whatever AutoRedraw says.
     bool AvoidDuplicateMarks() const { return FLook.AvoidDuplicateMarks; }
     void SetAvoidDuplicateMarks(bool Value);
-    // Kept in 1..3.
     int MinDupMarkDist() const { return FLook.MinDupMarkDist; }
-    void SetMinDupMarkDist(int Value);
+    void SetMinDupMarkDist(int Value); // kept in 1..3
     TFont* TextFont() { return &FTextFont; }
     void SetTextFont(TFont* Value);
     TFontStyles TextFontStyle() const { return FTextFont.Style(); }
@@ -258,14 +209,13 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     TBakGndImg* BackGroundImg() { return &FBackGroundImg; }
     void SetBackGroundImg(TBakGndImg* Value);
     TJointLayers* JointLayers() { return &FLayers.Joint(); }
-    // Takes over the controllers of Value.
-    void SetJointLayers(TJointLayers* Value);
-    TCrossHair* CrossHair(int Index) const override; // 1..4, clamped
+    void SetJointLayers(TJointLayers* Value); // takes over the controllers of Value
+    TCrossHair* CrossHair(int Index) const;   // 1..4, clamped
     TCrossHair* CrossHair1() const { return CrossHair(1); }
     TCrossHair* CrossHair2() const { return CrossHair(2); }
     TCrossHair* CrossHair3() const { return CrossHair(3); }
     TCrossHair* CrossHair4() const { return CrossHair(4); }
-    TTextLabel* TextLabel(int Index) const override; // 1..50, clamped
+    TTextLabel* TextLabel(int Index) const; // 1..50, clamped
 
     // ---- data sharing --------------------------------------------------------------------------
     static constexpr int MaxSharers = 4;
@@ -274,8 +224,7 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     TCustomKurvex* UseDataOf() const { return FUseDataOf; }
     void SetUseDataOf(TCustomKurvex* Value);
     int SharerCount() const { return FSharerCount; }
-    // The charts displaying this chart's items, 1..SharerCount; others give nullptr.
-    TCustomKurvex* Sharer(int Index) const;
+    TCustomKurvex* Sharer(int Index) const; // those showing its items, 1..SharerCount, or nullptr
 
     // ---- mouse ---------------------------------------------------------------------------------
     static constexpr int MaxMouseTracePoints = TkxInteractor::MaxTracePoints;
@@ -322,9 +271,11 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     void SetAnnotationsShown(bool Value) { Update(FLook.AnnotationsShown, Value); }
     bool TextsLast() const { return FLook.TextsLast; }
     void SetTextsLast(bool Value) { Update(FLook.TextsLast, Value); }
-    // While set, Paint does nothing; clearing it repaints.
-    virtual void SetUpdateLock(bool Value);
+    virtual void SetUpdateLock(bool Value); // while set, Paint does nothing; clearing repaints
     bool UpdateLock() const { return FUpdateLock; }
+    // The control's canvas while it holds a picture of the control's size, which can be drawn
+    // over in part; else nullptr.
+    TCanvas* PaintedCanvas();
     // The frame bitmap of the last Paint: the whole control as painted.
     const TBitmap& FrameBitmap() const { return *FFrameBitmap; }
     const TBitmap& PlotBitmap() const { return *FPlotBitmap; }
@@ -334,8 +285,7 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     void BeginLoading() { FLoading = true; }
     void Loaded();
 
-    // Relative width and height of a screen pixel.
-    double AspectX() const { return FAspectX; }
+    double AspectX() const { return FAspectX; } // relative width and height of a screen pixel
     double AspectY() const { return FAspectY; }
 
     // Fired after the caption and the axes are on the frame bitmap (Top = Left = 0).
@@ -377,79 +327,55 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     // The classic order: the double click is announced before its button-down.
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
 
-    // Repaints when AutoRedraw is set; the handler of every owned settings object.
-    void Changed();
+    void Changed(); // repaints when AutoRedraw is set; every owned settings object's handler
 
   private:
-    // Stores a differing Value and repaints.
-    template <typename T> void Update(T& Field, const T& Value)
+    template <typename T> void Update(T& Field, const T& Value) // stores a new Value, repaints
     {
         if (Field == Value) return;
         Field = Value;
         Changed();
     }
     void SetMargin(int& Margin, int Value);
-    bool Loading() const { return FLoading; }
+    bool Lock(); // sets the update lock, gives its former state
     TkxRenderView View();
     void RegisterCursors();
     void CreateSubObjects();
     void CreateScales();
     void ApplyLayout(TkxLayout Layout);
-    // Coefficients of every layer; false when a logarithmic axis has a non-positive end.
-    bool ComputeLayerFactors() { return FLayers.ComputeFactors(); }
+    bool ComputeLayerFactors() { return FLayers.ComputeFactors(); } // false: a log axis failed
     void MarginsChanged();
     void UpdateScaleGeometry();
     void ApplyIsometric(int PlotWidthPixels);
     // Copies a set into the axis scale of its layer and puts the axis at its side of the plot.
     void ApplyScaleProps(TScale* Scale, const TScaleProps* Props);
     void ApplyAllScaleProps();
-    // The OnChange of every scale property set: scales, coupling, repaint.
-    void ScalePropsChanged();
-    // Defaults, side, distance and colour of all 32 sets.
+    void ScalePropsChanged(); // the sets' OnChange: scales, coupling, repaint
     void ResetScaleProps();
-    // Draws the window colour, shadow, caption and axes onto the frame bitmap.
+    // Window colour, shadow, caption and axes onto the frame bitmap, or onto any canvas with the
+    // control's top left corner at its origin.
     void PaintFrameBitmap();
-    // The same onto any canvas, the control's top left corner at its origin.
     void PaintFrame(TCanvas* C);
     void PaintAxes(TCanvas* C);
-    // Resizes the plot bitmap to the plot area plus one pixel each way.
-    void SizePlotBitmap();
+    void SizePlotBitmap(); // the plot area plus one pixel each way
     // ShowItems' drawing: the plot bitmap onto the control, the frame left as it is.
     void RefreshPlotArea();
-
-    // ---- data sharing
-    // Gives the charts sharing items with this one the current list.
+    // Data sharing: the current list to every chart sharing it; ending all sharing at the end.
     void HandOnItems();
     void RepaintSharingCharts();
     void RemoveSharer(TCustomKurvex* Chart);
-    // Ends every sharing this chart takes part in; run before it goes.
     void EndSharing();
     void StopUsingData();
 
-    // ---- what the mouse handling asks of the chart
-    TkxLayerSet& Layers() override { return FLayers; }
-    void SetRanges(int Layer, double LoX, double LoY, double HiX, double HiY) override
-    {
-        SetLayerRange(Layer, LoX, LoY, HiX, HiY);
-    }
-    bool Lock() override;
-    void Unlock(bool WasLocked) override { SetUpdateLock(WasLocked); }
-    TCanvas* ScreenCanvas() override;
-    void ShowScreen() override { ShowCanvas(); }
-    int ActiveLayerOfItems() const override { return ActiveLayer(); }
-    void SetPointerCursor(int Cursor) override;
-    void ReportMouseMove(TShiftState Shift, int X, int Y) override;
-    void ReportPointer(bool InChart, TShiftState Shift, double X, double Y) override;
-    void ReportZoomPan() override { FireEvent(OnZoomPan, this); }
-    void ReportWindow(bool Select, int Layer, double X1, double Y1, double X2, double Y2) override;
-    bool AllowCrossHairMove(int Index, int Dx, int Dy) override;
-    void ReportCrossHairMove(int Index) override { FireEvent(OnCrossHairMove, this, Index); }
-    void ReportLabelMove(int Index) override { FireEvent(OnTextLabelMove, this, Index); }
+    // The side of the chart its mouse handling sees (ZEV_kurvex_mouse.cpp).
+    using THostPtr = std::unique_ptr<TkxInteractorHost, void (*)(TkxInteractorHost*)>;
+    static THostPtr MakeMouseHost(TCustomKurvex& Chart);
 
     TkxItemStore FStore;
     TkxLayerSet FLayers;
     TkxAppearance FLook;
     TkxRenderer FRenderer;
+    THostPtr FMouseHost;
     TkxInteractor FMouse;
     std::array<std::unique_ptr<TScale>, kxMaxLayer> FScalesX, FScalesY;
     std::unique_ptr<TBitmap> FFrameBitmap, FPlotBitmap;
@@ -459,11 +385,9 @@ class TCustomKurvex : public TCustomControl, private TkxInteractorHost {
     TBakGndImg FBackGroundImg;
     TkxCrossHairs FCrossHairs;
     TkxTextLabels FTextLabels;
-
     TCustomKurvex* FUseDataOf = nullptr;
     std::array<TCustomKurvex*, MaxSharers> FSharers{};
     int FSharerCount = 0;
-
     bool FUpdateLock = false;
     bool FLoading = false;
     double FAspectX = 1.0, FAspectY = 1.0;

@@ -2,6 +2,27 @@
 // WriteLayerRange and SetLayerRange store ranges into the scale property sets.
 #include "ZEV_kurvex.h"
 
+void TCustomKurvex::AddLine(int X1, int Y1, int X2, int Y2)
+{
+    AddLine(double(X1), double(Y1), double(X2), double(Y2), cmPixels);
+}
+
+void TCustomKurvex::AddLine(double X1, double Y1, double X2, double Y2, std::uint8_t CoordMode)
+{
+    FStore.AddLine(X1, Y1, X2, Y2, CoordMode);
+}
+
+void TCustomKurvex::AddText(double X, double Y, int FontSize, const QString& Text)
+{
+    AddText(X, Y, 0, 0, TextAlignment(), cmWorld, FontSize, Text);
+}
+
+void TCustomKurvex::AddText(double X, double Y, int Dx, int Dy, TAlignment Alignment,
+                            std::uint8_t CoordMode, int FontSize, const QString& Text)
+{
+    FStore.AddText(X, Y, Dx, Dy, Alignment, CoordMode, FontSize, Text);
+}
+
 void TCustomKurvex::ClearItems()
 {
     SizePlotBitmap();
@@ -24,7 +45,7 @@ void TCustomKurvex::ShowItems()
 void TCustomKurvex::RefreshPlotArea()
 {
     // Without a picture on the control yet there is nothing to refresh a part of.
-    if (!FAutoRedraw || !ScreenCanvas()) {
+    if (!FAutoRedraw || !PaintedCanvas()) {
         Invalidate();
         return;
     }

@@ -6,7 +6,8 @@
 
 // ---- construction ------------------------------------------------------------------------------
 
-TCustomKurvex::TCustomKurvex(QWidget* Parent) : TCustomControl(Parent), FMouse(*this)
+TCustomKurvex::TCustomKurvex(QWidget* Parent)
+    : TCustomControl(Parent), FMouseHost(MakeMouseHost(*this)), FMouse(*FMouseHost)
 {
     FLayers.GeometryOf = [this] { return Geometry(); };
     resize(280, 200);
@@ -121,6 +122,21 @@ void TCustomKurvex::SetAllocSize(int Value)
     if (TkxItemStyle::AllocSizeAccepted(Value)) FStore.Style.AllocSize = Value;
 }
 
+bool TCustomKurvex::ClassShown(int ClassNo, bool IsAnnotation) const
+{
+    return FStore.ClassShown(ClassNo, IsAnnotation);
+}
+
+void TCustomKurvex::WorldToPixel(int Layer, double X, double Y, int& PX, int& PY) const
+{
+    FLayers.WorldToPixel(Layer, X, Y, PX, PY);
+}
+
+void TCustomKurvex::PixelToWorld(int Layer, int PX, int PY, double& X, double& Y) const
+{
+    FLayers.PixelToWorld(Layer, PX, PY, X, Y);
+}
+
 void TCustomKurvex::SetLayerShown(int Layer, bool Value)
 {
     if (FLayers.SetShown(Layer, Value)) Changed();
@@ -216,6 +232,16 @@ void TCustomKurvex::SetWindColor(TColor Value)
     }
     FLook.WindColor = Value;
     Changed();
+}
+
+void TCustomKurvex::SetCaptionAnchorHoriz(TCaptionAnchorHoriz Value)
+{
+    Update(FLook.CaptionAnchorHoriz, Value);
+}
+
+void TCustomKurvex::SetCaptionTrim(int Value)
+{
+    Update(FLook.CaptionTrim, TkxAppearance::CaptionTrimFor(Value));
 }
 
 void TCustomKurvex::SetGridDx(double Value)

@@ -69,39 +69,72 @@ void TCustomKurvex::MouseLeave()
 
 // ---- the interactor's host ---------------------------------------------------------------------
 
-TCanvas* TCustomKurvex::ScreenCanvas()
+namespace {
+class TkxFrontHost final : public TkxInteractorHost {
+  public:
+    TkxFrontHost(TCustomKurvex& Chart, TkxLayerSet& Layers) : K(Chart), FLayers(Layers) {}
+    TkxPlotGeometry Geometry() const override { return K.Geometry(); }
+    TkxLayerSet& Layers() override { return FLayers; }
+    bool Isometric() const override { return K.Isometric(); }
+    int ActiveLayerOfItems() const override { return K.ActiveLayer(); }
+    TCrossHair* CrossHair(int Index) const override { return K.CrossHair(Index); }
+    TTextLabel* TextLabel(int Index) const override { return K.TextLabel(Index); }
+    void SetRanges(int Layer, double LoX, double LoY, double HiX, double HiY) override
+    {
+        K.SetLayerRange(Layer, LoX, LoY, HiX, HiY);
+    }
+    bool Lock() override
+    {
+        const bool wasLocked = K.UpdateLock();
+        K.SetUpdateLock(true);
+        return wasLocked;
+    }
+    void Unlock(bool WasLocked) override { K.SetUpdateLock(WasLocked); }
+    TCanvas* ScreenCanvas() override { return K.PaintedCanvas(); }
+    void ShowScreen() override { K.ShowCanvas(); }
+    void SetPointerCursor(int Cursor) override
+    {
+        if (Cursor != K.Cursor()) K.SetCursor(Cursor);
+    }
+    void ReportMouseMove(TShiftState Shift, int X, int Y) override
+    {
+        FireEvent(K.OnMouseMove, &K, Shift, X, Y);
+    }
+    void ReportPointer(bool InChart, TShiftState Shift, double X, double Y) override
+    {
+        FireEvent(K.OnMouseMoveInChart, &K, InChart, Shift, X, Y);
+    }
+    void ReportZoomPan() override { FireEvent(K.OnZoomPan, &K); }
+    void ReportWindow(bool Select, int Layer, double X1, double Y1, double X2, double Y2) override
+    {
+        FireEvent(Select ? K.OnSelectRect : K.OnRubberBand, &K, Layer, X1, Y1, X2, Y2);
+    }
+    bool AllowCrossHairMove(int Index, int Dx, int Dy) override
+    {
+        bool allow = true;
+        FireEvent(K.OnBeforeCrossHairMove, &K, Index, Dx, Dy, allow);
+        return allow;
+    }
+    void ReportCrossHairMove(int Index) override { FireEvent(K.OnCrossHairMove, &K, Index); }
+    void ReportLabelMove(int Index) override { FireEvent(K.OnTextLabelMove, &K, Index); }
+
+  private:
+    TCustomKurvex& K;
+    TkxLayerSet& FLayers;
+};
+} // namespace
+
+TCustomKurvex::THostPtr TCustomKurvex::MakeMouseHost(TCustomKurvex& Chart)
 {
-    // Only a picture of the control's size can be drawn over.
+    return {new TkxFrontHost(Chart, Chart.FLayers),
+            [](TkxInteractorHost* Host) { delete static_cast<TkxFrontHost*>(Host); }};
+}
+
+TCanvas* TCustomKurvex::PaintedCanvas()
+{
     const QImage* screen = Canvas()->Target();
     const QSizeF shown = screen ? screen->deviceIndependentSize() : QSizeF();
     const bool painted =
         std::abs(shown.width() - Width()) < 1 && std::abs(shown.height() - Height()) < 1;
     return painted ? Canvas() : nullptr;
-}
-
-void TCustomKurvex::SetPointerCursor(int Cursor)
-{
-    if (Cursor != this->Cursor()) SetCursor(Cursor);
-}
-
-void TCustomKurvex::ReportMouseMove(TShiftState Shift, int X, int Y)
-{
-    FireEvent(OnMouseMove, this, Shift, X, Y);
-}
-
-void TCustomKurvex::ReportPointer(bool InChart, TShiftState Shift, double X, double Y)
-{
-    FireEvent(OnMouseMoveInChart, this, InChart, Shift, X, Y);
-}
-
-void TCustomKurvex::ReportWindow(bool Select, int Layer, double X1, double Y1, double X2, double Y2)
-{
-    FireEvent(Select ? OnSelectRect : OnRubberBand, this, Layer, X1, Y1, X2, Y2);
-}
-
-bool TCustomKurvex::AllowCrossHairMove(int Index, int Dx, int Dy)
-{
-    bool allow = true;
-    FireEvent(OnBeforeCrossHairMove, this, Index, Dx, Dy, allow);
-    return allow;
 }
