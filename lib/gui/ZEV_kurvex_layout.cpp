@@ -168,9 +168,11 @@ void TCustomKurvex::SizePlotBitmap()
 
 void TCustomKurvex::MarginsChanged()
 {
+    // The new minimum size may grow the control, also one not shown yet; the plot bitmap and the
+    // isometric rule follow the size it ends up with.
+    UpdateScaleGeometry();
     SizePlotBitmap();
     if (FLook.Isometric) ApplyIsometric(PlotWidth() + 1);
-    UpdateScaleGeometry();
     ComputeLayerFactors();
     Changed();
 }
