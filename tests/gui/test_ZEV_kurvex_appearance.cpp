@@ -40,8 +40,10 @@ TEST(KurvexAppearance, CaptionAnchors)
     };
     // 300 x 200, margins 50/10/16/32, no shadow, caption offset (2, -16).
     const std::vector<Row> rows = {
-        {cahControlLeft, cavControlTop, {2, -16}},    {cahChartLeft, cavChartTop, {52, 0}},
-        {cahChartCenter, cavChartCenter, {172, 76}},  {cahChartRight, cavChartBottom, {292, 152}},
+        {cahControlLeft, cavControlTop, {2, -16}},
+        {cahChartLeft, cavChartTop, {52, 0}},
+        {cahChartCenter, cavChartCenter, {172, 76}},
+        {cahChartRight, cavChartBottom, {292, 152}},
         {cahControlRight, cavControlBottom, {302, 184}},
     };
     for (const Row& r : rows) {

@@ -31,8 +31,8 @@ struct TScene {
     }
     TkxRenderView View()
     {
-        TkxRenderView v{&Sender,         Store, Layers, Look,   Background,
-                        Geometry(),      Font,  Font,   Labels, CrossHairs};
+        TkxRenderView v{&Sender,    Store, Layers, Look,   Background,
+                        Geometry(), Font,  Font,   Labels, CrossHairs};
         v.OnBeforeRenderData = &BeforeData;
         v.OnBeforeRenderChartItem = &BeforeItem;
         return v;

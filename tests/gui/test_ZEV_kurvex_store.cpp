@@ -64,13 +64,20 @@ TEST(KurvexStore, FitOfOneLayer)
     };
     const std::vector<Row> rows = {
         {"no items", {}, 3, 0, false, {-1, 1, -1, 1}},
-        {"equal y ends opened after the margin", {{0, 5}, {10, 5}}, 3, 0, false,
+        {"equal y ends opened after the margin",
+         {{0, 5}, {10, 5}},
+         3,
+         0,
+         false,
          {-0.3, 10.3, 4, 6}},
         {"minimum span", {{10, 1}, {10.5, 2}}, 0, 20, false, {7.95, 12.55, 1, 2}},
-        {"logarithmic margin", {{1, 1}, {100, 2}}, 10, 0, true,
+        {"logarithmic margin",
+         {{1, 1}, {100, 2}},
+         10,
+         0,
+         true,
          {std::pow(10.0, -0.2), std::pow(10.0, 2.2), 0.9, 2.1}},
-        {"non-finite points ignored", {{1, 1}, {HUGE_VAL, 2}, {3, NAN}}, 0, 0, false,
-         {1, 3, 1, 2}},
+        {"non-finite points ignored", {{1, 1}, {HUGE_VAL, 2}, {3, NAN}}, 0, 0, false, {1, 3, 1, 2}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
