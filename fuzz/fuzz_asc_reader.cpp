@@ -79,11 +79,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int cols = table.NrOfColumns(), rows = table.NrOfRows();
     Check(cols >= 1 && rows >= 1);
     Check(table.DataMat()->NrOfColumns() == cols && table.DataMat()->NrOfRows() == rows);
+    // Linear in the input: only category columns hold labels, and each takes a line of it.
     for (int c = 1; c <= cols; ++c) {
         Check(table.ColName(c).size() <= DTNameLength);
         Check(table.MeasLevel(c) <= mlRatio);
-        for (int v = 0; v <= DTMaxLabelValue; ++v)
-            Check(table.ValueLabel(c, v).size() <= DTLabelLength);
+        if (table.IsCategory(c))
+            for (int v = 0; v <= DTMaxLabelValue; ++v)
+                Check(table.ValueLabel(c, v).size() <= DTLabelLength);
     }
     for (int r = 1; r <= rows; ++r) Check(table.RowName(r).size() <= DTNameLength);
     for (int c = 1; c <= cols; ++c)

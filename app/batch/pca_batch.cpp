@@ -1,8 +1,14 @@
-// The console program: one analysis of an ASC data file, written as CSV or JSON, with no window.
+// The console program: one analysis of a data file (ASC or text table), written as CSV or JSON,
+// with no window.
 #include "Classes.h"
+#include "FileNames.h"
 #include "ZEV_datatable.h"
+#include "ZEV_texttable.h"
 #include "analysis.h"
+#include "fastsolver.h"
+#include "missing.h"
 #include "pcaexport.h"
+#include "safeoutput.h"
 #include "textsink.h"
 
 #include <QCommandLineParser>
@@ -10,9 +16,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -33,12 +43,17 @@ struct TOptions {
     int Components = 0;         // 0: all of them
     bool Json = false;
     QString OutDir; // empty: standard output
+    TMissingMode Missing = mmZero;
+    TSolverKind Solver = skJacobi;
 };
 
 void Complain(const QString& Text)
 {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
-                 qPrintable(Text));
+    // A file or table name in the message must not drive a terminal.
+    const QByteArray bytes = FileNameToBytes(Text);
+    const std::string text =
+        isatty(STDERR_FILENO) ? ShowControls(bytes.toStdString()) : bytes.toStdString();
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), text.c_str());
 }
 
 int UsageError(const QString& Text)
@@ -53,8 +68,9 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Principal component analysis of an ASC data file: writes the eigenvalues, the loadings\n"
-        "of every variable and the scores of every row, as CSV or JSON."));
+        "Principal component analysis of a data file (ASC, or a CSV, semicolon- or tab-separated\n"
+        "text table): writes the eigenvalues, the loadings of every variable and the scores of\n"
+        "every row, as CSV or JSON."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption scaling(
@@ -72,8 +88,18 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
         {QStringLiteral("o"), QStringLiteral("out")},
         QStringLiteral("Write files into DIR (made when missing) instead of standard output."),
         QStringLiteral("DIR"));
-    parser.addOptions({scaling, components, format, out});
-    parser.addPositionalArgument(QStringLiteral("FILE.asc"), QStringLiteral("The data file."));
+    const QCommandLineOption missing(
+        QStringLiteral("missing"),
+        QStringLiteral("Empty cells and cells that are not numbers: zero (default; analysed as the "
+                       "0 they hold, with a note), drop (their rows left out) or error."),
+        QStringLiteral("mode"), QStringLiteral("zero"));
+    const QCommandLineOption solver(
+        QStringLiteral("solver"),
+        QStringLiteral("jacobi (default: the window's numbers to the last bit) or fast (LAPACK)."),
+        QStringLiteral("solver"), QStringLiteral("jacobi"));
+    parser.addOptions({scaling, components, format, out, missing, solver});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The data file: FILE.asc or a text table."));
 
     if (!parser.parse(Arguments)) {
         UsageError(parser.errorText());
@@ -112,6 +138,22 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
     }
     o.Json = formatName == QLatin1String("json");
     o.OutDir = parser.value(out);
+    if (parser.isSet(out) && o.OutDir.isEmpty()) {
+        UsageError(QStringLiteral("The folder of --out must not be empty."));
+        return std::nullopt;
+    }
+    const std::optional<TMissingMode> mode = MissingModeFromName(parser.value(missing));
+    if (!mode) {
+        UsageError(QStringLiteral("Unknown missing-value mode \"%1\".").arg(parser.value(missing)));
+        return std::nullopt;
+    }
+    o.Missing = *mode;
+    const QStringList solvers = {QStringLiteral("jacobi"), QStringLiteral("fast")};
+    if (!solvers.contains(parser.value(solver))) {
+        UsageError(QStringLiteral("Unknown solver \"%1\".").arg(parser.value(solver)));
+        return std::nullopt;
+    }
+    o.Solver = TSolverKind(solvers.indexOf(parser.value(solver)));
     return o;
 }
 
@@ -130,11 +172,22 @@ QString AscCodeMeaning(int Code)
         return QStringLiteral("a class number is not a number");
     case ascBadCell:
         return QStringLiteral("a cell is not a number");
-    case ascFileNotFound:
-        return QStringLiteral("the file does not exist");
     default:
         return QStringLiteral("unknown error");
     }
+}
+
+// Why a name is no file to read: it is missing, or it names something else.
+QString NotAFileMeaning(const QString& File)
+{
+    struct stat info {};
+    if (::stat(FileNameToBytes(File).constData(), &info) != 0)
+        return errno == ENOENT ? QStringLiteral("the file does not exist") : SystemReason(errno);
+    if (S_ISDIR(info.st_mode)) return QStringLiteral("it is a folder, not a file");
+    if (S_ISFIFO(info.st_mode)) return QStringLiteral("it is a pipe, not a regular file");
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+        return QStringLiteral("it is a device, not a regular file");
+    return QStringLiteral("it is not a regular file");
 }
 
 // Loads the whole file; any code but success, also a row error that leaves part of the table,
@@ -143,9 +196,17 @@ bool ReadTable(TDataTable& Table, const QString& File)
 {
     const QString what = QStringLiteral("cannot read \"%1\": ").arg(File);
     try {
-        const int code = Table.LoadFromASCFile(File);
-        if (code == ascOK) return true;
-        QString text = what + QStringLiteral("code %1, %2").arg(code).arg(AscCodeMeaning(code));
+        const TTableFileResult result = LoadTableFile(Table, File);
+        if (result.Ok()) return true;
+        if (result.Kind == tfText) {
+            Complain(what + result.Text.Text());
+            return false;
+        }
+        const int code = result.AscCode;
+        const QString meaning = code == ascFileNotFound
+                                    ? NotAFileMeaning(File)
+                                    : AscCodeMeaning(Table.ExplainAscCode(code));
+        QString text = what + QStringLiteral("code %1, %2").arg(code).arg(meaning);
         if (code == ascBadClassNumber || code == ascBadCell)
             text += QStringLiteral(" (row %1)").arg(Table.NrOfRows());
         Complain(text);
@@ -157,23 +218,7 @@ bool ReadTable(TDataTable& Table, const QString& File)
     return false;
 }
 
-// Writes one file through a sink; false, with a message, when it cannot be written.
-bool WriteFile(const QString& Path, const std::function<void(TTextSink&)>& Write)
-{
-    std::FILE* file = std::fopen(QFile::encodeName(Path).constData(), "wb");
-    bool ok = file != nullptr;
-    if (ok) {
-        {
-            TTextSink sink(file);
-            Write(sink);
-            ok = sink.Flush();
-        }
-        ok = std::fclose(file) == 0 && ok;
-    }
-    if (!ok) Complain(QStringLiteral("cannot write \"%1\"").arg(Path));
-    return ok;
-}
-
+// The files appear together and complete, or not at all.
 bool WriteToDirectory(const TPCAExport& Export, const TOptions& Options)
 {
     if (!QDir().mkpath(Options.OutDir)) {
@@ -182,22 +227,29 @@ bool WriteToDirectory(const TPCAExport& Export, const TOptions& Options)
     }
     const QString base =
         QDir(Options.OutDir).filePath(QFileInfo(Options.File).completeBaseName() + '.');
-    if (Options.Json)
-        return WriteFile(base + QStringLiteral("pca.json"), [&](TTextSink& out) {
-            WriteJson(Export, Options.File, ScalingNames[Options.Scaling], out);
-        });
-    return WriteFile(base + QStringLiteral("eigenvalues.csv"),
-                     [&](TTextSink& out) { WriteEigenvaluesCsv(Export, out); }) &&
-           WriteFile(base + QStringLiteral("loadings.csv"),
-                     [&](TTextSink& out) { WriteLoadingsCsv(Export, out); }) &&
-           WriteFile(base + QStringLiteral("scores.csv"),
-                     [&](TTextSink& out) { WriteScoresCsv(Export, out); });
+    TOutputSet files;
+    const bool written =
+        Options.Json
+            ? files.Write(base + QStringLiteral("pca.json"),
+                          [&](TTextSink& out) {
+                              WriteJson(Export, Options.File, ScalingNames[Options.Scaling], out);
+                          })
+            : files.Write(base + QStringLiteral("eigenvalues.csv"),
+                          [&](TTextSink& out) { WriteEigenvaluesCsv(Export, out); }) &&
+                  files.Write(base + QStringLiteral("loadings.csv"),
+                              [&](TTextSink& out) { WriteLoadingsCsv(Export, out); }) &&
+                  files.Write(base + QStringLiteral("scores.csv"),
+                              [&](TTextSink& out) { WriteScoresCsv(Export, out); });
+    if (written && files.Commit()) return true;
+    Complain(files.Error());
+    return false;
 }
 
 // The three CSV tables follow each other, each after a line "# name" and apart by a blank line.
 bool WriteToStandardOutput(const TPCAExport& Export, const TOptions& Options)
 {
     TTextSink out(stdout);
+    out.SetShowControls(isatty(STDOUT_FILENO));
     if (Options.Json) {
         WriteJson(Export, Options.File, ScalingNames[Options.Scaling], out);
     } else {
@@ -209,7 +261,7 @@ bool WriteToStandardOutput(const TPCAExport& Export, const TOptions& Options)
         WriteScoresCsv(Export, out);
     }
     if (out.Flush()) return true;
-    Complain(QStringLiteral("cannot write to standard output"));
+    Complain(QStringLiteral("cannot write to standard output: %1").arg(SystemReason(out.Errno())));
     return false;
 }
 
@@ -217,14 +269,25 @@ int Run(const TOptions& Options)
 {
     TDataTable table;
     if (!ReadTable(table, Options.File)) return exUnreadable;
+    switch (HandleMissingCells(table, Options.File, Options.Missing, Complain)) {
+    case moRefused:
+        return exUnreadable;
+    case moNoRowLeft:
+        return exNoComponents;
+    case moAnalyse:
+        break;
+    }
 
     const TDataTableDataSet data(table);
-    TVector mean, stdDev;
-    if (!CalcComponents(data, Options.Scaling, mean, stdDev)) {
+    const TPCAResult pca =
+        BatchComponents(data, Options.Scaling, Options.Solver, isatty(STDERR_FILENO) == 1);
+    if (!pca.Ok() && pca.Status != pcaNotFinite) {
         Complain(PCAFailureMessage);
         return exNoComponents;
     }
-    int components = EigVecCount();
+    TVector mean, stdDev;
+    FillMeanStdDev(data, Options.Scaling, mean, stdDev);
+    int components = pca.N;
     if (Options.Components > components)
         Complain(QStringLiteral("note: \"%1\" gives %2 components; writing all of them")
                      .arg(Options.File)
@@ -232,7 +295,7 @@ int Run(const TOptions& Options)
     else if (Options.Components > 0)
         components = Options.Components;
 
-    const TPCAExport result = CollectExport(table, mean, stdDev, components);
+    const TPCAExport result = CollectExport(table, pca, mean, stdDev, components);
     if (!result.AllFinite()) {
         Complain(PCAFailureMessage +
                  QStringLiteral(": the results overflow (values too large in the data?)"));
@@ -247,9 +310,15 @@ int Run(const TOptions& Options)
 
 int main(int argc, char** argv)
 {
+    // A file too large for the limits is a write error to report, not a reason to die.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pca-batch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZEV_VERSION));
-    const std::optional<TOptions> options = ParseOptions(QCoreApplication::arguments());
+    // Taken from the bytes, not from Qt's decoding, so that every file name the system accepts
+    // arrives intact.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << FileNameFromBytes(argv[i]);
+    const std::optional<TOptions> options = ParseOptions(arguments);
     return options ? Run(*options) : exUsage;
 }

@@ -1,12 +1,42 @@
 #include "textsink.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 
 namespace {
 constexpr std::size_t BufferBytes = std::size_t(1) << 20;
 constexpr std::size_t NumberBytes = 32; // "-2.2250738585072014e-308" and room to spare
+constexpr char Hex[] = "0123456789abcdef";
+
+// Length of the control character at Text[i] (1, or 2 for a C1 control in UTF-8), or 0.
+std::size_t ControlAt(std::string_view Text, std::size_t i)
+{
+    const auto b = static_cast<unsigned char>(Text[i]);
+    if (b < 0x20 || b == 0x7F) return 1;
+    const bool c1 = b == 0xC2 && i + 1 < Text.size() &&
+                    static_cast<unsigned char>(Text[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(Text[i + 1]) <= 0x9F;
+    return c1 ? 2 : 0;
+}
 } // namespace
+
+std::string ShowControls(std::string_view Text)
+{
+    std::string shown;
+    shown.reserve(Text.size());
+    for (std::size_t i = 0; i < Text.size();) {
+        const std::size_t n = ControlAt(Text, i);
+        if (n == 0) {
+            shown += Text[i++];
+            continue;
+        }
+        const auto b = static_cast<unsigned char>(Text[i + n - 1]);
+        shown += {'\\', 'x', Hex[b >> 4], Hex[b & 15]};
+        i += n;
+    }
+    return shown;
+}
 
 TTextSink::TTextSink(std::FILE* File)
     : FFile(File), FBuffer(new char[BufferBytes]), FPos(FBuffer.get()),
@@ -22,11 +52,20 @@ TTextSink::~TTextSink()
 bool TTextSink::Flush()
 {
     const std::size_t bytes = std::size_t(FPos - FBuffer.get());
-    if (bytes > 0 && !FFailed && std::fwrite(FBuffer.get(), 1, bytes, FFile) != bytes)
-        FFailed = true;
     FPos = FBuffer.get();
-    if (!FFailed && std::fflush(FFile) != 0) FFailed = true;
+    Write(FBuffer.get(), bytes);
+    if (!FFailed && std::fflush(FFile) != 0) {
+        FFailed = true;
+        FErrno = errno;
+    }
     return !FFailed;
+}
+
+void TTextSink::Write(const char* Data, std::size_t Size)
+{
+    if (Size == 0 || FFailed || std::fwrite(Data, 1, Size, FFile) == Size) return;
+    FFailed = true;
+    FErrno = errno;
 }
 
 void TTextSink::Reserve(std::size_t Bytes)
@@ -38,8 +77,7 @@ void TTextSink::Put(std::string_view Text)
 {
     if (Text.size() > BufferBytes / 2) {
         Flush();
-        if (!FFailed && std::fwrite(Text.data(), 1, Text.size(), FFile) != Text.size())
-            FFailed = true;
+        Write(Text.data(), Text.size());
         return;
     }
     Reserve(Text.size());
@@ -67,6 +105,13 @@ void TTextSink::PutInteger(long long Value)
 
 void TTextSink::PutCsvField(std::string_view Text)
 {
+    if (FShowControls) {
+        const std::string shown = ShowControls(Text);
+        FShowControls = false;
+        PutCsvField(shown);
+        FShowControls = true;
+        return;
+    }
     const bool quote = Text.find_first_of(",\"\r\n") != std::string_view::npos ||
                        (!Text.empty() && (Text.front() == ' ' || Text.back() == ' '));
     if (!quote) return Put(Text);
@@ -80,19 +125,27 @@ void TTextSink::PutCsvField(std::string_view Text)
 
 void TTextSink::PutJsonString(std::string_view Text)
 {
-    static const char hex[] = "0123456789abcdef";
     Put('"');
-    for (char ch : Text) {
-        const auto byte = static_cast<unsigned char>(ch);
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        const char ch = Text[i];
+        // C0 controls are escaped always, as JSON demands; DEL and C1 only for a terminal.
+        const std::size_t control = ControlAt(Text, i);
         if (ch == '"' || ch == '\\') {
             Put('\\');
             Put(ch);
-        } else if (byte < 0x20) {
-            const char escaped[] = {'\\', 'u', '0', '0', hex[byte >> 4], hex[byte & 15]};
-            Put(std::string_view(escaped, sizeof escaped));
+        } else if (control == 1 && (ch != 0x7F || FShowControls)) {
+            PutJsonEscape(static_cast<unsigned char>(ch));
+        } else if (control == 2 && FShowControls) {
+            PutJsonEscape(static_cast<unsigned char>(Text[++i]));
         } else {
             Put(ch);
         }
     }
     Put('"');
+}
+
+void TTextSink::PutJsonEscape(unsigned char Byte)
+{
+    const char escaped[] = {'\\', 'u', '0', '0', Hex[Byte >> 4], Hex[Byte & 15]};
+    Put(std::string_view(escaped, sizeof escaped));
 }

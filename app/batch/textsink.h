@@ -4,7 +4,12 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <string_view>
+
+// Text with its control characters (C0, DEL, and C1 as UTF-8) written as \xNN, so that a name
+// shown on a terminal cannot drive it; other bytes unchanged.
+std::string ShowControls(std::string_view Text);
 
 class TTextSink {
   public:
@@ -25,16 +30,25 @@ class TTextSink {
     // A JSON string literal, quotes included.
     void PutJsonString(std::string_view Text);
 
-    // False once a write to the stream has failed.
+    // For a terminal: names and strings show their control characters (ShowControls; in JSON
+    // strings as \u escapes), so that they cannot drive the terminal. Files keep every byte.
+    void SetShowControls(bool Value) { FShowControls = Value; }
+
+    // False once a write to the stream has failed; Errno() then tells why.
     bool Flush();
     bool Failed() const { return FFailed; }
+    int Errno() const { return FErrno; }
 
   private:
     void Reserve(std::size_t Bytes);
+    void Write(const char* Data, std::size_t Size);
+    void PutJsonEscape(unsigned char Byte);
 
     std::FILE* FFile;
     std::unique_ptr<char[]> FBuffer;
     char* FPos;
     char* FEnd;
     bool FFailed = false;
+    int FErrno = 0;
+    bool FShowControls = false;
 };

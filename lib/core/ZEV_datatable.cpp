@@ -99,9 +99,15 @@ void TDataTable::DetachMatrix()
     FDataMat->OnChange = nullptr;
 }
 
-void TDataTable::ThrowNoMemory() const
+// Says how large a table was asked for: with no name, the message alone would not tell which.
+void TDataTable::ThrowNoMemory(int Columns, int Rows) const
 {
-    throw EZEVDataTableError(NotEnoughMemoryMessage(Name()));
+    const auto bytes = TableBytes(Columns, Rows);
+    const QString size =
+        bytes ? QStringLiteral(", %1 MB").arg((*bytes + (1 << 20) - 1) >> 20) : QString();
+    throw EZEVDataTableError(
+        NotEnoughMemoryMessage(Name()) +
+        QStringLiteral(" (a table of %1 columns and %2 rows%3)").arg(Columns).arg(Rows).arg(size));
 }
 
 void TDataTable::SetComment(const QString& Value)
@@ -138,10 +144,10 @@ void TDataTable::ShrinkSilently(int NewColumns, int NewRows, int FilledInLastRow
 void TDataTable::ResizeHeadings(int NewColumns, int NewRows)
 {
     FColNames.resize(std::size_t(NewColumns));
-    FColAttribs.resize(std::size_t(NewColumns), 0);
+    FColAttribs.resize(std::size_t(NewColumns));
     FColSetups.resize(std::size_t(NewColumns));
     FRowNames.resize(std::size_t(NewRows));
-    FRowAttribs.resize(std::size_t(NewRows), 0);
+    FRowAttribs.resize(std::size_t(NewRows));
     FNrOfColumns = NewColumns;
     FNrOfRows = NewRows;
 }
@@ -149,7 +155,7 @@ void TDataTable::ResizeHeadings(int NewColumns, int NewRows)
 void TDataTable::GrowSilently(int NewColumns, int NewRows)
 {
     const auto bytes = TableBytes(NewColumns, NewRows);
-    if (!bytes || !CanAllocateBytes(*bytes)) ThrowNoMemory();
+    if (!bytes || !CanAllocateBytes(*bytes)) ThrowNoMemory(NewColumns, NewRows);
     try {
         TZeroedVector<std::uint8_t> states(std::size_t(NewColumns) * std::size_t(NewRows));
         const int keepCols = std::min(FNrOfColumns, NewColumns);
@@ -157,19 +163,12 @@ void TDataTable::GrowSilently(int NewColumns, int NewRows)
         for (int c = 0; c < keepCols; ++c)
             std::copy_n(FCellStates.begin() + std::ptrdiff_t(c) * FNrOfRows, keepRows,
                         states.begin() + std::ptrdiff_t(c) * NewRows);
-        // Reserving first lets ResizeHeadings run without throwing once the matrix has
-        // committed to the new size.
-        FColNames.reserve(std::size_t(NewColumns));
-        FColAttribs.reserve(std::size_t(NewColumns));
-        FColSetups.reserve(std::size_t(NewColumns));
-        FRowNames.reserve(std::size_t(NewRows));
-        FRowAttribs.reserve(std::size_t(NewRows));
         FDataMat->Resize(NewColumns, NewRows);
         FCellStates.swap(states);
     } catch (const std::bad_alloc&) {
-        ThrowNoMemory();
+        ThrowNoMemory(NewColumns, NewRows);
     } catch (const EZEVMatrixError&) {
-        ThrowNoMemory();
+        ThrowNoMemory(NewColumns, NewRows);
     }
 }
 
@@ -256,14 +255,14 @@ TDTNameStr TDataTable::RowName(int Row) const
 void TDataTable::SetColName(int Col, const TDTNameStr& Value)
 {
     if (!ColOk(Col)) return;
-    FColNames[std::size_t(Col - 1)] = ExplicitName(Value, DTNameLength);
+    FColNames.Set(std::size_t(Col - 1), ExplicitName(Value, DTNameLength));
     FireEvent(OnChangeNames, this);
 }
 
 void TDataTable::SetRowName(int Row, const TDTNameStr& Value)
 {
     if (!RowOk(Row)) return;
-    FRowNames[std::size_t(Row - 1)] = ExplicitName(Value, DTNameLength);
+    FRowNames.Set(std::size_t(Row - 1), ExplicitName(Value, DTNameLength));
     FireEvent(OnChangeNames, this);
 }
 
@@ -280,14 +279,14 @@ int TDataTable::RowAttrib(int Row) const
 void TDataTable::SetColAttrib(int Col, int Value)
 {
     if (!ColOk(Col)) return;
-    FColAttribs[std::size_t(Col - 1)] = Value;
+    FColAttribs.Set(std::size_t(Col - 1), Value);
     FireEvent(OnChangeAttrib, this);
 }
 
 void TDataTable::SetRowAttrib(int Row, int Value)
 {
     if (!RowOk(Row)) return;
-    FRowAttribs[std::size_t(Row - 1)] = Value;
+    FRowAttribs.Set(std::size_t(Row - 1), Value);
     FireEvent(OnChangeAttrib, this);
 }
 
@@ -301,7 +300,7 @@ TMeasLevel TDataTable::MeasLevel(int Col) const
 void TDataTable::SetMeasLevel(int Col, TMeasLevel Value)
 {
     if (!ColOk(Col) || Value > mlRatio) return;
-    FColSetups[std::size_t(Col - 1)].Level = Value;
+    FColSetups.At(std::size_t(Col - 1)).Level = Value;
     FireEvent(OnChangeSetup, this);
 }
 
@@ -322,7 +321,7 @@ void TDataTable::SetValueLabel(int Col, int Value, const QString& Label)
 {
     if (!ColOk(Col) || Value < 0 || Value > DTMaxLabelValue) return;
     const QString s = LeftOnCharBoundary(Label, DTLabelLength);
-    TColSetup& setup = FColSetups[std::size_t(Col - 1)];
+    TColSetup& setup = FColSetups.At(std::size_t(Col - 1));
     if (s.isEmpty()) {
         if (!setup.Labels.empty()) setup.Labels[std::size_t(Value)].clear();
     } else if (IsCategory(Col)) {
@@ -374,7 +373,7 @@ void TDataTable::MoveColumn(int From, int To)
 {
     SetColAttrib(To, ColAttrib(From));
     SetColName(To, ColName(From));
-    FColSetups[std::size_t(To - 1)] = FColSetups[std::size_t(From - 1)];
+    FColSetups.Set(std::size_t(To - 1), FColSetups[std::size_t(From - 1)]);
     const double* src = FDataMat->ColumnData(From);
     std::copy_n(src, FNrOfRows, FDataMat->ColumnData(To));
     for (int r = 1; r <= FNrOfRows; ++r) SetCellState(To, r, CellState(From, r));
@@ -384,7 +383,7 @@ void TDataTable::ClearColumn(int Col)
 {
     SetColAttrib(Col, 0);
     SetColName(Col, QString());
-    FColSetups[std::size_t(Col - 1)] = TColSetup();
+    FColSetups.Set(std::size_t(Col - 1), TColSetup());
     std::fill_n(FDataMat->ColumnData(Col), FNrOfRows, 0.0);
     for (int r = 1; r <= FNrOfRows; ++r) SetCellState(Col, r, 0);
 }
@@ -461,12 +460,12 @@ void TDataTable::MatrixSortExchange(std::uint8_t ExchgWhat, int index1, int inde
         if (FSortHeaders) {
             const std::size_t i1 = std::size_t(index1 - 1), i2 = std::size_t(index2 - 1);
             if (columns) {
-                std::swap(FColAttribs[i1], FColAttribs[i2]);
-                std::swap(FColNames[i1], FColNames[i2]);
-                std::swap(FColSetups[i1], FColSetups[i2]);
+                FColAttribs.Exchange(i1, i2);
+                FColNames.Exchange(i1, i2);
+                FColSetups.Exchange(i1, i2);
             } else {
-                std::swap(FRowAttribs[i1], FRowAttribs[i2]);
-                std::swap(FRowNames[i1], FRowNames[i2]);
+                FRowAttribs.Exchange(i1, i2);
+                FRowNames.Exchange(i1, i2);
             }
         }
     }
@@ -484,12 +483,12 @@ void TDataTable::Assign(TPersistent* Source)
     }
     if (src == this) return;
     const auto bytes = TableBytes(src->FNrOfColumns, src->FNrOfRows);
-    if (!bytes || !CanAllocateBytes(*bytes)) ThrowNoMemory();
+    if (!bytes || !CanAllocateBytes(*bytes)) ThrowNoMemory(src->FNrOfColumns, src->FNrOfRows);
     try {
         // Copies first, so that a failure leaves this table as it was.
         TNameList colNames = src->FColNames, rowNames = src->FRowNames;
-        std::vector<int> colAttribs = src->FColAttribs, rowAttribs = src->FRowAttribs;
-        std::vector<TColSetup> setups = src->FColSetups;
+        TSparseList<int> colAttribs = src->FColAttribs, rowAttribs = src->FRowAttribs;
+        TSparseList<TColSetup> setups = src->FColSetups;
         TZeroedVector<std::uint8_t> states = src->FCellStates;
         QString comment = src->FComment;
         FDataMat->Assign(src->FDataMat);
@@ -504,10 +503,10 @@ void TDataTable::Assign(TPersistent* Source)
         FCellStates.swap(states);
     } catch (const std::bad_alloc&) {
         AttachMatrix();
-        ThrowNoMemory();
+        ThrowNoMemory(src->FNrOfColumns, src->FNrOfRows);
     } catch (const EZEVMatrixError&) {
         AttachMatrix();
-        ThrowNoMemory();
+        ThrowNoMemory(src->FNrOfColumns, src->FNrOfRows);
     }
     FNrOfColumns = src->FNrOfColumns;
     FNrOfRows = src->FNrOfRows;

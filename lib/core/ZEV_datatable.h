@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Memory.h"
+#include "ZEV_datatable_sparse.h"
 #include "ZEV_zevbase.h"
 
 #include <QString>
@@ -132,6 +133,10 @@ class TDataTable : public TComponent {
     // CustomData receives two rows: the keys and the values of the custom data section.
     int ReadASCFile(const QString& FileName, TStr2DArray& CustomData);
     int LoadFromASCFile(const QString& FileName);
+    // The code whose meaning explains Code, the result of the last read: a file with LF line
+    // ends reads as a bad column count (line 2 is never found), and is explained as
+    // ascLineFeedEnding instead.
+    int ExplainAscCode(int Code) const;
 
     // From another TDataTable: everything, including the event handlers; fires nothing.
     void Assign(TPersistent* Source) override;
@@ -154,7 +159,7 @@ class TDataTable : public TComponent {
     };
     // Explicit names; a null entry stands for the default name "C-n" / "R-n", so a large table
     // does not carry one string allocation per row.
-    using TNameList = std::vector<QString>;
+    using TNameList = TSparseList<QString>;
 
     friend class TAscReader;
     friend struct TMatrixNotifyGuard;
@@ -180,18 +185,19 @@ class TDataTable : public TComponent {
     void MoveColumn(int From, int To);
     void ClearRow(int Row);
     void ClearColumn(int Col);
-    void ThrowNoMemory() const;
+    [[noreturn]] void ThrowNoMemory(int Columns, int Rows) const;
 
     QString FComment;
     int FNrOfColumns = 1;
     int FNrOfRows = 1;
     TMatrix* FDataMat = nullptr;
     bool FSortHeaders = false;
+    bool FAscLineFeeds = false; // line 1 of the last file read held a line feed
     TNameList FColNames;
     TNameList FRowNames;
-    std::vector<int> FColAttribs;
-    std::vector<int> FRowAttribs;
-    std::vector<TColSetup> FColSetups;
+    TSparseList<int> FColAttribs;
+    TSparseList<int> FRowAttribs;
+    TSparseList<TColSetup> FColSetups;
     // Column-major, NrOfColumns * NrOfRows bytes; states never written cost no memory.
     TZeroedVector<std::uint8_t> FCellStates;
 };

@@ -2,23 +2,29 @@
 // and cells, and the optional level-of-measurement or custom data section.
 #include "ZEV_datatable.h"
 
+#include "FileNames.h"
 #include "ZEV_matrix.h"
 #include "ZEV_stringl.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr std::size_t kBufferSize = std::size_t(1) << 20;
 constexpr char kQuote = '"';
+// A comment's text is reserved up front only this far; a longer one grows as it is read.
+constexpr qint64 kMaxCommentReserve = qint64(1) << 31;
 
 bool IsSeparator(char ch)
 {
@@ -97,15 +103,33 @@ inline bool FastPlainNumber(const char*& P, double& Value)
     return true;
 }
 
+// Opens by the bytes of the name, so that a name that is not UTF-8 opens too.
+void OpenForReading(QFile& File, const QString& FileName)
+{
+    const int fd = OpenFileForReading(FileName);
+    if (fd < 0 ||
+        !File.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        const QString reason =
+            fd < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : File.errorString();
+        if (fd >= 0) ::close(fd);
+        throw EInOutError(QStringLiteral("Cannot open file \"%1\": %2").arg(FileName, reason));
+    }
+}
+
+// Where a line lies in the file.
+struct TLineSpan {
+    qint64 Start = 0;
+    qint64 Length = 0;
+    bool HasLineFeed = false;
+};
+
 // Buffered byte input over a file. Lines end at CR (an LF right after it is skipped); tokens are
 // separated by any byte of code 32 or below, whatever the line structure.
 class TAscInput {
   public:
-    explicit TAscInput(const QString& FileName) : FFile(FileName), FBuf(kBufferSize)
+    explicit TAscInput(const QString& FileName) : FName(FileName), FBuf(kBufferSize)
     {
-        if (!FFile.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            throw EInOutError(
-                QStringLiteral("Cannot open file \"%1\": %2").arg(FileName, FFile.errorString()));
+        OpenForReading(FFile, FileName);
     }
 
     int Get()
@@ -120,26 +144,27 @@ class TAscInput {
         return static_cast<unsigned char>(FBuf[FPos]);
     }
 
-    // False when the input was already exhausted, so no line was there to read.
+    // False when the input was already exhausted, so no line was there to read. Line takes the
+    // line's size and no more, however long it is.
     bool ReadLine(std::string& Line)
     {
         Line.clear();
         if (Peek() < 0) return false;
-        for (;;) {
-            const char* begin = FBuf.data() + FPos;
-            const void* cr = std::memchr(begin, '\r', FEnd - FPos);
-            if (cr) {
-                const char* stop = static_cast<const char*>(cr);
-                Line.append(begin, stop);
-                FPos += std::size_t(stop - begin) + 1;
-                if (Peek() == '\n') ++FPos;
-                return true;
-            }
-            Line.append(begin, FEnd - FPos);
-            FPos = FEnd;
-            if (!Refill()) return true;
-        }
+        Line.reserve(LineLengthAhead());
+        return ConsumeLine([&](const char* Begin, const char* End) { Line.append(Begin, End); });
     }
+
+    // Reads past a line without keeping it; Span tells where it lies and whether it holds an LF.
+    void SkipLine(TLineSpan& Span)
+    {
+        Span = {FBase + qint64(FPos), 0, false};
+        ConsumeLine([&](const char* Begin, const char* End) {
+            Span.Length += End - Begin;
+            Span.HasLineFeed = Span.HasLineFeed || std::memchr(Begin, '\n', End - Begin);
+        });
+    }
+
+    qint64 Size() const { return FFile.size(); }
 
     // The next value token: a maximal run of bytes above code 32; empty at the end of the input.
     // The separator after it is left unread. The view lasts until the next read.
@@ -214,6 +239,46 @@ class TAscInput {
     }
 
   private:
+    // Hands the pieces of the current line to Piece and reads past its CR (and an LF after it).
+    template <typename PieceFn> bool ConsumeLine(PieceFn&& Piece)
+    {
+        for (;;) {
+            const char* begin = FBuf.data() + FPos;
+            const void* cr = std::memchr(begin, '\r', FEnd - FPos);
+            if (cr) {
+                const char* stop = static_cast<const char*>(cr);
+                Piece(begin, stop);
+                FPos += std::size_t(stop - begin) + 1;
+                if (Peek() == '\n') ++FPos;
+                return true;
+            }
+            Piece(begin, FBuf.data() + FEnd);
+            FPos = FEnd;
+            if (!Refill()) return true;
+        }
+    }
+
+    // Bytes from here to the next CR or the end of the file, found without moving: a line longer
+    // than the buffer is measured by reading ahead, so that it can be stored in one piece.
+    std::size_t LineLengthAhead()
+    {
+        const char* begin = FBuf.data() + FPos;
+        if (const void* cr = std::memchr(begin, '\r', FEnd - FPos))
+            return std::size_t(static_cast<const char*>(cr) - begin);
+        const qint64 back = FFile.pos();
+        std::vector<char> ahead(kBufferSize);
+        std::size_t length = FEnd - FPos;
+        for (qint64 got; (got = FFile.read(ahead.data(), qint64(ahead.size()))) > 0;) {
+            if (const void* cr = std::memchr(ahead.data(), '\r', std::size_t(got))) {
+                length += std::size_t(static_cast<const char*>(cr) - ahead.data());
+                break;
+            }
+            length += std::size_t(got);
+        }
+        FFile.seek(back);
+        return length;
+    }
+
     // Reads more input after FEnd. Bytes from *Keep on are moved to the front first (and *Keep
     // follows them); without Keep everything already read is dropped. False at the end of input.
     bool Refill(std::size_t* Keep = nullptr)
@@ -221,6 +286,7 @@ class TAscInput {
         const std::size_t keep = Keep ? *Keep : FEnd;
         if (keep > 0) {
             std::memmove(FBuf.data(), FBuf.data() + keep, FEnd - keep);
+            FBase += qint64(keep);
             FEnd -= keep;
             FPos -= keep;
             if (Keep) *Keep = 0;
@@ -228,16 +294,18 @@ class TAscInput {
         if (FEnd == FBuf.size()) FBuf.resize(FBuf.size() * 2); // one token fills the buffer
         const qint64 got = FFile.read(FBuf.data() + FEnd, qint64(FBuf.size() - FEnd));
         if (got < 0)
-            throw EInOutError(QStringLiteral("Cannot read file \"%1\": %2")
-                                  .arg(FFile.fileName(), FFile.errorString()));
+            throw EInOutError(
+                QStringLiteral("Cannot read file \"%1\": %2").arg(FName, FFile.errorString()));
         FEnd += std::size_t(got);
         return got > 0;
     }
 
+    QString FName;
     QFile FFile;
     std::vector<char> FBuf;
     std::size_t FPos = 0;
     std::size_t FEnd = 0;
+    qint64 FBase = 0; // file offset of FBuf[0]
 };
 
 // Text from the file: UTF-8 when it is valid UTF-8, otherwise read as Latin-1 (older files).
@@ -249,12 +317,56 @@ QString DecodeText(std::string_view Bytes)
     return s;
 }
 
-std::string UpperAscii(std::string_view s)
+// Cuts a piece of a UTF-8 line before a sequence that the piece's end splits, so that each
+// piece decodes on its own.
+std::size_t Utf8PieceEnd(const char* Bytes, std::size_t Size)
 {
-    std::string u(s);
-    for (char& ch : u)
-        if (ch >= 'a' && ch <= 'z') ch = char(ch - 'a' + 'A');
-    return u;
+    for (std::size_t k = 1; k <= std::min<std::size_t>(3, Size); ++k) {
+        const auto b = static_cast<unsigned char>(Bytes[Size - k]);
+        if ((b & 0xC0) == 0x80) continue;
+        const std::size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        return k < need ? Size - k : Size;
+    }
+    return Size;
+}
+
+// Appends Text without its characters below code 32.
+void AppendVisible(QString& To, QStringView Text)
+{
+    for (QChar ch : Text)
+        if (ch.unicode() >= 32) To.append(ch);
+}
+
+// Case folding of ASCII letters only, as the file's keywords need.
+char FoldAscii(char ch)
+{
+    return ch >= 'A' && ch <= 'Z' ? char(ch - 'A' + 'a') : ch;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return FoldAscii(x) == FoldAscii(y);
+           });
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view Prefix)
+{
+    return s.size() >= Prefix.size() && EqualsNoCase(s.substr(0, Prefix.size()), Prefix);
+}
+
+// Where Needle first occurs in Text from From on, without regard to case; npos when nowhere.
+// Searches in place: a long line is not copied to be folded.
+std::size_t FindNoCase(std::string_view Text, std::string_view Needle, std::size_t From = 0)
+{
+    if (From > Text.size()) return std::string_view::npos;
+    const auto hash = [](char ch) { return std::hash<char>()(FoldAscii(ch)); };
+    const auto equal = [](char x, char y) { return FoldAscii(x) == FoldAscii(y); };
+    const auto it =
+        std::search(Text.begin() + std::ptrdiff_t(From), Text.end(),
+                    std::boyer_moore_horspool_searcher(Needle.begin(), Needle.end(), hash, equal));
+    return it == Text.end() && !Needle.empty() ? std::string_view::npos
+                                               : std::size_t(it - Text.begin());
 }
 
 std::string_view TrimSeparators(std::string_view s)
@@ -301,14 +413,13 @@ bool ParseCount(std::string_view Line, int& Count)
 // neither; a missing or different fourth word counts as FALSE.
 bool ParseSwitches(std::string_view Line, bool (&Switch)[4])
 {
-    std::string s = UpperAscii(Line);
-    std::replace(s.begin(), s.end(), '\t', ' ');
-    std::string_view rest = TrimSeparators(s);
+    // Tabs count as blanks, and both are among the separators trimmed here.
+    std::string_view rest = TrimSeparators(Line);
     for (int i = 0; i < 4; ++i) {
-        if (rest.starts_with("TRUE")) {
+        if (StartsWithNoCase(rest, "TRUE")) {
             Switch[i] = true;
             rest.remove_prefix(4);
-        } else if (rest.starts_with("FALSE")) {
+        } else if (StartsWithNoCase(rest, "FALSE")) {
             Switch[i] = false;
             rest.remove_prefix(5);
         } else if (i < 3) {
@@ -406,32 +517,34 @@ bool ParseAscNumber(std::string_view Text, double& Value)
 // format leaves them silent, and through the setters where their events are part of reading.
 class TAscReader {
   public:
-    TAscReader(TDataTable& Table, const QString& FileName, TStr2DArray& CustomData)
-        : T(Table), In(FileName), Custom(CustomData)
+    TAscReader(TDataTable& Table, const QString& AFileName, TStr2DArray& CustomData)
+        : T(Table), FileName(AFileName), In(AFileName), Custom(CustomData)
     {
     }
 
     int Run()
     {
-        std::string line1, line2, line3, line4;
-        In.ReadLine(line1);
-        In.ReadLine(line2);
+        // Line 1 is only measured here; its text is read once the header has passed.
+        TLineSpan comment;
+        In.SkipLine(comment);
+        T.FAscLineFeeds = comment.HasLineFeed;
+        std::string line;
+        In.ReadLine(line);
         int cols = 0, rows = 0;
-        if (!ParseCount(line2, cols)) return ascBadColumnCount;
-        if (line1.find('\n') != std::string::npos) return ascLineFeedEnding;
-        In.ReadLine(line3);
-        if (!ParseCount(line3, rows)) return ascBadRowCount;
-        In.ReadLine(line4);
-        if (!ParseSwitches(line4, Switch)) return ascBadSwitch;
+        if (!ParseCount(line, cols)) return ascBadColumnCount;
+        if (comment.HasLineFeed) return ascLineFeedEnding;
+        In.ReadLine(line);
+        if (!ParseCount(line, rows)) return ascBadRowCount;
+        In.ReadLine(line);
+        if (!ParseSwitches(line, Switch)) return ascBadSwitch;
+        std::string().swap(line);
 
+        QString text = ReadComment(comment);
         // Throws before anything changes when the table would not fit.
-        PrepareTable(cols, rows);
-        T.FComment.clear();
-        for (QChar ch : DecodeText(line1))
-            if (ch.unicode() >= 32) T.FComment.append(ch);
+        PrepareTable(cols, RowsToAllocate(cols, rows));
+        T.FComment = std::move(text);
 
-        if (Switch[1])
-            for (int c = 0; c < cols; ++c) T.FColNames[std::size_t(c)] = ReadName();
+        if (Switch[1]) ReadColumnNames(cols);
         int code = ReadRows(cols, rows);
         if (Switch[3])
             ReadLevels();
@@ -441,6 +554,54 @@ class TAscReader {
     }
 
   private:
+    // A file of S bytes holds at most S / 2 + 1 tokens, so the rows beyond that could only end
+    // in a row error: they are not allocated up front, and the table grows should rows arrive
+    // after all (a file that grows while it is read).
+    int RowsToAllocate(int Cols, int Rows) const
+    {
+        const qint64 tokens = In.Size() / 2 + 1;
+        return int(std::min<qint64>(Rows, tokens / Cols + 1));
+    }
+
+    // Line 1 without its characters below code 32: UTF-8 when the whole line is valid UTF-8,
+    // otherwise Latin-1 (older files). Read again in pieces, so a long comment costs its text
+    // and no copy of its bytes.
+    QString ReadComment(const TLineSpan& Span) const
+    {
+        QString text;
+        if (Span.Length == 0) return text;
+        text.reserve(qsizetype(std::min<qint64>(Span.Length, kMaxCommentReserve)));
+        QFile file;
+        OpenForReading(file, FileName);
+        std::vector<char> buf(kBufferSize);
+        for (const bool latin1 : {false, true}) {
+            text.resize(0);
+            file.seek(Span.Start);
+            std::size_t carried = 0;
+            bool valid = true;
+            for (qint64 left = Span.Length; left > 0 && valid;) {
+                const qint64 got = file.read(buf.data() + carried,
+                                             std::min<qint64>(left, qint64(buf.size() - carried)));
+                if (got <= 0) break; // the file got shorter
+                left -= got;
+                const std::size_t size = carried + std::size_t(got);
+                const std::size_t end = latin1 || left == 0 ? size : Utf8PieceEnd(buf.data(), size);
+                if (latin1) {
+                    AppendVisible(text, QString::fromLatin1(buf.data(), qsizetype(end)));
+                } else {
+                    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+                    const QString piece = utf8(QByteArrayView(buf.data(), qsizetype(end)));
+                    AppendVisible(text, piece);
+                    valid = !utf8.hasError();
+                }
+                carried = size - end;
+                std::memmove(buf.data(), buf.data() + end, carried);
+            }
+            if (valid) break;
+        }
+        return text;
+    }
+
     void PrepareTable(int Cols, int Rows)
     {
         // Cells and states beyond the old size come from the resize as zeros, untouched; only
@@ -453,17 +614,32 @@ class TAscReader {
             std::fill_n(T.FDataMat->ColumnData(c), keepRows, 0.0);
             std::fill_n(T.FCellStates.begin() + std::ptrdiff_t(c - 1) * Rows, keepRows, 0);
         }
-        std::fill(T.FColNames.begin(), T.FColNames.end(), QString());
-        std::fill(T.FRowNames.begin(), T.FRowNames.end(), QString());
-        std::fill(T.FColAttribs.begin(), T.FColAttribs.end(), 0);
-        std::fill(T.FRowAttribs.begin(), T.FRowAttribs.end(), 0);
-        std::fill(T.FColSetups.begin(), T.FColSetups.end(), TDataTable::TColSetup());
+        T.FColNames.Reset();
+        T.FRowNames.Reset();
+        T.FColAttribs.Reset();
+        T.FRowAttribs.Reset();
+        T.FColSetups.Reset();
         T.FDataMat->SetDataID(QString());
     }
 
-    QString ReadName()
+    // Names missing at the end of the file are empty; they are not stored one by one, which
+    // for a header promising millions of columns would cost what the file never held.
+    void ReadColumnNames(int Cols)
     {
-        const std::string word = In.ReadWord();
+        for (int c = 0; c < Cols; ++c) {
+            const std::string word = In.ReadWord();
+            if (word.empty() && In.Peek() < 0) {
+                T.FColNames.FillFrom(std::size_t(c), NameOf(word));
+                return;
+            }
+            T.FColNames.Set(std::size_t(c), NameOf(word));
+        }
+    }
+
+    QString ReadName() { return NameOf(In.ReadWord()); }
+
+    static QString NameOf(const std::string& word)
+    {
         if (word == kEmptyName) return QString::fromLatin1("", 0);
         QString s = LeftOnCharBoundary(DecodeText(word), DTNameLength);
         return s.isNull() ? QString::fromLatin1("", 0) : s;
@@ -472,12 +648,14 @@ class TAscReader {
     // Returns ascOK, or the code of the row that failed; the table then ends with that row.
     int ReadRows(int Cols, int Rows)
     {
-        std::vector<double*> column(std::size_t(Cols) + 1, nullptr);
-        for (int c = 1; c <= Cols; ++c) column[std::size_t(c)] = T.FDataMat->ColumnData(c);
         int code = ascOK;
         int r = 1;
         int filled = 0; // cells read in the failing row
         for (; r <= Rows; ++r) {
+            if (r > T.FNrOfRows) T.ResizeSilently(Cols, int(std::min<qint64>(Rows, 2 * qint64(r))));
+            // Columns are FNrOfRows apart; the table may have grown since the last row.
+            double* const cells = T.FDataMat->ColumnData(1) + (r - 1);
+            const std::size_t stride = std::size_t(T.FNrOfRows);
             const std::size_t ri = std::size_t(r - 1);
             if (Switch[0]) {
                 double v = 0;
@@ -492,24 +670,25 @@ class TAscReader {
                     code = ascBadClassNumber;
                     break;
                 }
-                T.FRowAttribs[ri] = int(v);
+                T.FRowAttribs.Set(ri, int(v));
             }
-            if (Switch[2]) T.FRowNames[ri] = ReadName();
+            if (Switch[2]) T.FRowNames.Set(ri, ReadName());
             for (int c = 1; c <= Cols; ++c) {
                 double v = 0;
+                double& cell = cells[std::size_t(c - 1) * stride];
                 if (In.FastNumber(v)) {
-                    column[std::size_t(c)][ri] = v;
+                    cell = v;
                     continue;
                 }
                 std::string_view tok = In.ScanWord();
                 if (ParseAscNumber(tok, v)) {
-                    column[std::size_t(c)][ri] = v;
+                    cell = v;
                 } else if (tok == "NAN") {
                     T.SetCellState(c, r, dtcsNotANumber);
                 } else if (tok == "###") {
                     T.SetCellState(c, r, dtcsEmpty);
                 } else if (tok == "(" && ParseParenthesised(In.ScanWord(), v)) {
-                    column[std::size_t(c)][ri] = v;
+                    cell = v;
                     T.SetCellState(c, r, dtcsParenthesis);
                 } else {
                     code = ascBadCell;
@@ -520,7 +699,7 @@ class TAscReader {
             if (code != ascOK) break;
         }
         // Cells after the error were never written: the cut need not read them.
-        if (code != ascOK && r < Rows) T.ShrinkSilently(Cols, r, filled);
+        if (code != ascOK && r < T.FNrOfRows) T.ShrinkSilently(Cols, r, filled);
         return code;
     }
 
@@ -536,12 +715,11 @@ class TAscReader {
         std::string line;
         bool inside = false;
         while (In.ReadLine(line)) {
-            const std::string upper = UpperAscii(line);
             if (!inside) {
-                inside = upper.find("<VARTYPES>") != std::string::npos;
+                inside = FindNoCase(line, "<VARTYPES>") != std::string::npos;
                 continue;
             }
-            if (upper.find("</VARTYPES>") != std::string::npos) {
+            if (FindNoCase(line, "</VARTYPES>") != std::string::npos) {
                 inside = false;
                 continue;
             }
@@ -558,15 +736,15 @@ class TAscReader {
         const int col = StrToInt(Line.substr(0, blank));
         std::string_view rest = blank == std::string_view::npos ? "" : Line.substr(blank + 1);
         blank = rest.find(' ');
-        const std::string level = UpperAscii(rest.substr(0, blank));
+        const std::string_view level = rest.substr(0, blank);
         std::string_view labels = blank == std::string_view::npos ? "" : rest.substr(blank + 1);
 
         TMeasLevel ml = mlInterval;
-        if (level == "NOMINAL")
+        if (EqualsNoCase(level, "NOMINAL"))
             ml = mlNominal;
-        else if (level == "ORDINAL")
+        else if (EqualsNoCase(level, "ORDINAL"))
             ml = mlOrdinal;
-        else if (level == "RATIO")
+        else if (EqualsNoCase(level, "RATIO"))
             ml = mlRatio;
         T.SetMeasLevel(col, ml);
 
@@ -589,9 +767,8 @@ class TAscReader {
         std::string line;
         bool inside = false;
         while (In.ReadLine(line)) {
-            const std::string lower = LowerAscii(line);
             if (!inside) {
-                inside = lower.find("<custdata>") != std::string::npos;
+                inside = FindNoCase(line, "<custdata>") != std::string::npos;
                 continue;
             }
             const std::size_t open = line.find('<');
@@ -599,9 +776,8 @@ class TAscReader {
             const std::size_t close = line.find('>', open + 1);
             if (close == std::string::npos) continue;
             const std::string_view key = std::string_view(line).substr(open + 1, close - open - 1);
-            const std::string lowerKey = LowerAscii(key);
-            if (lowerKey == "/custdata") break;
-            const std::size_t end = lower.find("</" + lowerKey + ">", close + 1);
+            if (EqualsNoCase(key, "/custdata")) break;
+            const std::size_t end = FindNoCase(line, "</" + std::string(key) + ">", close + 1);
             if (end == std::string::npos) continue;
             Custom[0].push_back(DecodeText(key));
             Custom[1].push_back(
@@ -609,15 +785,8 @@ class TAscReader {
         }
     }
 
-    static std::string LowerAscii(std::string_view s)
-    {
-        std::string l(s);
-        for (char& ch : l)
-            if (ch >= 'A' && ch <= 'Z') ch = char(ch - 'A' + 'a');
-        return l;
-    }
-
     TDataTable& T;
+    QString FileName;
     TAscInput In;
     TStr2DArray& Custom;
     bool Switch[4] = {false, false, false, false};
@@ -627,8 +796,10 @@ int TDataTable::ReadASCFile(const QString& FileName, TStr2DArray& CustomData)
 {
     CustomData.assign(2, {});
     // Only regular files: a device or pipe could feed a header line without end.
-    const QFileInfo info(FileName);
-    if (FileName.isEmpty() || !info.isFile()) return ascFileNotFound;
+    struct stat info {};
+    if (FileName.isEmpty() || ::stat(FileNameToBytes(FileName).constData(), &info) != 0 ||
+        !S_ISREG(info.st_mode))
+        return ascFileNotFound;
 
     const int oldColumns = FNrOfColumns;
     const int oldRows = FNrOfRows;
@@ -657,4 +828,9 @@ int TDataTable::ReadASCFile(const QString& FileName, TStr2DArray& CustomData)
     }
     finish();
     return code;
+}
+
+int TDataTable::ExplainAscCode(int Code) const
+{
+    return Code == ascBadColumnCount && FAscLineFeeds ? ascLineFeedEnding : Code;
 }

@@ -107,23 +107,8 @@ void TCustomKurvex::ApplyScaleProps(TScale* Scale, const TScaleProps* Props)
         Scale->SetMarginRight(pos + w - FLook.MarginLeft - 1);
         break;
     }
-    Scale->SetRange(Props->RangeLow(), Props->RangeHigh());
-    Scale->SetVisible(Props->Visible());
-    Scale->SetCaption(Props->Caption());
-    Scale->SetCaptionPosX(Props->CaptionPosX());
-    Scale->SetCaptionPosY(Props->CaptionPosY());
-    Scale->SetCaptionAlignment(Props->CaptionAlignment());
-    Scale->SetCaptionAnchor(Props->CaptionAnchor());
-    Scale->SetColorScale(Props->ColorScale());
-    Scale->SetDecPlaces(Props->DecPlaces());
-    Scale->SetLogarithmic(Props->Logarithmic());
-    Scale->SetLabelType(Props->LabelType());
-    Scale->SetShortTicks(Props->ShortTicks());
-    Scale->SetMinTicks(Props->MinTicks());
-    Scale->SetScaleInscript(Props->ScaleInscript());
-    Scale->SetUserTickText(Props->UserTickText());
     Scale->Font()->Assign(const_cast<TFont*>(Props->Font()));
-    Scale->SetDateFormat(Props->DateFormat());
+    Scale->SetSettings(Props->Settings());
 }
 
 void TCustomKurvex::ApplyAllScaleProps()
@@ -168,9 +153,7 @@ void TCustomKurvex::PaintAxes(TCanvas* C)
 {
     auto paint = [this, C](TScale* scale, const TScaleProps* props) {
         ApplyScaleProps(scale, props);
-        scale->SetTargetCanvas(C, 0, 0);
-        scale->ForcePaint();
-        scale->SetTargetCanvas(FFrameBitmap->Canvas(), 0, 0);
+        scale->PaintOnto(C, 0, 0);
     };
     for (int n = 1; n <= kxMaxLayer; ++n) paint(ScaleObjectX(n), ScalePropsX(n));
     for (int n = 1; n <= kxMaxLayer; ++n) paint(ScaleObjectY(n), ScalePropsY(n));

@@ -4,6 +4,8 @@
 // TkxInteractorHost.
 #pragma once
 
+#include "Controls.h"
+#include "ZEV_Scale_ticks.h"
 #include "ZEV_kurvex_appearance.h"
 #include "ZEV_kurvex_layers.h"
 

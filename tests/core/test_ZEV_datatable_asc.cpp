@@ -1,3 +1,4 @@
+#include "FileNames.h"
 #include "MemoryLimit.h"
 #include "ZEV_datatable.h"
 #include "ZEV_matrix.h"
@@ -6,6 +7,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <charconv>
+#include <chrono>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -373,8 +376,9 @@ TEST_F(AscFile, EventsAfterReading)
 
 TEST_F(AscFile, HugeHeaderIsRefusedWithoutChangingTheTable)
 {
+    // Rows the file cannot hold are not allocated, so only the columns can be too many.
     const std::pair<const char*, const char*> sizes[] = {{"2000000000", "2000000000"},
-                                                         {"200000", "200000"}};
+                                                         {"1000000000", "1"}};
     for (auto [cols, rows] : sizes) {
         TDataTable t;
         t.SetName("DataTable1");
@@ -389,7 +393,11 @@ TEST_F(AscFile, HugeHeaderIsRefusedWithoutChangingTheTable)
             t.LoadFromASCFile(Write(content));
             FAIL() << cols << " x " << rows << " accepted";
         } catch (const EZEVDataTableError& e) {
-            EXPECT_EQ(e.Message(), "Component \"DataTable1\": not enough memory on heap");
+            EXPECT_TRUE(e.Message().startsWith(
+                QStringLiteral("Component \"DataTable1\": not enough memory on heap (a table of "
+                               "%1 columns and 1 rows, ")
+                    .arg(cols)))
+                << e.Message().toStdString();
         }
         EXPECT_EQ(t.Comment(), "kept");
         EXPECT_EQ(t.NrOfColumns(), 2);
@@ -442,6 +450,159 @@ TEST_F(AscFile, HeaderSizeCostsOnlyWhatTheRowsFill)
     });
     ASSERT_TRUE(growth.has_value());
     EXPECT_LT(*growth, std::uint64_t(50) << 20);
+}
+
+// A file with LF line ends never reaches line 2, so the code says "bad column count"; the table
+// tells the message which fault it really is.
+TEST_F(AscFile, LineFeedEndsAreExplainedWhateverTheCode)
+{
+    struct Row {
+        const char* What;
+        std::string Content;
+        int Code, Explained;
+    };
+    const Row rows[] = {
+        {"LF line ends", "broken\n3 columns\n2 rows\nTRUE TRUE TRUE TRUE\na b c\n1 x 1 2 3\n",
+         ascBadColumnCount, ascLineFeedEnding},
+        {"LF inside line 1", "c\nmore\r\n1\r\n1\r\nFALSE FALSE FALSE\r\n1", ascLineFeedEnding,
+         ascLineFeedEnding},
+        {"CR LF, bad count", "c\r\nmany\r\n1\r\nFALSE FALSE FALSE\r\n1", ascBadColumnCount,
+         ascBadColumnCount},
+        {"CR LF, bad rows", "c\r\n1\r\nx\r\nFALSE FALSE FALSE\r\n1", ascBadRowCount,
+         ascBadRowCount},
+    };
+    for (const Row& row : rows) {
+        const int code = Load(row.Content);
+        EXPECT_EQ(code, row.Code) << row.What;
+        EXPECT_EQ(Table.ExplainAscCode(code), row.Explained) << row.What;
+    }
+}
+
+// The file, not the header, bounds what a read costs: 50 bytes promising 80 million columns.
+TEST_F(AscFile, HeaderPromiseIsBoundedByTheFileSize)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "resident size is the sanitizer's";
+#endif
+    struct Row {
+        const char* What;
+        std::string Content;
+        int Cols, Rows;
+        double First;
+    };
+    const Row rows[] = {
+        {"columns", "c\r\n80000000\r\n1\r\nFALSE FALSE FALSE FALSE\r\n1 2 3\r\n", 80000000, 1, 1},
+        {"named columns", "c\r\n80000000\r\n1\r\nFALSE TRUE FALSE FALSE\r\na b\r\n", 80000000, 1,
+         0},
+        {"rows", "c\r\n1\r\n2000000000\r\nTRUE TRUE FALSE FALSE\r\nv 1 2 3 4 5\r\n", 1, 3, 2},
+    };
+    for (const Row& row : rows) {
+        const QString file = Write(row.Content);
+        const auto start = std::chrono::steady_clock::now();
+        const std::optional<std::uint64_t> growth = PeakResidentGrowth([&] {
+            TDataTable t;
+            return t.LoadFromASCFile(file) == ascBadCell && t.NrOfColumns() == row.Cols &&
+                   t.NrOfRows() == row.Rows && t.Elem(1, 1) == row.First &&
+                   t.Elem(row.Cols, row.Rows) == 0;
+        });
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        ASSERT_TRUE(growth.has_value()) << row.What;
+        EXPECT_LT(*growth, std::uint64_t(50) << 20) << row.What;
+        EXPECT_LT(seconds, 1.0) << row.What;
+    }
+    // Names missing at the end of the file still read as empty names, not as default ones.
+    Load("c\r\n4\r\n1\r\nFALSE TRUE FALSE FALSE\r\na b");
+    EXPECT_EQ(Table.ColName(2), "b");
+    EXPECT_EQ(Table.ColName(3), "");
+    EXPECT_EQ(Table.ColName(4), "");
+}
+
+// A long line costs its own size, not copies of it: a comment is kept as its text only, and a
+// line that the trailing sections skip is searched in place.
+TEST_F(AscFile, LongLinesCostTheirSizeOnce)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "resident size is the sanitizer's";
+#endif
+    const std::size_t size = std::size_t(32) << 20;
+    const std::string longLine(size, 'c');
+    struct Row {
+        const char* What;
+        std::string Content;
+        std::uint64_t Limit;
+    };
+    const Row rows[] = {
+        // The comment is text of two bytes per character.
+        {"comment", longLine + "\r\n1\r\n1\r\nFALSE FALSE FALSE FALSE\r\n7\r\n",
+         2 * size + (16 << 20)},
+        {"skipped line", Header(1, 1) + "7\r\n" + longLine + "\r\n<custdata>\r\n<k>v</k>\r\n",
+         size + (16 << 20)},
+        {"header line", "c\r\n1 " + longLine + "\r\n1\r\nFALSE FALSE FALSE FALSE\r\n7\r\n",
+         size + (16 << 20)},
+    };
+    for (const Row& row : rows) {
+        const QString file = Write(row.Content);
+        const std::optional<std::uint64_t> growth = PeakResidentGrowth([&] {
+            TDataTable t;
+            TStr2DArray custom;
+            return t.ReadASCFile(file, custom) == ascOK && t.Elem(1, 1) == 7;
+        });
+        ASSERT_TRUE(growth.has_value()) << row.What;
+        EXPECT_LT(*growth, row.Limit) << row.What;
+    }
+}
+
+// Line 1 is read in pieces; the pieces must not change the text: UTF-8 sequences split between
+// pieces, control characters dropped, and Latin-1 for a line with one byte that is not UTF-8.
+TEST_F(AscFile, CommentReadInPiecesKeepsItsText)
+{
+    const std::string umlauts = [] {
+        std::string s = "x";
+        for (int i = 0; i < 700000; ++i) s += "\xc3\xa4";
+        return s;
+    }();
+    struct Row {
+        const char* What;
+        std::string Line;
+        QString Expected;
+    };
+    const Row rows[] = {
+        {"UTF-8 across pieces",
+         umlauts + "\t\x01"
+                   "end",
+         "x" + QString(700000, QChar(0xE4)) + "end"},
+        {"one Latin-1 byte at the end", umlauts + "\xe4",
+         QString::fromLatin1(umlauts) + QChar(0xE4)},
+        {"split sequence at the end", umlauts + "\xc3", QString::fromLatin1(umlauts + "\xc3")},
+        {"empty", "", ""},
+    };
+    for (const Row& row : rows) {
+        ASSERT_EQ(Load(row.Line + "\r\n1\r\n1\r\nFALSE FALSE FALSE FALSE\r\n7"), ascOK) << row.What;
+        EXPECT_EQ(Table.Comment().size(), row.Expected.size()) << row.What;
+        EXPECT_TRUE(Table.Comment() == row.Expected) << row.What;
+    }
+}
+
+// A name whose bytes are not UTF-8 opens like any other.
+TEST_F(AscFile, FileNamesThatAreNotUtf8Open)
+{
+    const QByteArray bytes = QFile::encodeName(Dir.path()) + "/bad\xffname\xc3.asc";
+    const int fd = ::open(bytes.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    const std::string content = Header(1, 1) + "7";
+    ASSERT_EQ(::write(fd, content.data(), content.size()), ssize_t(content.size()));
+    ::close(fd);
+    const QString name = FileNameFromBytes(bytes);
+    EXPECT_EQ(FileNameToBytes(name), bytes);
+    EXPECT_EQ(Table.LoadFromASCFile(name), ascOK);
+    EXPECT_EQ(Table.Elem(1, 1), 7);
+    // Names Qt already holds as text are spelled in UTF-8, whatever they contain.
+    for (const QString& text :
+         {QStringLiteral("plain.asc"), QString::fromUtf8("\xc3\xa4\xf0\x9f\x98\x80")})
+        EXPECT_EQ(FileNameToBytes(text), text.toUtf8());
+    EXPECT_EQ(FileNameFromBytes("\xc3\xa4"), QString(QChar(0xE4)));
+    ::unlink(bytes.constData()); // which the temporary folder, holding names as Qt does, cannot
 }
 
 TEST_F(AscFile, TokensAcrossBufferBoundaries)

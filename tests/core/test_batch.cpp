@@ -18,7 +18,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <pty.h>
+#include <spawn.h>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -304,6 +309,8 @@ TEST(BatchProgram, ExitStatusAndMessageForEveryFailure)
 {
     QTemporaryDir dir;
     const QString notAFolder = WriteFile(dir, "plain.txt", "x");
+    const QString fifo = dir.filePath(QStringLiteral("fifo.asc"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     struct TCase {
         QStringList Arguments;
         int ExitCode;
@@ -319,6 +326,13 @@ TEST(BatchProgram, ExitStatusAndMessageForEveryFailure)
         {{QStringLiteral("-k"), QStringLiteral("two"), iris}, 2, "not \"two\""},
         {{QStringLiteral("--format"), QStringLiteral("xml"), iris}, 2, "Unknown format \"xml\""},
         {{dir.filePath(QStringLiteral("missing.asc"))}, 3, "code -8, the file does not exist"},
+        {{dir.path()}, 3, "code -8, it is a folder, not a file"},
+        {{QStringLiteral("/dev/null")}, 3, "code -8, it is a device, not a regular file"},
+        {{fifo}, 3, "code -8, it is a pipe, not a regular file"},
+        {{WriteFile(dir, "lfonly.asc", "c\n2\n2\nFALSE FALSE FALSE FALSE\n1 2 3 4\n")},
+         3,
+         "code -1, line 1 holds a line feed: lines must end with CR LF"},
+        {{QStringLiteral("--out"), QString(), iris}, 2, "The folder of --out must not be empty."},
         {{WriteFile(dir, "lf.asc", "c\nd\r\n2\r\n2\r\nFALSE FALSE FALSE FALSE\r\n1 2 3 4\r\n")},
          3,
          "code -4, line 1 holds a line feed"},
@@ -352,6 +366,108 @@ TEST(BatchProgram, ExitStatusAndMessageForEveryFailure)
     }
 }
 
+// Each file is made new beside its final name and renamed into place: a link at that name is
+// replaced, never written through, whether it points to a file or nowhere.
+TEST(BatchProgram, OutputReplacesLinksInsteadOfFollowingThem)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(out));
+    const QString victim = WriteFile(dir, "victim", "keep");
+    ASSERT_TRUE(QFile::link(victim, out + "/iris.scores.csv"));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nowhere")), out + "/iris.loadings.csv"));
+    const TRun run = RunBatch({QStringLiteral("-o"), out, Example("iris.asc")});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_EQ(ReadAll(victim), "keep");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("nowhere"))));
+    for (const char* name : {"iris.scores.csv", "iris.loadings.csv", "iris.eigenvalues.csv"}) {
+        const QFileInfo info(out + "/" + name);
+        EXPECT_TRUE(info.isFile() && !info.isSymLink()) << name;
+        EXPECT_EQ(info.permissions() & QFile::ReadOther, QFile::ReadOther) << name;
+    }
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
+// A write that fails part way (here at a file size limit of 10 kB) leaves no output of its set
+// behind, and the results of an earlier run stay as they were.
+TEST(BatchProgram, FailedWriteKeepsTheOldFiles)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(out));
+    for (const char* name : {"iris.eigenvalues.csv", "iris.scores.csv"})
+        WriteFile(dir, (QByteArray("out/") + name).constData(), "old");
+    QProcess process;
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"),
+                   QStringLiteral("ulimit -f 20; exec \"$0\" -o \"$1\" \"$2\""),
+                   QStringLiteral(ZEV_BATCH_PROGRAM), out, Example("iris.asc")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 5);
+    EXPECT_TRUE(process.readAllStandardError().contains("iris.scores.csv\": File too large"));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"iris.eigenvalues.csv", "iris.scores.csv"}));
+    EXPECT_EQ(ReadAll(out + "/iris.eigenvalues.csv"), "old");
+    EXPECT_EQ(ReadAll(out + "/iris.scores.csv"), "old");
+}
+
+// Any name the system accepts opens, also one that is not UTF-8, and the outputs keep its bytes.
+TEST(BatchProgram, FileNamesThatAreNotUtf8)
+{
+    QTemporaryDir dir;
+    const QByteArray name = QFile::encodeName(dir.path()) + "/bad\xffname.asc";
+    const QByteArray iris = ReadAll(Example("iris.asc"));
+    std::FILE* file = std::fopen(name.constData(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(iris.constData(), 1, std::size_t(iris.size()), file);
+    std::fclose(file);
+    // Started with the name's own bytes: QProcess would pass it through Qt's decoding.
+    const QByteArray program = ZEV_BATCH_PROGRAM, out = QFile::encodeName(dir.path());
+    char* const argv[] = {const_cast<char*>(program.constData()), const_cast<char*>("-o"),
+                          const_cast<char*>(out.constData()), const_cast<char*>(name.constData()),
+                          nullptr};
+    pid_t child = -1;
+    ASSERT_EQ(posix_spawn(&child, argv[0], nullptr, nullptr, argv, environ), 0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(::unlink(name.constData()), 0);
+    for (const char* table : {"eigenvalues", "loadings", "scores"}) {
+        const QByteArray output = out + "/bad\xffname." + table + ".csv";
+        EXPECT_EQ(::unlink(output.constData()), 0) << table;
+    }
+}
+
+// On a terminal, names show their control characters instead of sending them; into a file or a
+// pipe every byte goes as it is.
+TEST(BatchProgram, ControlCharactersReachNoTerminal)
+{
+    QTemporaryDir dir;
+    const QString file = WriteFile(dir, "ctl.asc",
+                                   "c\r\n2\r\n3\r\nFALSE FALSE TRUE FALSE\r\n"
+                                   "\"t\x1b]0;owned\x07\" 1 2 a\xc2\x9b 3 5 b 6 4\r\n");
+    int master = -1;
+    const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const QByteArray program = ZEV_BATCH_PROGRAM, path = QFile::encodeName(file);
+        execl(program.constData(), program.constData(), "-k", "1", path.constData(), nullptr);
+        _exit(127);
+    }
+    QByteArray shown;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;) shown.append(buf, n);
+    ::close(master);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(shown.contains("t\\x1b]0;owned\\x07,0,")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("a\\x9b,0,")) << shown.toStdString();
+    EXPECT_FALSE(shown.contains('\x1b') || shown.contains('\x07'));
+    const TRun piped = RunBatch({QStringLiteral("-k"), QStringLiteral("1"), file});
+    EXPECT_TRUE(piped.Out.contains("t\x1b]0;owned\x07,0,"));
+}
+
 TEST(BatchProgram, HelpAndVersion)
 {
     const TRun help = RunBatch({QStringLiteral("--help")});
@@ -361,6 +477,25 @@ TEST(BatchProgram, HelpAndVersion)
     const TRun version = RunBatch({QStringLiteral("--version")});
     EXPECT_EQ(version.ExitCode, 0);
     EXPECT_TRUE(version.Out.startsWith("pca-batch " ZEV_VERSION)) << version.Out.toStdString();
+}
+
+// The window program answers help and version without a display, before any window exists.
+TEST(WindowProgram, HelpAndVersionWithoutADisplay)
+{
+    for (const char* option : {"--help", "-h", "--version", "-v"}) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QLatin1String(name));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(ZEV_WINDOW_PROGRAM), {QLatin1String(option)});
+        ASSERT_TRUE(process.waitForFinished(60000)) << option;
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << option;
+        EXPECT_EQ(process.exitCode(), 0) << option;
+        const QByteArray out = process.readAllStandardOutput();
+        EXPECT_TRUE(out.contains(option[2] == 'v' || option[1] == 'v' ? ZEV_VERSION : "FILE.asc"))
+            << option << out.toStdString();
+    }
 }
 
 TEST(TextSink, QuotesFieldsEscapesStringsAndWritesShortestNumbers)
