@@ -85,12 +85,12 @@ TMissingOutcome HandleMissingCells(TDataTable& Table, const QString& File, TMiss
     const QString where = QStringLiteral("\"%1\": ").arg(File);
     switch (Mode) {
     case mmZero:
-        Complain(QStringLiteral("note: ") + where +
-                 Counted(cells.Empty, "empty cell", "empty cells") + QStringLiteral(" and ") +
-                 Counted(cells.NotANumber, "cell that is not a number",
-                         "cells that are not numbers") +
-                 QStringLiteral(" enter the analysis as 0 (--missing drop leaves their rows "
-                                "out)"));
+        Complain(
+            QStringLiteral("note: ") + where + Counted(cells.Empty, "empty cell", "empty cells") +
+            QStringLiteral(" and ") +
+            Counted(cells.NotANumber, "cell that is not a number", "cells that are not numbers") +
+            QStringLiteral(" enter the analysis as 0 (--missing drop leaves their rows "
+                           "out)"));
         return moAnalyse;
     case mmError:
         Complain(where + CellText(Table, cells) + QStringLiteral(" (--missing error)"));

@@ -132,9 +132,8 @@ class TLayoutScan {
         Candidate.assign(std::size_t(L.Fields), false);
         for (int f = 0; f < int(L.FieldNames.size()); ++f)
             Candidate[std::size_t(f)] =
-                f != L.NameField &&
-                L.FieldNames[std::size_t(f)].trimmed().compare(QLatin1String("class"),
-                                                               Qt::CaseInsensitive) == 0;
+                f != L.NameField && L.FieldNames[std::size_t(f)].trimmed().compare(
+                                        QLatin1String("class"), Qt::CaseInsensitive) == 0;
         AnyCandidate = std::find(Candidate.begin(), Candidate.end(), true) != Candidate.end();
     }
 
@@ -344,8 +343,8 @@ class TTableFill {
     TDataTable& T;
     TTextInput& In;
     const TLayout& L;
-    std::vector<int> Column;     // per field: its column in the table, 0 for names and classes
-    std::vector<double*> Cells;  // per field: the column's cells, or nullptr
+    std::vector<int> Column;    // per field: its column in the table, 0 for names and classes
+    std::vector<double*> Cells; // per field: the column's cells, or nullptr
 };
 
 } // namespace

@@ -36,8 +36,7 @@ bool HasAscHeader(const QByteArray& Head)
         if (Head[i] == '\r' && i + 1 < Head.size() && Head[i + 1] == '\n') ++i;
         start = i + 1;
     }
-    if (lines.size() == 3 && start < Head.size())
-        lines.append(QByteArrayView(Head).sliced(start));
+    if (lines.size() == 3 && start < Head.size()) lines.append(QByteArrayView(Head).sliced(start));
     return lines.size() == 4 && IsCountLine(lines[1]) && IsCountLine(lines[2]) &&
            IsSwitchLine(lines[3]);
 }

@@ -55,7 +55,9 @@ std::string LongRows(int Fields)
     std::string text;
     for (int row = 0; row < 3; ++row)
         for (int f = 0; f < Fields; ++f)
-            text += (row == 0 ? "c" + std::to_string(f) : f % 5 == 3 ? "" : std::to_string(f * f)) +
+            text += (row == 0     ? "c" + std::to_string(f)
+                     : f % 5 == 3 ? ""
+                                  : std::to_string(f * f)) +
                     (f + 1 < Fields ? "," : "\r\n");
     return text;
 }
@@ -74,7 +76,10 @@ TEST(TextTable, ReadsWhatSpreadsheetsAndDataToolsWrite)
         {"comma, LF", "a,b\n1,2\n3,4.5\n", plain},
         {"CR LF, no last line end", "a,b\r\n1,2\r\n3,4.5", plain},
         {"CR alone", "a,b\r1,2\r3,4.5\r", plain},
-        {"byte order mark", "\xEF\xBB\xBF" "a,b\n1,2\n3,4.5\n", plain},
+        {"byte order mark",
+         "\xEF\xBB\xBF"
+         "a,b\n1,2\n3,4.5\n",
+         plain},
         {"blank lines and blanks around fields", "\n a , b \n\n 1 ,2\n  \n3, 4.5\n\n", plain},
         {"tab", "a\tb\n1\t2\n3\t4.5\n", plain},
         {"semicolon with decimal comma", "a;b\n1;2\n3;4,5\n", plain},
@@ -83,7 +88,8 @@ TEST(TextTable, ReadsWhatSpreadsheetsAndDataToolsWrite)
         {"quotes: separator, doubled quote, line break",
          "\"x,y\",\"say \"\"hi\"\"\",\"two\r\nlines\"\n1,2,3\n",
          "x,y|say \"hi\"|two\r\nlines\nR-1[0] 1 2 3"},
-        {"no heading: the first line is numbers", "1,2\n3,4.5\n", "C-1|C-2\nR-1[0] 1 2\nR-2[0] 3 4.5"},
+        {"no heading: the first line is numbers", "1,2\n3,4.5\n",
+         "C-1|C-2\nR-1[0] 1 2\nR-2[0] 3 4.5"},
         {"row names, their column headed", "id,a\nr1,1\nr2,2\n", "a\nr1[0] 1\nr2[0] 2"},
         {"row names, heading one field short", "a,b\nr1,1,2\n", "a|b\nr1[0] 1 2"},
         {"row names without heading", "r1,1,2\nr2,3,4\n", "C-1|C-2\nr1[0] 1 2\nr2[0] 3 4"},
@@ -150,7 +156,10 @@ TEST(TextTable, FaultsSayWhereAndWhatWasExpected)
          "2 fields, as on line 1; found 3"},
         {"NUL byte", std::string("a,b\n1,2\n3,\0\n", 12), 3, 2,
          "text, found a NUL byte (is this a binary file?)"},
-        {"UTF-16", "\xFF\xFE" "a\0,\0b\0", 1, 0, "UTF-8 text, found UTF-16 (save the file as UTF-8)"},
+        {"UTF-16",
+         "\xFF\xFE"
+         "a\0,\0b\0",
+         1, 0, "UTF-8 text, found UTF-16 (save the file as UTF-8)"},
         {"only row names", "name\nx\ny\n", 1, 0,
          "a column of numbers besides the row names and the class numbers"},
         {"only names and classes", "n,class\nx,1\n", 1, 0,
@@ -161,7 +170,8 @@ TEST(TextTable, FaultsSayWhereAndWhatWasExpected)
         ASSERT_TRUE(Read(table, "k,l\nr,7,NA\n").Ok());
         const std::string before = Dump(table);
         int events = 0;
-        table.OnChange = table.OnChangeNames = table.OnChangeCellState = [&](TObject*) { ++events; };
+        table.OnChange = table.OnChangeNames =
+            table.OnChangeCellState = [&](TObject*) { ++events; };
         table.OnResize = [&](TObject*, int, int, int, int) { ++events; };
         const TTextTableResult result = Read(table, row.Text);
         EXPECT_EQ(result.Line, row.Line) << row.What;
@@ -184,14 +194,14 @@ TEST(TextTable, SeparatorFromTheFirstLines)
     };
     const Row rows[] = {
         {"a,b\n1,2\n", ','},
-        {"a;b\n1,5;2,5\n1;2\n", ';'},           // decimal commas vary per line
-        {"a;b;c\n1,5;2,5;3,5\n", ';'},          // ... or not: semicolon still first
+        {"a;b\n1,5;2,5\n1;2\n", ';'},  // decimal commas vary per line
+        {"a;b;c\n1,5;2,5;3,5\n", ';'}, // ... or not: semicolon still first
         {"a\tb\n1,5\t2\n", '\t'},
-        {"\"x;y\",b\n\"1;2;3\",2\n", ','},      // quoted semicolons do not count
-        {"\"a\nb;c\",d\n1,2\n", ','},           // nor a quoted line break
-        {"a,b\nr,1,2\n", ','},                  // heading one field short
-        {"a;b,c,d\n1,2;3;4;5\n", ','},          // none alike: the most on the first line
-        {"value\n1\n2\n", ','},                 // one column
+        {"\"x;y\",b\n\"1;2;3\",2\n", ','}, // quoted semicolons do not count
+        {"\"a\nb;c\",d\n1,2\n", ','},      // nor a quoted line break
+        {"a,b\nr,1,2\n", ','},             // heading one field short
+        {"a;b,c,d\n1,2;3;4;5\n", ','},     // none alike: the most on the first line
+        {"value\n1\n2\n", ','},            // one column
     };
     for (const Row& row : rows) {
         const TTextDialect d = DetectDialect(row.Head);
@@ -235,8 +245,9 @@ TEST(TextTable, FieldsAcrossTheEndsOfTheBuffer)
     const int rows = 100000;
     for (int r = 0; r < rows; ++r) {
         text += r % 7 == 0 ? "\"row\r\n" + std::to_string(r) + "\"" : "r" + std::to_string(r);
-        text += "," + std::string(std::size_t(r % 13), ' ') + std::to_string(r) + ".25," +
-                (r % 5 == 0 ? "NA" : std::to_string(r % 1000) + std::string(std::size_t(r % 3), '0'));
+        text +=
+            "," + std::string(std::size_t(r % 13), ' ') + std::to_string(r) + ".25," +
+            (r % 5 == 0 ? "NA" : std::to_string(r % 1000) + std::string(std::size_t(r % 3), '0'));
         text += "\r\n";
     }
     ASSERT_GT(text.size(), std::size_t(2) << 20);
@@ -244,7 +255,8 @@ TEST(TextTable, FieldsAcrossTheEndsOfTheBuffer)
     ASSERT_TRUE(Read(table, text).Ok());
     ASSERT_EQ(table.NrOfRows(), rows);
     for (int r = 0; r < rows; ++r) {
-        const std::string name = r % 7 == 0 ? "row\r\n" + std::to_string(r) : "r" + std::to_string(r);
+        const std::string name =
+            r % 7 == 0 ? "row\r\n" + std::to_string(r) : "r" + std::to_string(r);
         ASSERT_EQ(table.RowName(r + 1).toStdString(), name);
         ASSERT_EQ(table.DataMat()->Elem(1, r + 1), r + 0.25) << r;
         if (r % 5 == 0)
