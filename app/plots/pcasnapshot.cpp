@@ -44,8 +44,8 @@ QString TPCASnapshot::ColumnName(int Col) const
     return name.isEmpty() ? QString::number(Col) : name;
 }
 
-TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table, const TVector& Mean,
-                          const TVector& StdDev)
+TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table,
+                          const TVector& Mean, const TVector& StdDev)
 {
     // The analysis the window has just accepted.
     const TPCAResult& result = LastEigVecResult();
@@ -53,6 +53,7 @@ TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table,
     s.Rows = Data.NrOfRows();
     s.Columns = Data.NrOfColumns();
     s.Components = std::min(s.Columns, TPCASnapshot::MaxComponents);
+    const TPCAResult& result = LastEigVecResult();
     for (int k = 1; k <= s.Columns; ++k) {
         s.Eigenvalues.push_back(result.AbsoluteEigVal(k));
         s.PercentOfTotal.push_back(100.0 * result.EigVecElem(k, 0));
@@ -61,7 +62,8 @@ TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table,
     const TScoreProjector projector(result, Mean, StdDev, s.Components);
     s.Scores.resize(std::size_t(s.Rows) * std::size_t(s.Components));
     for (int r = 1; r <= s.Rows; ++r) {
-        projector.Project(Data, r, s.Scores.data() + std::size_t(r - 1) * std::size_t(s.Components));
+        projector.Project(Data, r,
+                          s.Scores.data() + std::size_t(r - 1) * std::size_t(s.Components));
         s.Classes.push_back(std::uint8_t(Data.RowAttrib(r)));
         s.RowNames << Table.RowName(r);
     }
