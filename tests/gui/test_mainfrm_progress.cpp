@@ -89,6 +89,7 @@ TEST(MainWindowProgress, CancelOnAWideTableLeavesTableAndPlotsAsTheyWere)
         const QLabel* text = dialog ? dialog->findChild<QLabel*>() : nullptr;
         if (text && text->text().startsWith(QStringLiteral("Sweep"))) {
             label = text->text();
+            dialog->grab().save(QStringLiteral(ZEV_TEST_OUTPUT_DIR "/mainwindow_progress.png"));
             cancelled = clock.elapsed();
             QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
         } else if (clock.elapsed() < 10000) {
