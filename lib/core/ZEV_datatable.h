@@ -91,6 +91,12 @@ class TDataTable : public TComponent {
     double Elem(int Col, int Row) const;
     void SetElem(int Col, int Row, double Value);
     std::uint8_t CellState(int Col, int Row) const;
+    // The state bytes of column Col, NrOfRows of them, for reading a block without a call per
+    // cell; nullptr outside the table. Valid until the size changes.
+    const std::uint8_t* CellStateColumn(int Col) const
+    {
+        return ColOk(Col) ? FCellStates.data() + CellIndex(Col, 1) : nullptr;
+    }
     // Fires OnChangeCellState only when the byte changes.
     void SetCellState(int Col, int Row, std::uint8_t Value);
     bool IsNumber(int Col, int Row) const;

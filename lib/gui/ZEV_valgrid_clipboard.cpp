@@ -58,7 +58,8 @@ void TValgrid::ExtractFromClipboard()
             for (long long c = from; c <= to; ++c) {
                 const double v = Run.Values[c - first];
                 m->ColumnData(int(c))[r - 1] = ranged ? ClampEntered(v) : v;
-                ShowNumber(int(c), int(r));
+                if (FTable->CellStateColumn(int(c))[r - 1] & (dtcsNotANumber | dtcsEmpty))
+                    ShowNumber(int(c), int(r));
             }
         });
     }

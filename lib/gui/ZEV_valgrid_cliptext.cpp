@@ -30,12 +30,12 @@ constexpr long long CellsForTwoThreads = 200000;
 struct TClipColumn {
     int Col;
     const double* Values;
+    const std::uint8_t* States;
     bool Rounded;
     int Decimals; // for the fixed form: the column's precision
 };
 
 struct TClipBlock {
-    const TDataTable* Table;
     std::vector<TClipColumn> Columns;
     int Top;
     int Rows;
@@ -47,7 +47,7 @@ struct TClipBlock {
     }
     bool IsNumber(const TClipColumn& C, int Row) const
     {
-        return (Table->CellState(C.Col, Row) & (dtcsNotANumber | dtcsEmpty)) == 0;
+        return (C.States[Row - 1] & (dtcsNotANumber | dtcsEmpty)) == 0;
     }
 };
 
@@ -260,10 +260,10 @@ QString TValgrid::BlockText(TGridRect Block, const std::function<void()>& Meanwh
         if (Meanwhile) Meanwhile();
         return QString();
     }
-    TClipBlock block{FTable.get(), {}, Block.Top, Block.Bottom - Block.Top + 1};
+    TClipBlock block{{}, Block.Top, Block.Bottom - Block.Top + 1};
     for (int c = Block.Left; c <= Block.Right; ++c)
-        block.Columns.push_back(
-            {c, FTable->DataMat()->ColumnData(c), FTable->IsCategory(c), Precision(c)});
+        block.Columns.push_back({c, FTable->DataMat()->ColumnData(c), FTable->CellStateColumn(c),
+                                 FTable->IsCategory(c), Precision(c)});
     if (FClipboardUseFullPrec) return FullPrecisionText(block, Meanwhile);
     if (Meanwhile) Meanwhile();
     return FixedText(block);
@@ -292,8 +292,8 @@ void TValgrid::FillCopyBuffer(const TGridRect& Block)
             std::transform(from, from + rows, to, [](double v) { return std::nearbyint(v); });
         else
             std::copy_n(from, rows, to);
+        const std::uint8_t* states = FTable->CellStateColumn(c) + (Block.Top - 1);
         for (int j = 0; j < rows; ++j)
-            if (const std::uint8_t s = FTable->CellState(c, Block.Top + j))
-                FCopyBuffer->SetCellState(i + 1, j + 1, s);
+            if (states[j]) FCopyBuffer->SetCellState(i + 1, j + 1, states[j]);
     }
 }
