@@ -47,6 +47,8 @@ QString TPCASnapshot::ColumnName(int Col) const
 TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table,
                           const TVector& Mean, const TVector& StdDev)
 {
+    // The analysis the window has just accepted.
+    const TPCAResult& result = LastEigVecResult();
     TPCASnapshot s;
     s.Rows = Data.NrOfRows();
     s.Columns = Data.NrOfColumns();
