@@ -53,7 +53,6 @@ TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table,
     s.Rows = Data.NrOfRows();
     s.Columns = Data.NrOfColumns();
     s.Components = std::min(s.Columns, TPCASnapshot::MaxComponents);
-    const TPCAResult& result = LastEigVecResult();
     for (int k = 1; k <= s.Columns; ++k) {
         s.Eigenvalues.push_back(result.AbsoluteEigVal(k));
         s.PercentOfTotal.push_back(100.0 * result.EigVecElem(k, 0));
