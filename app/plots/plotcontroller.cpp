@@ -100,13 +100,15 @@ void TPlotController::SetOptions(const TPlotOptions& Value)
 
 void TPlotController::Redraw()
 {
-    // With a choice made, Perform PCA draws each plot twice, the window's way and then this
-    // way: drawing only at the next paint skips the first.
-    for (TKurvex* chart : {FForm.KXScores, FForm.KXLoadings})
-        chart->SetAutoRedraw(FOptions.IsDefault());
+    // With a choice made, Perform PCA builds each plot twice, the window's way and then this
+    // way: only the second is drawn, once.
+    const bool own = !FOptions.IsDefault();
+    for (TKurvex* chart : {FForm.KXScores, FForm.KXLoadings}) chart->SetAutoRedraw(!own);
     BuildScorePlot(*FForm.KXScores, FSnapshot, FOptions, FScaling);
     BuildLoadingPlot(*FForm.KXLoadings, FSnapshot, FOptions, FScaling);
     BuildIndexes();
+    if (own)
+        for (TKurvex* chart : {FForm.KXScores, FForm.KXLoadings}) chart->Repaint();
 }
 
 void TPlotController::BuildIndexes()
