@@ -333,8 +333,13 @@ std::size_t Utf8PieceEnd(const char* Bytes, std::size_t Size)
 // Appends Text without its characters below code 32.
 void AppendVisible(QString& To, QStringView Text)
 {
-    for (QChar ch : Text)
-        if (ch.unicode() >= 32) To.append(ch);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < Text.size(); ++i) {
+        if (Text[i].unicode() >= 32) continue;
+        To.append(Text.mid(start, i - start));
+        start = i + 1;
+    }
+    To.append(Text.mid(start));
 }
 
 // Case folding of ASCII letters only, as the file's keywords need.
