@@ -4,6 +4,7 @@
 
 #include "ZEV_datatable.h"
 #include "ZEV_vector.h"
+#include "scoreblock.h"
 #include "textsink.h"
 
 #include <QString>
@@ -15,7 +16,8 @@ struct TPCAExport {
     // One entry per component of the analysis, also beyond Components.
     std::vector<double> Eigenvalues, RelativeEigenvalues, CumulativeShares;
     std::vector<double> Loadings; // by variable, Components values each
-    std::vector<double> Scores;   // by row, Components values each
+    // Computed as they are written, so that they cost no memory of the size of the table.
+    TScoreBlocks Scores;
 
     bool AllFinite() const;
 };
