@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 // Rows per block: the deviations of a block stay in the first-level cache.
@@ -57,8 +58,35 @@ void TScoreBlocks::ComputeBlock(int First, int Count, double* Out, double* Devia
     }
 }
 
+// A bound on every score from the largest deviation of each column: when it is far below the
+// largest double, no score can overflow and none needs computing to know it.
+bool TScoreBlocks::BoundedFar(int Rows) const
+{
+    std::vector<double> largest(FColumns.size(), 0.0);
+    for (std::size_t i = 0; i < FColumns.size(); ++i) {
+        const TColumn& c = FColumns[i];
+        double lo = c.Mean, hi = c.Mean;
+        for (int r = 0; r < Rows; ++r) {
+            const double x = c.Rounded ? std::nearbyint(c.Cells[r]) : c.Cells[r];
+            lo = std::min(lo, x);
+            hi = std::max(hi, x);
+        }
+        largest[i] = std::max(hi - c.Mean, c.Mean - lo) / std::fabs(c.StdDev);
+    }
+    const double* loading = FLoadings.data();
+    for (int k = 0; k < FComponents; ++k) {
+        double bound = 0;
+        for (std::size_t i = 0; i < FColumns.size(); ++i)
+            bound += std::fabs(*loading++) * largest[i];
+        // A quarter of the range covers the rounding of every product and sum along the way.
+        if (!(bound < std::numeric_limits<double>::max() / 4)) return false;
+    }
+    return true;
+}
+
 bool TScoreBlocks::AllFinite(int Rows) const
 {
+    if (BoundedFar(Rows)) return true;
     std::vector<double> block(std::size_t(kBlockRows) * std::size_t(FComponents));
     std::vector<double> deviations(FColumns.size() * kBlockRows);
     for (int first = 0; first < Rows; first += kBlockRows) {

@@ -27,6 +27,7 @@ class TScoreBlocks {
         bool Rounded; // a category column reads rounded, as the table shows it
         double Mean, StdDev;
     };
+    bool BoundedFar(int Rows) const;
     // Deviations: room for kBlockRows rows of every column that takes part.
     void ComputeBlock(int First, int Count, double* Out, double* Deviations) const;
 
