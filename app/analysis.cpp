@@ -61,11 +61,15 @@ void NewData(TAnalysisDataSet& Data)
     }
 }
 
-bool CalcComponents(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev)
+TPCAResult CalcComponents(const TAnalysisDataSet& Data, int Scaling, const TPCAProgress* Progress)
+{
+    return CalcPCA({Data.DataMat(), 1, Data.NrOfColumns(), 1, Data.NrOfRows()}, Scaling, true,
+                   Progress);
+}
+
+void FillMeanStdDev(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev)
 {
     const int cols = Data.NrOfColumns(), rows = Data.NrOfRows();
-    if (!CalcPrincComp(Data.DataMat(), 1, cols, 1, rows, Scaling)) return false;
-
     Mean.SetNrOfElem(cols);
     StdDev.SetNrOfElem(cols);
     for (int i = 1; i <= cols; ++i) {
@@ -75,17 +79,17 @@ bool CalcComponents(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TV
         Mean.SetElem(i, mean);
         StdDev.SetElem(i, Scaling == psCorrelation ? std::sqrt(variance) : 1.0);
     }
-    return true;
 }
 
-TScoreProjector::TScoreProjector(const TVector& Mean, const TVector& StdDev, int Components)
+TScoreProjector::TScoreProjector(const TPCAResult& Result, const TVector& Mean,
+                                 const TVector& StdDev, int Components)
     : FComponents(std::max(Components, 0))
 {
     for (int i = 1; i <= Mean.NrOfElem(); ++i)
         if (StdDev.Elem(i) != 0) FColumns.push_back({i, Mean.Elem(i), StdDev.Elem(i)});
     FLoadings.reserve(FColumns.size() * static_cast<std::size_t>(FComponents));
     for (int k = 1; k <= FComponents; ++k)
-        for (const TColumn& c : FColumns) FLoadings.push_back(EigVecElem(k, c.Index));
+        for (const TColumn& c : FColumns) FLoadings.push_back(Result.EigVecElem(k, c.Index));
     FDev.resize(FColumns.size());
 }
 
@@ -103,13 +107,13 @@ void TScoreProjector::Project(const TAnalysisDataSet& Data, int Row, double* Sco
     }
 }
 
-bool PerformPCA(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev,
-                TPCAPoints& Points)
+bool AcceptComponents(const TAnalysisDataSet& Data, int Scaling, TPCAResult Result, TVector& Mean,
+                      TVector& StdDev, TPCAPoints& Points)
 {
-    if (!CalcComponents(Data, Scaling, Mean, StdDev)) return false;
-
+    if (!Result.Ok()) return false;
     const int cols = Data.NrOfColumns(), rows = Data.NrOfRows();
-    const TScoreProjector projector(Mean, StdDev, 2);
+    FillMeanStdDev(Data, Scaling, Mean, StdDev);
+    const TScoreProjector projector(Result, Mean, StdDev, 2);
     TPCAPoints points;
     points.Scores.reserve(static_cast<std::size_t>(std::max(rows, 0)));
     for (int r = 1; r <= rows; ++r) {
@@ -120,7 +124,15 @@ bool PerformPCA(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVecto
     }
     points.Loadings.reserve(static_cast<std::size_t>(std::max(cols, 0)));
     for (int i = 1; i <= cols; ++i)
-        points.Loadings.push_back({EigVecElem(1, i), EigVecElem(2, i), QString::number(i)});
+        points.Loadings.push_back(
+            {Result.EigVecElem(1, i), Result.EigVecElem(2, i), QString::number(i)});
     Points = std::move(points);
+    StoreEigVecResult(std::move(Result));
     return true;
+}
+
+bool PerformPCA(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev,
+                TPCAPoints& Points)
+{
+    return AcceptComponents(Data, Scaling, CalcComponents(Data, Scaling), Mean, StdDev, Points);
 }

@@ -83,17 +83,19 @@ const std::array<std::uint8_t, 255>& ShuffleTable();
 // Rewrites the data set as 5 columns x 150 rows of three classes from the random generator.
 void NewData(TAnalysisDataSet& Data);
 
-// Runs the engine on the whole data set and fills Mean and StdDev (centre and divisor per
-// column) for the scores; false, changing neither, when the engine fails. The components are
-// then read from the engine with EigVecElem.
-bool CalcComponents(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev);
+// Runs the engine on the whole data set with the scaling of the radio group. Reads the data and
+// touches nothing else, so it may run off the window's thread while the table stands still.
+TPCAResult CalcComponents(const TAnalysisDataSet& Data, int Scaling,
+                          const TPCAProgress* Progress = nullptr);
+// Centre and divisor of every column for the scores of the scaling.
+void FillMeanStdDev(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev);
 
-// Scores of rows on the first components of the engine's last result: per component, the sum
-// over the columns with a non-zero divisor of loading times (value - centre) / divisor, in
-// column order.
+// Scores of rows on the first components of a result: per component, the sum over the columns
+// with a non-zero divisor of loading times (value - centre) / divisor, in column order.
 class TScoreProjector {
   public:
-    TScoreProjector(const TVector& Mean, const TVector& StdDev, int Components);
+    TScoreProjector(const TPCAResult& Result, const TVector& Mean, const TVector& StdDev,
+                    int Components);
     int Components() const { return FComponents; }
     // Writes the scores of Row on components 1..Components() to Scores.
     void Project(const TAnalysisDataSet& Data, int Row, double* Scores) const;
@@ -109,7 +111,12 @@ class TScoreProjector {
     mutable std::vector<double> FDev; // work space: deviations of one row
 };
 
-// Runs the analysis with the given scaling. On success fills Mean and StdDev (centre and divisor
-// per column) and replaces Points; on failure returns false and changes none of the three.
+// Takes a successful result as Perform PCA does: it becomes the engine's last result (what
+// EigVecElem reads), Mean and StdDev are filled and Points replaced. False, changing nothing,
+// for any other result.
+bool AcceptComponents(const TAnalysisDataSet& Data, int Scaling, TPCAResult Result, TVector& Mean,
+                      TVector& StdDev, TPCAPoints& Points);
+
+// Runs the analysis with the given scaling: CalcComponents, then AcceptComponents.
 bool PerformPCA(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TVector& StdDev,
                 TPCAPoints& Points);

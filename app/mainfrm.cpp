@@ -1,9 +1,12 @@
 #include "mainfrm.h"
 
+#include "ZEV_texttable.h"
 #include "application.h"
+#include "plotcontroller.h"
 
 #include <QFileInfo>
 #include <QIcon>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -60,6 +63,15 @@ QString AscLoadProblem(int Code, int Rows)
     }
 }
 
+// The same for a text table: where the file went wrong; its reader leaves the table as it was.
+QString TextLoadProblem(const TTextTableResult& Result)
+{
+    if (Result.Ok()) return {};
+    QString text = Result.Text();
+    text[0] = text[0].toUpper();
+    return text + QStringLiteral(". The table is unchanged.");
+}
+
 // Runs a command; an exception it raises is shown as the application's default handler does.
 template <typename Command> void Guarded(Command&& command)
 {
@@ -70,31 +82,6 @@ template <typename Command> void Guarded(Command&& command)
     }
 }
 
-// The analysis data set is the editor's table: sizes and reads go through the editor (so category
-// columns read rounded), writes into the table.
-class TEditorDataSet : public TAnalysisDataSet {
-  public:
-    explicit TEditorDataSet(TValgrid* Editor) : FEditor(Editor) {}
-    int NrOfColumns() const override { return FEditor->NrOfColumns(); }
-    void SetNrOfColumns(int Value) override { FEditor->SetNrOfColumns(Value); }
-    int NrOfRows() const override { return FEditor->NrOfRows(); }
-    void SetNrOfRows(int Value) override { FEditor->SetNrOfRows(Value); }
-    // Fetched afresh each time: a load replaces the table's matrix.
-    const TMatrix& DataMat() const override { return *FEditor->DataTable()->DataMat(); }
-    double Elem(int Col, int Row) const override { return FEditor->Elem(Col, Row); }
-    void SetElem(int Col, int Row, double Value) override
-    {
-        FEditor->DataTable()->SetElem(Col, Row, Value);
-    }
-    int RowAttrib(int Row) const override { return FEditor->RowAttrib(Row); }
-    void SetRowAttrib(int Row, int Value) override
-    {
-        FEditor->SetRowAttrib(Row, std::uint8_t(Value));
-    }
-
-  private:
-    TValgrid* FEditor;
-};
 } // namespace
 
 TForm1::TForm1(QWidget* Parent) : QWidget(Parent)
@@ -118,11 +105,18 @@ TForm1::TForm1(QWidget* Parent) : QWidget(Parent)
     CreatePages();
     layout->addWidget(Panel1);
     layout->addWidget(PageControl1, 1);
+    // The tool bar's controls sit at fixed places: the window is never narrower than they reach,
+    // nor so low that a plot's tick labels and caption run into each other.
+    const int plotHeight = 260;
+    setMinimumSize(RGScaling->geometry().right() + 1 + BButNewData->x(),
+                   Panel1->height() + PageControl1->tabBar()->sizeHint().height() + plotHeight);
 
     FODiag1 = std::make_unique<TOpenDialog>();
     ODiag1 = FODiag1.get();
     ODiag1->SetName(QStringLiteral("ODiag1"));
     ODiag1->ParentWidget = this;
+    ODiag1->Filter = QStringLiteral(
+        "ASC data files (*.asc);;Text tables (*.csv *.tsv *.txt);;All files (*)");
     FMean = std::make_unique<TVector>();
     FStdDev = std::make_unique<TVector>();
     Mean = FMean.get(), StdDev = FStdDev.get();
@@ -130,9 +124,11 @@ TForm1::TForm1(QWidget* Parent) : QWidget(Parent)
     StdDev->SetName(QStringLiteral("StdDev"));
     Mean->SetNrOfElem(1);
     StdDev->SetNrOfElem(1);
-    FDataSet = std::make_unique<TEditorDataSet>(ValedData);
+    FDataSet = std::make_unique<TDataTableDataSet>(*ValedData->DataTable());
+    FRunner = std::make_unique<TAnalysisRunner>(this);
     SetTabOrder();
     SetDialogOwner(this);
+    FPlots = std::make_unique<TPlotController>(*this);
 }
 
 TForm1::~TForm1()
@@ -249,9 +245,12 @@ void TForm1::LoadDataFile(const QString& FileName)
 {
     ODiag1->InitialDir = QFileInfo(FileName).absolutePath(); // the next load starts there
     // The table shows whatever the reader left; the user learns what went wrong and where.
-    TDataTable* table = ValedData->DataTable();
-    const int code = table->LoadFromASCFile(FileName);
-    const QString problem = AscLoadProblem(table->ExplainAscCode(code), table->NrOfRows());
+    const TTableFileResult result = LoadTableFile(*ValedData->DataTable(), FileName);
+    const TDataTable* table = ValedData->DataTable();
+    const QString problem =
+        result.Kind == tfAsc
+            ? AscLoadProblem(table->ExplainAscCode(result.AscCode), table->NrOfRows())
+            : TextLoadProblem(result.Text);
     if (!problem.isEmpty())
         MessageDlg(QStringLiteral("%1\n\n%2").arg(QFileInfo(FileName).fileName(), problem),
                    mtWarning, mbOK, 0);
@@ -260,14 +259,18 @@ void TForm1::LoadDataFile(const QString& FileName)
 void TForm1::BButPerformPCAClick()
 {
     if (PageControl1->currentWidget() == TSData) PageControl1->setCurrentWidget(TSScores);
+    TPCAResult pca = FRunner->Run(*FDataSet, RGScaling->ItemIndex());
+    if (pca.Status == pcaCancelled) return;
     TPCAPoints result;
-    if (!PerformPCA(*FDataSet, RGScaling->ItemIndex(), *Mean, *StdDev, result)) {
+    if (!AcceptComponents(*FDataSet, RGScaling->ItemIndex(), std::move(pca), *Mean, *StdDev,
+                          result)) {
         MessageDlg(PCAFailureMessage, mtInformation, mbOK, 0);
         return;
     }
     const QString scaling = RGScaling->SelectedText();
     ShowScorePlot(result, scaling);
     ShowLoadingPlot(result, scaling);
+    FPlots->AnalysisDone(*FDataSet, scaling);
 }
 
 void TForm1::SetUpPlot(TKurvex* Chart)

@@ -8,12 +8,15 @@
 #include "ZEV_valgrid.h"
 #include "ZEV_vector.h"
 #include "analysis.h"
+#include "analysis_runner.h"
 
 #include <QFrame>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QWidget>
 #include <memory>
+
+class TPlotController;
 
 class TForm1 : public QWidget {
   public:
@@ -41,6 +44,8 @@ class TForm1 : public QWidget {
     void BButPerformPCAClick();
     // What "Load Data From Disk" does once a file is chosen.
     void LoadDataFile(const QString& FileName);
+    // The plots' context menu, hovering and row selection.
+    TPlotController* Plots() const { return FPlots.get(); }
 
   private:
     void CreateToolBar();
@@ -53,6 +58,8 @@ class TForm1 : public QWidget {
 
     TFont FFont;
     std::unique_ptr<TAnalysisDataSet> FDataSet;
+    std::unique_ptr<TAnalysisRunner> FRunner;
     std::unique_ptr<TOpenDialog> FODiag1;
     std::unique_ptr<TVector> FMean, FStdDev;
+    std::unique_ptr<TPlotController> FPlots;
 };

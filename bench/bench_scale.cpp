@@ -73,9 +73,10 @@ BENCHMARK(BM_PaintTypicalAxis)->Unit(benchmark::kMicrosecond);
 
 void BM_ComputeTicks250(benchmark::State& State)
 {
-    TScaleTickSettings s;
-    s.RangeLow = 0, s.RangeHigh = 124, s.MinTicks = 0;
-    for (auto _ : State) benchmark::DoNotOptimize(ComputeScaleTicks(s));
+    TScaleSettings s;
+    s.StoreRange(0, 124);
+    s.SetMinTicks(0);
+    for (auto _ : State) benchmark::DoNotOptimize(ComputeScaleTicks(s, sctXB));
 }
 BENCHMARK(BM_ComputeTicks250)->Unit(benchmark::kMicrosecond);
 

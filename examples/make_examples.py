@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Writes the example ASC files of this folder.
+"""Writes the example data files of this folder.
 
 iris.asc and wine.asc come from the public data sets that Debian's python3-sklearn ships as CSV
 (the measurements are copied unchanged); showcase.asc and showcase_custdata.asc are made up to
@@ -53,6 +53,13 @@ def iris():
     lines += ["%d Ratio" % (c + 1) for c in range(len(columns))]
     lines.append("</VARTYPES>")
     write("iris.asc", lines)
+    # The same table as a spreadsheet would save it: a heading, row names first, the class last.
+    with open(os.path.join(HERE, "iris.csv"), "w", newline="", encoding="utf-8") as f:
+        out = csv.writer(f, lineterminator="\r\n")
+        out.writerow(["plant"] + columns + ["class"])
+        for line in lines[5:5 + len(data)]:
+            cls, plant, *values = line.split(" ")
+            out.writerow([plant] + values + [cls])
 
 
 def wine():

@@ -26,13 +26,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
               : QString::fromUtf8(reinterpret_cast<const char*>(Data + 1), qsizetype(Size - 1));
 
     int lastI = -1, lastJ = 0, maxI = -1, maxJ = -1;
-    const TExtractExtent extent = ExtractNumbers(text, [&](int i, int j, double v) {
-        Check(std::isfinite(v) && std::fabs(v) <= ScanLimit);
-        Check(j > lastJ || (j == lastJ && i > lastI));
-        lastI = i;
-        lastJ = j;
-        maxI = std::max(maxI, i);
-        maxJ = std::max(maxJ, j);
+    const TExtractExtent extent = ExtractNumbers(text, [&](const TExtractRun& Run) {
+        Check(Run.Count > 0);
+        for (int k = 0; k < Run.Count; ++k) {
+            const int i = Run.First + k, j = Run.Line;
+            const double v = Run.Values[k];
+            Check(std::isfinite(v) && std::fabs(v) <= ScanLimit);
+            Check(j > lastJ || (j == lastJ && i > lastI));
+            lastI = i;
+            lastJ = j;
+            maxI = std::max(maxI, i);
+            maxJ = std::max(maxJ, j);
+        }
     });
     Check(extent.Columns == maxI + 1 && extent.Rows == maxJ + 1);
 

@@ -4,7 +4,8 @@
 #   fuzz/run_fuzz.sh [seconds] [target]     default 600 and fuzz_asc_reader
 # Inputs in fuzz/regressions/<target>/ run first and must pass.
 # Targets: fuzz_asc_reader (seeds: the files the reader tests write and examples/) and
-# fuzz_extract_scanner (seeds: clipboard texts written below).
+# fuzz_extract_scanner (seeds: clipboard texts written below) and fuzz_text_reader (seeds: the
+# texts the text table tests read and examples/*.csv).
 # Folders: $BUILD for the fuzzer (default build-fuzz), $TEST_BUILD for the ordinary build whose
 # reader test writes the seeds (default build; configured here when it is not yet).
 set -e
@@ -26,6 +27,14 @@ fuzz_asc_reader)
   ZEV_ASC_CORPUS="$CORPUS" QT_QPA_PLATFORM=offscreen "$TEST_BUILD/tests/test_ZEV_datatable_asc" \
     > /dev/null
   cp "$SRC"/examples/*.asc "$CORPUS/"
+  MAX_LEN=65536
+  ;;
+fuzz_text_reader)
+  [ -f "$TEST_BUILD/build.ninja" ] || [ -f "$TEST_BUILD/Makefile" ] ||
+    cmake -S "$SRC" -B "$TEST_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+  cmake --build "$TEST_BUILD" --target test_ZEV_texttable -j2
+  ZEV_TEXT_CORPUS="$CORPUS" "$TEST_BUILD/tests/test_ZEV_texttable" > /dev/null
+  cp "$SRC"/examples/*.csv "$CORPUS/"
   MAX_LEN=65536
   ;;
 fuzz_extract_scanner)

@@ -1,8 +1,12 @@
-// The console program: one analysis of an ASC data file, written as CSV or JSON, with no window.
+// The console program: one analysis of a data file (ASC or text table), written as CSV or JSON,
+// with no window.
 #include "Classes.h"
 #include "FileNames.h"
 #include "ZEV_datatable.h"
+#include "ZEV_texttable.h"
 #include "analysis.h"
+#include "fastsolver.h"
+#include "missing.h"
 #include "pcaexport.h"
 #include "safeoutput.h"
 #include "textsink.h"
@@ -39,6 +43,8 @@ struct TOptions {
     int Components = 0;         // 0: all of them
     bool Json = false;
     QString OutDir; // empty: standard output
+    TMissingMode Missing = mmZero;
+    TSolverKind Solver = skJacobi;
 };
 
 void Complain(const QString& Text)
@@ -62,8 +68,9 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Principal component analysis of an ASC data file: writes the eigenvalues, the loadings\n"
-        "of every variable and the scores of every row, as CSV or JSON."));
+        "Principal component analysis of a data file (ASC, or a CSV, semicolon- or tab-separated\n"
+        "text table): writes the eigenvalues, the loadings of every variable and the scores of\n"
+        "every row, as CSV or JSON."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption scaling(
@@ -81,8 +88,18 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
         {QStringLiteral("o"), QStringLiteral("out")},
         QStringLiteral("Write files into DIR (made when missing) instead of standard output."),
         QStringLiteral("DIR"));
-    parser.addOptions({scaling, components, format, out});
-    parser.addPositionalArgument(QStringLiteral("FILE.asc"), QStringLiteral("The data file."));
+    const QCommandLineOption missing(
+        QStringLiteral("missing"),
+        QStringLiteral("Empty cells and cells that are not numbers: zero (default; analysed as the "
+                       "0 they hold, with a note), drop (their rows left out) or error."),
+        QStringLiteral("mode"), QStringLiteral("zero"));
+    const QCommandLineOption solver(
+        QStringLiteral("solver"),
+        QStringLiteral("jacobi (default: the window's numbers to the last bit) or fast (LAPACK)."),
+        QStringLiteral("solver"), QStringLiteral("jacobi"));
+    parser.addOptions({scaling, components, format, out, missing, solver});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The data file: FILE.asc or a text table."));
 
     if (!parser.parse(Arguments)) {
         UsageError(parser.errorText());
@@ -125,6 +142,18 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
         UsageError(QStringLiteral("The folder of --out must not be empty."));
         return std::nullopt;
     }
+    const std::optional<TMissingMode> mode = MissingModeFromName(parser.value(missing));
+    if (!mode) {
+        UsageError(QStringLiteral("Unknown missing-value mode \"%1\".").arg(parser.value(missing)));
+        return std::nullopt;
+    }
+    o.Missing = *mode;
+    const QStringList solvers = {QStringLiteral("jacobi"), QStringLiteral("fast")};
+    if (!solvers.contains(parser.value(solver))) {
+        UsageError(QStringLiteral("Unknown solver \"%1\".").arg(parser.value(solver)));
+        return std::nullopt;
+    }
+    o.Solver = TSolverKind(solvers.indexOf(parser.value(solver)));
     return o;
 }
 
@@ -167,8 +196,13 @@ bool ReadTable(TDataTable& Table, const QString& File)
 {
     const QString what = QStringLiteral("cannot read \"%1\": ").arg(File);
     try {
-        const int code = Table.LoadFromASCFile(File);
-        if (code == ascOK) return true;
+        const TTableFileResult result = LoadTableFile(Table, File);
+        if (result.Ok()) return true;
+        if (result.Kind == tfText) {
+            Complain(what + result.Text.Text());
+            return false;
+        }
+        const int code = result.AscCode;
         const QString meaning = code == ascFileNotFound
                                     ? NotAFileMeaning(File)
                                     : AscCodeMeaning(Table.ExplainAscCode(code));
@@ -235,14 +269,25 @@ int Run(const TOptions& Options)
 {
     TDataTable table;
     if (!ReadTable(table, Options.File)) return exUnreadable;
+    switch (HandleMissingCells(table, Options.File, Options.Missing, Complain)) {
+    case moRefused:
+        return exUnreadable;
+    case moNoRowLeft:
+        return exNoComponents;
+    case moAnalyse:
+        break;
+    }
 
     const TDataTableDataSet data(table);
-    TVector mean, stdDev;
-    if (!CalcComponents(data, Options.Scaling, mean, stdDev)) {
+    const TPCAResult pca =
+        BatchComponents(data, Options.Scaling, Options.Solver, isatty(STDERR_FILENO) == 1);
+    if (!pca.Ok() && pca.Status != pcaNotFinite) {
         Complain(PCAFailureMessage);
         return exNoComponents;
     }
-    int components = EigVecCount();
+    TVector mean, stdDev;
+    FillMeanStdDev(data, Options.Scaling, mean, stdDev);
+    int components = pca.N;
     if (Options.Components > components)
         Complain(QStringLiteral("note: \"%1\" gives %2 components; writing all of them")
                      .arg(Options.File)
@@ -250,7 +295,7 @@ int Run(const TOptions& Options)
     else if (Options.Components > 0)
         components = Options.Components;
 
-    const TPCAExport result = CollectExport(table, mean, stdDev, components);
+    const TPCAExport result = CollectExport(table, pca, mean, stdDev, components);
     if (!result.AllFinite()) {
         Complain(PCAFailureMessage +
                  QStringLiteral(": the results overflow (values too large in the data?)"));

@@ -124,8 +124,8 @@ bool TPCAExport::AllFinite() const
            finite(Loadings) && Scores.AllFinite(Rows);
 }
 
-TPCAExport CollectExport(TDataTable& Table, const TVector& Mean, const TVector& StdDev,
-                         int Components)
+TPCAExport CollectExport(TDataTable& Table, const TPCAResult& Result, const TVector& Mean,
+                         const TVector& StdDev, int Components)
 {
     TPCAExport e;
     e.Table = &Table;
@@ -133,17 +133,17 @@ TPCAExport CollectExport(TDataTable& Table, const TVector& Mean, const TVector& 
     e.Rows = Table.NrOfRows();
     e.Components = Components;
     double cumulative = 0;
-    for (int k = 1; k <= EigVecCount(); ++k) {
-        e.Eigenvalues.push_back(AbsoluteEigVal(k));
-        e.RelativeEigenvalues.push_back(EigVecElem(k, 0));
-        cumulative += EigVecElem(k, 0);
+    for (int k = 1; k <= Result.N; ++k) {
+        e.Eigenvalues.push_back(Result.AbsoluteEigVal(k));
+        e.RelativeEigenvalues.push_back(Result.EigVecElem(k, 0));
+        cumulative += Result.EigVecElem(k, 0);
         e.CumulativeShares.push_back(cumulative);
     }
     e.Loadings.reserve(std::size_t(e.Variables) * std::size_t(Components));
     for (int i = 1; i <= e.Variables; ++i)
-        for (int k = 1; k <= Components; ++k) e.Loadings.push_back(EigVecElem(k, i));
+        for (int k = 1; k <= Components; ++k) e.Loadings.push_back(Result.EigVecElem(k, i));
 
-    e.Scores = TScoreBlocks(Table, Mean, StdDev, Components);
+    e.Scores = TScoreBlocks(Table, Result, Mean, StdDev, Components);
     return e;
 }
 

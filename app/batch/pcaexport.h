@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ZEV_datatable.h"
+#include "ZEV_math2.h"
 #include "ZEV_vector.h"
 #include "scoreblock.h"
 #include "textsink.h"
@@ -22,10 +23,10 @@ struct TPCAExport {
     bool AllFinite() const;
 };
 
-// The engine's last result, as CalcComponents left it for Table with Mean and StdDev: every
-// eigenvalue, and the loadings and scores on components 1..Components.
-TPCAExport CollectExport(TDataTable& Table, const TVector& Mean, const TVector& StdDev,
-                         int Components);
+// A result of CalcComponents for Table with Mean and StdDev: every eigenvalue, and the loadings
+// and scores on components 1..Components.
+TPCAExport CollectExport(TDataTable& Table, const TPCAResult& Result, const TVector& Mean,
+                         const TVector& StdDev, int Components);
 
 // RFC 4180 tables with a header line and CR LF line ends.
 void WriteEigenvaluesCsv(const TPCAExport& Export, TTextSink& Out);

@@ -1,6 +1,5 @@
 #include "scoreblock.h"
 
-#include "ZEV_math2.h"
 #include "ZEV_matrix.h"
 
 #include <algorithm>
@@ -12,8 +11,8 @@ namespace {
 constexpr int kBlockRows = 128;
 } // namespace
 
-TScoreBlocks::TScoreBlocks(const TDataTable& Table, const TVector& Mean, const TVector& StdDev,
-                           int Components)
+TScoreBlocks::TScoreBlocks(const TDataTable& Table, const TPCAResult& Result, const TVector& Mean,
+                           const TVector& StdDev, int Components)
     : FComponents(std::max(Components, 0))
 {
     for (int i = 1; i <= Mean.NrOfElem(); ++i)
@@ -22,7 +21,7 @@ TScoreBlocks::TScoreBlocks(const TDataTable& Table, const TVector& Mean, const T
                                 StdDev.Elem(i)});
     for (int k = 1; k <= FComponents; ++k)
         for (int i = 1; i <= Mean.NrOfElem(); ++i)
-            if (StdDev.Elem(i) != 0) FLoadings.push_back(EigVecElem(k, i));
+            if (StdDev.Elem(i) != 0) FLoadings.push_back(Result.EigVecElem(k, i));
 }
 
 void TScoreBlocks::Compute(int First, int Count, double* Out) const

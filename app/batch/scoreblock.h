@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ZEV_datatable.h"
+#include "ZEV_math2.h"
 #include "ZEV_vector.h"
 
 #include <vector>
@@ -12,9 +13,9 @@
 class TScoreBlocks {
   public:
     TScoreBlocks() = default;
-    // The loadings are the engine's last result, taken now.
-    TScoreBlocks(const TDataTable& Table, const TVector& Mean, const TVector& StdDev,
-                 int Components);
+    // The loadings are taken from Result now.
+    TScoreBlocks(const TDataTable& Table, const TPCAResult& Result, const TVector& Mean,
+                 const TVector& StdDev, int Components);
     int Components() const { return FComponents; }
     // Scores of the Count rows from First (0-based), Components() values per row, into Out.
     void Compute(int First, int Count, double* Out) const;

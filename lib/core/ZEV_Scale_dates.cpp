@@ -231,20 +231,20 @@ bool InCalendar(double V)
 
 class CalendarWalk {
   public:
-    CalendarWalk(const TScaleTickSettings& S, TScaleTicks& Out, TCalendarLevel Level)
+    CalendarWalk(const TScaleSettings& S, TScaleTicks& Out, TCalendarLevel Level)
         : FS(S), FOut(Out), FLevel(Level)
     {
     }
 
     bool Continues(double V) const
     {
-        return V - FS.RangeHigh < 1e-8 && InCalendar(V) && TickBudgetLeft(FOut);
+        return V - FS.RangeHigh() < 1e-8 && InCalendar(V) && TickBudgetLeft(FOut);
     }
 
     void Tick(double V, bool Long)
     {
-        if (!Long || FS.LabelType == ftNoFigs) return AddTick(FOut, V, Long, false, {});
-        AddTick(FOut, V, true, true, FormatCalendarLabel(V, FLevel, *FS.DateFormat));
+        if (!Long || FS.LabelType() == ftNoFigs) return AddTick(FOut, V, Long, false, {});
+        AddTick(FOut, V, true, true, FormatCalendarLabel(V, FLevel, *FS.DateFormat()));
         if (FLevel <= clvHours) AddDateLine(V);
     }
 
@@ -253,7 +253,7 @@ class CalendarWalk {
     {
         bool draw = false;
         const int day = Decode(V).Date.day();
-        switch (FS.DateFormat->DateForTime()) {
+        switch (FS.DateFormat()->DateForTime()) {
         case dtOnePerChart:
             draw = FFirstLong;
             break;
@@ -271,17 +271,17 @@ class CalendarWalk {
         FLastDay = day;
         TScaleTick& t = FOut.Ticks.back();
         t.HasDateLine = true;
-        t.DateLine = FormatCalendarDate(V, *FS.DateFormat);
+        t.DateLine = FormatCalendarDate(V, *FS.DateFormat());
     }
 
-    const TScaleTickSettings& FS;
+    const TScaleSettings& FS;
     TScaleTicks& FOut;
     TCalendarLevel FLevel;
     bool FFirstLong = true;
     int FLastDay = 0; // day of the month of the last date drawn; 0 before the first
 };
 
-void TimeLevelTicks(const TScaleTickSettings& S, TScaleTicks& Out, TCalendarLevel Level, double Per)
+void TimeLevelTicks(const TScaleSettings& S, TScaleTicks& Out, TCalendarLevel Level, double Per)
 {
     const double units = Level == clvHours     ? 24
                          : Level == clvMinutes ? 1440
@@ -294,7 +294,7 @@ void TimeLevelTicks(const TScaleTickSettings& S, TScaleTicks& Out, TCalendarLeve
     for (int i = 0; i < 6; ++i)
         if (row.Steps[i] <= Per * units) choice = i;
     const long long step = row.Steps[choice];
-    const double lo = S.RangeLow;
+    const double lo = S.RangeLow();
     const double day0 = std::floor(lo);
     // The fraction is measured from the day's own midnight, so a whole negative day starts
     // with its first tick instead of losing a day.
@@ -303,16 +303,17 @@ void TimeLevelTicks(const TScaleTickSettings& S, TScaleTicks& Out, TCalendarLeve
     double first = day0 + double(part) / units;
     const double major = double(step) / units;
     const double minor = double(row.Shorts[choice]) / units;
-    if (S.ShortTicks)
+    if (S.ShortTicks())
         for (int i = 0; i < 64 && first > lo; ++i) first -= minor;
     CalendarWalk walk(S, Out, Level);
     // Each tick is placed from the first by multiplication, so rounding cannot pile up.
-    const double advance = S.ShortTicks ? minor : major;
+    const double advance = S.ShortTicks() ? minor : major;
     for (long long k = 0;; ++k) {
         const double v = first + double(k) * advance;
         if (!walk.Continues(v)) break;
         if (v >= lo)
-            walk.Tick(v, !S.ShortTicks || std::fabs(v / major - std::nearbyint(v / major)) <= 0.1);
+            walk.Tick(v,
+                      !S.ShortTicks() || std::fabs(v / major - std::nearbyint(v / major)) <= 0.1);
     }
 }
 
@@ -321,33 +322,33 @@ long long FloorMod(long long A, long long B)
     return ((A % B) + B) % B;
 }
 
-void DayTicks(const TScaleTickSettings& S, TScaleTicks& Out, double Per)
+void DayTicks(const TScaleSettings& S, TScaleTicks& Out, double Per)
 {
     int choice = 0;
     for (int i = 0; i < 6; ++i)
         if (DaySteps[i] <= Per) choice = i;
     const long long step = DaySteps[choice];
-    const double lo = S.RangeLow;
+    const double lo = S.RangeLow();
     const double jan1 = DayOf(Decode(std::floor(lo)).Date.year(), 1, 1);
     const double first = jan1 + double((long long)std::trunc(lo - jan1) / step * step);
     // Modulo rounded down keeps the pattern of long ticks across day zero.
     const long long residue = FloorMod(std::llround(first), step);
-    const double advance = S.ShortTicks ? (step >= 14 ? 7 : 1) : double(step);
+    const double advance = S.ShortTicks() ? (step >= 14 ? 7 : 1) : double(step);
     CalendarWalk walk(S, Out, clvDays);
     for (long long k = 0;; ++k) {
         const double v = first + double(k) * advance;
         if (!walk.Continues(v)) break;
-        if (v >= lo) walk.Tick(v, !S.ShortTicks || FloorMod(std::llround(v), step) == residue);
+        if (v >= lo) walk.Tick(v, !S.ShortTicks() || FloorMod(std::llround(v), step) == residue);
     }
 }
 
-void MonthTicks(const TScaleTickSettings& S, TScaleTicks& Out)
+void MonthTicks(const TScaleSettings& S, TScaleTicks& Out)
 {
-    const double perMonths = (S.RangeHigh - S.RangeLow) / 30.4375 / std::max(S.MinTicks, 1);
+    const double perMonths = (S.RangeHigh() - S.RangeLow()) / 30.4375 / std::max(S.MinTicks(), 1);
     int step = 1;
     for (int m : MonthSteps)
         if (m <= perMonths) step = m;
-    const QDate start = Decode(std::floor(S.RangeLow)).Date;
+    const QDate start = Decode(std::floor(S.RangeLow())).Date;
     int year = start.year(), month = start.month();
     auto advance = [&](int by) {
         month += by;
@@ -355,52 +356,52 @@ void MonthTicks(const TScaleTickSettings& S, TScaleTicks& Out)
     };
     // Labelled months are those with month mod step = 1; the range's own month counts when it
     // is one, so a quarterly axis from January starts with January.
-    if (step > 1 && !S.ShortTicks)
+    if (step > 1 && !S.ShortTicks())
         while (month % step != 1) advance(1);
     CalendarWalk walk(S, Out, clvMonths);
     while (year <= LastCalendarYear) {
         const double v = DayOf(year, month, 1);
         if (!walk.Continues(v)) break;
-        if (v >= S.RangeLow) walk.Tick(v, !(S.ShortTicks && step > 1 && month % step != 1));
-        advance(S.ShortTicks ? 1 : step);
+        if (v >= S.RangeLow()) walk.Tick(v, !(S.ShortTicks() && step > 1 && month % step != 1));
+        advance(S.ShortTicks() ? 1 : step);
     }
 }
 
-void YearTicks(const TScaleTickSettings& S, TScaleTicks& Out)
+void YearTicks(const TScaleSettings& S, TScaleTicks& Out)
 {
     const double perYears =
-        std::max(1.0, (S.RangeHigh - S.RangeLow) / 365.25 / std::max(S.MinTicks, 1));
+        std::max(1.0, (S.RangeHigh() - S.RangeLow()) / 365.25 / std::max(S.MinTicks(), 1));
     const double l = std::log10(perYears);
     const double m = std::pow(10.0, l - std::trunc(l));
     const int f = m >= 5 ? 5 : m >= 2 ? 2 : 1;
     const long long h = std::llround(std::nearbyint(std::trunc(std::pow(10.0, std::trunc(l))) * f));
     long long inc = h;
-    if (S.ShortTicks && h > 1) inc = std::llround(std::nearbyint(double(h) / (f == 5 ? 5 : 2)));
-    const int year0 = Decode(std::floor(S.RangeLow)).Date.year();
+    if (S.ShortTicks() && h > 1) inc = std::llround(std::nearbyint(double(h) / (f == 5 ? 5 : 2)));
+    const int year0 = Decode(std::floor(S.RangeLow())).Date.year();
     long long year = (year0 + inc - 1) / inc * inc;
-    if (year == year0 && S.RangeLow > DayOf(year0, 1, 1)) year += inc;
+    if (year == year0 && S.RangeLow() > DayOf(year0, 1, 1)) year += inc;
     CalendarWalk walk(S, Out, clvYears);
     // The walk ends with the calendar's last year: the year after it cannot be encoded.
     for (; year <= LastCalendarYear; year += inc) {
         const double v = DayOf(int(year), 1, 1);
         if (!walk.Continues(v)) break;
-        if (v >= S.RangeLow) walk.Tick(v, !(S.ShortTicks && year % h != 0));
+        if (v >= S.RangeLow()) walk.Tick(v, !(S.ShortTicks() && year % h != 0));
     }
 }
 } // namespace
 
 namespace ScaleDetail {
 
-void CalendarTicks(const TScaleTickSettings& S, TScaleTicks& Out)
+void CalendarTicks(const TScaleSettings& S, TScaleTicks& Out)
 {
     Out.CalendarLabels = true;
-    const double lo = S.RangeLow, hi = S.RangeHigh;
-    if (!(hi >= lo && lo >= MinCalendarDay && hi <= 3000000) || !S.DateFormat) {
+    const double lo = S.RangeLow(), hi = S.RangeHigh();
+    if (!(hi >= lo && lo >= MinCalendarDay && hi <= 3000000)) {
         Out.Notice = snInvalidDateTime;
         return;
     }
     // MinTicks 0 asks for unit steps, which a calendar does not have: one interval then.
-    const double per = (hi - lo) / std::max(S.MinTicks, 1);
+    const double per = (hi - lo) / std::max(S.MinTicks(), 1);
     if (per <= 1.1574074074074074e-7) {
         Out.Notice = snDateTimeTooFine;
         return;

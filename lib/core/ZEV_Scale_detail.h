@@ -14,5 +14,5 @@ inline double HalfSpan(double Low, double High)
 bool TickBudgetLeft(const TScaleTicks& Out);
 void AddTick(TScaleTicks& Out, double Value, bool LongLength, bool Labelled, QString Label);
 // Calendar ticks of an ftDateTime axis, or the notice that replaces them.
-void CalendarTicks(const TScaleTickSettings& S, TScaleTicks& Out);
+void CalendarTicks(const TScaleSettings& S, TScaleTicks& Out);
 } // namespace ScaleDetail

@@ -209,28 +209,28 @@ using ScaleDetail::CalendarTicks;
 // wraps them. N counts the labelled ticks of the rendering.
 class NumericLabeller {
   public:
-    explicit NumericLabeller(const TScaleTickSettings& S) : FS(S) {}
-    bool Enabled() const { return FS.LabelType != ftNoFigs; }
+    explicit NumericLabeller(const TScaleSettings& S) : FS(S) {}
+    bool Enabled() const { return FS.LabelType() != ftNoFigs; }
     QString Finish(QString Label)
     {
         if (Label.size() > 14) Label.truncate(14);
-        if (FS.LabelType == ftUserText) return UserTickItem(FS.UserTickText, ++FCount);
-        return ApplyInscript(Label, FS.ScaleInscript);
+        if (FS.LabelType() == ftUserText) return UserTickItem(FS.UserTickText(), ++FCount);
+        return ApplyInscript(Label, FS.ScaleInscript());
     }
 
   private:
-    const TScaleTickSettings& FS;
+    const TScaleSettings& FS;
     int FCount = 0;
 };
 
-QString LinearLabel(const TScaleTickSettings& S, double V, int D)
+QString LinearLabel(const TScaleSettings& S, double V, int D)
 {
-    const double half = HalfSpan(S.RangeLow, S.RangeHigh);
+    const double half = HalfSpan(S.RangeLow(), S.RangeHigh());
     if (std::fabs(V / 2 / half) < 1e-14) {
         if (half <= 50000) return FormatNumber(0.0, D);
         return D != 0 ? QStringLiteral("0.0") : QStringLiteral("0");
     }
-    if (S.DecPlaces == 0 && !NearInteger(V, 1e-6)) return {};
+    if (S.DecPlaces() == 0 && !NearInteger(V, 1e-6)) return {};
     return FormatNumber(V, D);
 }
 
@@ -251,16 +251,16 @@ void FitTickBudget(double Lo, double Hi, double& First, double& Step, bool& Shor
     if (LongTickCount(Lo, Hi, Step) * (NumSub + 1) > MaxTicksPerRendering) ShortTicks = false;
 }
 
-void LinearTicks(const TScaleTickSettings& S, TScaleTicks& Out, NumericLabeller& L)
+void LinearTicks(const TScaleSettings& S, TScaleTicks& Out, NumericLabeller& L)
 {
-    const double lo = S.RangeLow, hi = S.RangeHigh;
+    const double lo = S.RangeLow(), hi = S.RangeHigh();
     double first, step;
     int numSub;
-    CalcTickSpacing(S.MinTicks, lo, hi, first, step, numSub);
-    const int d = AutoDecPlaces(S.DecPlaces, lo, hi);
+    CalcTickSpacing(S.MinTicks(), lo, hi, first, step, numSub);
+    const int d = AutoDecPlaces(S.DecPlaces(), lo, hi);
     const double sign = lo < hi ? 1.0 : -1.0;
     const bool usable = step != 0.0 && std::isfinite(step) && std::isfinite(first);
-    bool shortTicks = S.ShortTicks;
+    bool shortTicks = S.ShortTicks();
     if (usable) FitTickBudget(lo, hi, first, step, shortTicks, numSub);
     if (shortTicks && usable) {
         const double shortStep = step / numSub;
@@ -297,33 +297,34 @@ QString StripTrailingZeros(QString Label)
     return Label;
 }
 
-void LogTicks(const TScaleTickSettings& S, TScaleTicks& Out, NumericLabeller& L)
+// Unlabelled candidates are short ticks on a horizontal axis, long ones on a vertical axis.
+void LogTicks(const TScaleSettings& S, bool Vertical, TScaleTicks& Out, NumericLabeller& L)
 {
-    const double lo = std::min(S.RangeLow, S.RangeHigh);
-    const double hi = std::max(S.RangeLow, S.RangeHigh);
+    const double lo = std::min(S.RangeLow(), S.RangeHigh());
+    const double hi = std::max(S.RangeLow(), S.RangeHigh());
     // A logarithmic axis with an end at or below zero has no decades to walk.
-    const double decades = lo > 0 ? std::fabs(std::log10(S.RangeHigh / S.RangeLow)) : 0.0;
+    const double decades = lo > 0 ? std::fabs(std::log10(S.RangeHigh() / S.RangeLow())) : 0.0;
     if (!(decades >= 1)) {
         LinearTicks(S, Out, L);
         return;
     }
-    const int d = AutoDecPlacesLog(S.DecPlaces, hi, lo);
-    const bool subTicks = S.MinTicks > decades + 0.5;
+    const int d = AutoDecPlacesLog(S.DecPlaces(), hi, lo);
+    const bool subTicks = S.MinTicks() > decades + 0.5;
     const int e0 = int(std::floor(std::log10(lo * K)));
     auto candidate = [&](double v, bool labelled, int exponent) {
         if (!(lo * K < v && v < hi / K) || !TickBudgetLeft(Out)) return;
         if (!labelled) {
-            if (S.ShortTicks) AddTick(Out, v, S.Vertical, false, {});
+            if (S.ShortTicks()) AddTick(Out, v, Vertical, false, {});
             return;
         }
         if (!L.Enabled()) return AddTick(Out, v, true, false, {});
-        if (S.DecPlaces == -3) {
+        if (S.DecPlaces() == -3) {
             if (exponent == INT_MIN) return AddTick(Out, v, true, false, {});
             return AddTick(Out, v, true, true, L.Finish(QString::number(exponent)));
         }
         QString text = FormatNumber(v, d);
         if (text.size() > 14) text.truncate(14);
-        if (S.DecPlaces == -2) text = StripTrailingZeros(text);
+        if (S.DecPlaces() == -2) text = StripTrailingZeros(text);
         AddTick(Out, v, true, true, L.Finish(text));
     };
     // Doubles span about 630 decades, so the walk ends even where a comparison never fails.
@@ -343,10 +344,10 @@ constexpr int TimeSubdivisions[29] = {0, 5, 4, 5, 5, 4, 5, 5, 4, 5, 5, 4, 5, 5, 
                                       6, 6, 6, 6, 5, 5, 6, 6, 6, 4, 4, 6, 6, 6};
 
 // False when the range needs a day or more, or less than a millisecond, per tick.
-bool TimeSpanTicks(const TScaleTickSettings& S, TScaleTicks& Out)
+bool TimeSpanTicks(const TScaleSettings& S, TScaleTicks& Out)
 {
-    const double lo = S.RangeLow, hi = S.RangeHigh;
-    const double per = std::fabs(hi - lo) / S.MinTicks;
+    const double lo = S.RangeLow(), hi = S.RangeHigh();
+    const double per = std::fabs(hi - lo) / S.MinTicks();
     int index = 28;
     while (index > 0 && per < TimeSteps[index]) --index;
     if (index == 28 || index == 0) return false;
@@ -364,7 +365,7 @@ bool TimeSpanTicks(const TScaleTickSettings& S, TScaleTicks& Out)
     const double windowLo = std::min(lo, hi) - tolerance;
     const double windowHi = std::max(lo, hi) + tolerance;
     auto inside = [&](double v) { return windowLo <= v && v <= windowHi; };
-    if (S.ShortTicks)
+    if (S.ShortTicks())
         for (long long u = 0; u <= count && TickBudgetLeft(Out); ++u) {
             const double v = start + double(u) * minor;
             if (inside(v)) AddTick(Out, v, false, false, {});
@@ -374,7 +375,7 @@ bool TimeSpanTicks(const TScaleTickSettings& S, TScaleTicks& Out)
     for (long long u = 0; u <= count && TickBudgetLeft(Out); u += parts) {
         const double v = start + double(u) * minor;
         if (!inside(v)) continue;
-        if (S.LabelType == ftNoFigs)
+        if (S.LabelType() == ftNoFigs)
             AddTick(Out, v, true, false, {});
         else
             AddTick(Out, v, true, true, FormatTimeSpan(v, withMillis));
@@ -383,18 +384,25 @@ bool TimeSpanTicks(const TScaleTickSettings& S, TScaleTicks& Out)
 }
 } // namespace
 
-TScaleTicks ComputeScaleTicks(const TScaleTickSettings& S)
+TScaleTicks ComputeScaleTicks(const TScaleSettings& S, TScaleType Type)
 {
     TScaleTicks out;
-    if (!std::isfinite(S.RangeLow) || !std::isfinite(S.RangeHigh)) return out;
-    if (S.LabelType == ftDateTime) {
+    if (!std::isfinite(S.RangeLow()) || !std::isfinite(S.RangeHigh())) return out;
+    const bool horizontal = Type == sctXB || Type == sctXT;
+    const int minTicks = S.MinTicks();
+    if (horizontal && minTicks != 0 && minTicks != std::clamp(minTicks, 2, 20)) {
+        TScaleSettings banded = S;
+        banded.SetMinTicks(std::clamp(minTicks, 2, 20));
+        return ComputeScaleTicks(banded, Type);
+    }
+    if (S.LabelType() == ftDateTime) {
         ScaleDetail::CalendarTicks(S, out);
         return out;
     }
-    if (S.LabelType == ftTime && TimeSpanTicks(S, out)) return out;
+    if (S.LabelType() == ftTime && TimeSpanTicks(S, out)) return out;
     NumericLabeller labeller(S);
-    if (S.Logarithmic)
-        LogTicks(S, out, labeller);
+    if (S.Logarithmic())
+        LogTicks(S, !horizontal, out, labeller);
     else
         LinearTicks(S, out, labeller);
     return out;

@@ -1,15 +1,13 @@
 // Arithmetic behind an axis, apart from any widget: tick positions and label texts for numeric,
 // logarithmic, time-span and calendar axes, and the pan and zoom of a range by a mouse drag.
-// TScale (ZEV_Scale.h) paints what these compute.
+// The scale painter (ZEV_Scale_painter.h) draws what these compute.
 #pragma once
 
-#include "ZEV_zevbase.h"
+#include "ZEV_Scale_settings.h"
 
 #include <QString>
 #include <cstdint>
 #include <vector>
-
-class TDTLabel;
 
 // First tick, signed step and short-tick subdivisions for MinTicks intervals over Low..High.
 // MinTicks 0 asks for unit steps.
@@ -49,18 +47,6 @@ QString FormatCalendarDate(double Value, const TDTLabel& Format);
 
 enum TScaleNotice : std::uint8_t { snNone, snInvalidDateTime, snDateTimeTooFine };
 
-struct TScaleTickSettings {
-    double RangeLow = 0.0, RangeHigh = 100.0;
-    bool Logarithmic = false;
-    int MinTicks = 3;
-    bool ShortTicks = true;
-    int DecPlaces = -2;
-    TFigType LabelType = ftNum;
-    bool Vertical = false;
-    QString UserTickText, ScaleInscript;
-    const TDTLabel* DateFormat = nullptr; // needed by ftDateTime only
-};
-
 struct TScaleTick {
     double Value = 0.0;
     bool LongLength = false; // drawn at long-tick length
@@ -79,8 +65,30 @@ struct TScaleTicks {
 // No rendering draws more ticks than this, whatever the range and settings ask for.
 constexpr int MaxTicksPerRendering = 10000;
 
-// Every tick of one rendering with its label text, before any event has seen it.
-TScaleTicks ComputeScaleTicks(const TScaleTickSettings& S);
+// Every tick of one rendering of an axis on the given side, with its label text, before any
+// event has seen it. A horizontal axis takes MinTicks into 2..20 (0 stays).
+TScaleTicks ComputeScaleTicks(const TScaleSettings& S, TScaleType Type);
+
+// The tick values of the last rendering in drawing order, the first MaxRecorded of them; the
+// chart draws its grid lines at them.
+class TScaleTickRecord {
+  public:
+    static constexpr int MaxRecorded = 250;
+    void Clear() { FValues.clear(); }
+    void Add(double Value)
+    {
+        if (int(FValues.size()) < MaxRecorded) FValues.push_back(Value);
+    }
+    int NumTicks() const { return int(FValues.size()); }
+    // 1-based; 0 outside 1..NumTicks.
+    double TickValue(int Index) const
+    {
+        return Index < 1 || Index > NumTicks() ? 0.0 : FValues[std::size_t(Index - 1)];
+    }
+
+  private:
+    std::vector<double> FValues;
+};
 
 // New range for a drag from (X0, Y0) to (X, Y) that started on the range Low0..High0; false
 // when the mode does nothing or the geometry gives no usable range.

@@ -12,16 +12,9 @@
 
 namespace {
 
-struct TEigResult {
-    int n = 0;
-    std::vector<double> eigenvalues;  // component k at k - 1
-    std::vector<double> absolute;     // the same before they were made relative
-    std::vector<double> eigenvectors; // (variable j, component k) at (j - 1) n + (k - 1)
-};
-
-TEigResult& Results()
+TPCAResult& Results()
 {
-    static TEigResult results;
+    static TPCAResult results;
     return results;
 }
 
@@ -181,10 +174,12 @@ template <class Doubles> Doubles AllocateOrThrow(std::size_t Count)
 
 } // namespace
 
-bool CalcEigVec(TMatrix& Matrix)
+TPCAResult JacobiEigen(TMatrix& Matrix, const TPCAProgress* Progress)
 {
     const int n = Matrix.NrOfColumns();
-    if (n > MaxEigVecVariables) return false;
+    TPCAResult r;
+    r.Status = pcaTooManyVariables;
+    if (n > MaxEigVecVariables) return r;
     const auto un = static_cast<std::size_t>(n);
 
     // The matrix above its diagonal is held column by column (w[q ld + p] = a(p, q), p < q), so
@@ -206,20 +201,27 @@ bool CalcEigVec(TMatrix& Matrix)
         b[i] = d[i] = Matrix.Elem(i + 1, i + 1);
     }
 
+    const std::atomic<bool>* cancel = Progress ? Progress->Cancel : nullptr;
+    auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     const TKernels& kernels = Kernels();
-    const TJacobiWork work{w.data(), v.data(), ld, n, d.data(), z.data()};
-    bool converged = false;
+    const TJacobiWork work{w.data(), v.data(), ld, n, d.data(), z.data(), cancel};
+    r.Status = pcaNoConvergence;
     for (int k = 1; k <= 100; ++k) {
         double sm = 0;
         for (int q = 1; q < n; ++q)
             for (int p = 0; p < q; ++p) sm += std::fabs(w[q * ld + p]);
         if (sm == 0) {
             // Only a check before the hundredth counts as convergence.
-            converged = k < 100;
+            if (k < 100) r.Status = pcaDone;
             break;
         }
+        if (Progress && Progress->OnSweep) Progress->OnSweep(k, sm);
         const double t0 = k < 4 ? 0.2 * sm / (static_cast<double>(n) * n) : 0.0;
         kernels.JacobiSweep(work, k, t0);
+        if (cancelled()) {
+            r.Status = pcaCancelled;
+            return r;
+        }
         for (int i = 0; i < n; ++i) {
             b[i] += z[i];
             d[i] = b[i];
@@ -238,41 +240,29 @@ bool CalcEigVec(TMatrix& Matrix)
     for (std::size_t j = 0; j < un; ++j)
         for (std::size_t comp = 0; comp < un; ++comp)
             eigenvectors[j * un + comp] = v[comp * ld + j];
-    TEigResult& r = Results();
-    r.n = n;
-    r.absolute = d;
-    r.eigenvalues = std::move(d);
-    r.eigenvectors = std::move(eigenvectors);
-    return converged;
+    r.N = n;
+    r.AbsEigVals = d;
+    r.EigVals = std::move(d);
+    r.EigVecs = std::move(eigenvectors);
+    return r;
 }
 
-bool CalcPrincComp(const TMatrix& DataMat, int LoCol, int HiCol, int LoRow, int HiRow, int Scaling)
+bool CalcEigVec(TMatrix& Matrix)
 {
-    return CalcPrincCompEx(DataMat, LoCol, HiCol, LoRow, HiRow, Scaling, true);
+    TPCAResult r = JacobiEigen(Matrix);
+    const bool ok = r.Ok();
+    if (r.Decomposed()) StoreEigVecResult(std::move(r));
+    return ok;
 }
 
-bool CalcPrincCompEx(const TMatrix& DataMat, int LoCol, int HiCol, int LoRow, int HiRow,
-                     int Scaling, bool RelEigVals)
+namespace {
+
+// Relative eigenvalues when asked, then a selection sort by decreasing eigenvalue.
+void NormaliseAndSort(TPCAResult& r, bool RelEigVals)
 {
-    // The same "0..0 is everything" as the cross products, so that n is the real count.
-    if (LoCol == 0 && HiCol == 0) HiCol = DataMat.NrOfColumns(), LoCol = 1;
-    const long long nn = static_cast<long long>(HiCol) - LoCol + 1;
-    if (nn < 1) return false;
-    // Refused before the n x n work matrix is built, with the same outcome as the size test.
-    if (nn > MaxEigVecVariables) return false;
-    const int n = static_cast<int>(nn);
-
-    {
-        TMatrix cross;
-        cross.Resize(n, n);
-        if (!CalcCrossProdMatrix(DataMat, cross, LoCol, HiCol, LoRow, HiRow, Scaling)) return false;
-        if (!CalcEigVec(cross)) return false;
-    }
-
-    TEigResult& r = Results();
-    std::vector<double>& d = r.eigenvalues;
-    std::vector<double>& vec = r.eigenvectors;
-    const auto un = static_cast<std::size_t>(n);
+    std::vector<double>& d = r.EigVals;
+    std::vector<double>& vec = r.EigVecs;
+    const auto un = static_cast<std::size_t>(r.N);
     if (RelEigVals) {
         double total = 0;
         for (double x : d) total += std::fabs(x);
@@ -290,41 +280,111 @@ bool CalcPrincCompEx(const TMatrix& DataMat, int LoCol, int HiCol, int LoRow, in
             }
         if (index == k) continue;
         std::swap(d[k], d[index]);
-        std::swap(r.absolute[k], r.absolute[index]);
+        std::swap(r.AbsEigVals[k], r.AbsEigVals[index]);
         for (std::size_t j = 0; j < un; ++j) std::swap(vec[j * un + k], vec[j * un + index]);
     }
-    return true;
+}
+
+bool AllFinite(const std::vector<double>& Values)
+{
+    return std::all_of(Values.begin(), Values.end(), [](double x) { return std::isfinite(x); });
+}
+
+} // namespace
+
+TPCAResult CalcPCAWith(const TMatrixBlock& Block, int Scaling, bool RelEigVals,
+                       const TEigenSolver& Solver)
+{
+    // The same "0..0 is everything" as the cross products, so that n is the real count.
+    int loCol = Block.LoCol, hiCol = Block.HiCol;
+    if (loCol == 0 && hiCol == 0) hiCol = Block.Matrix.NrOfColumns(), loCol = 1;
+    const long long nn = static_cast<long long>(hiCol) - loCol + 1;
+    TPCAResult r;
+    if (nn < 1) return r;
+    // Refused before the n x n work matrix is built, with the same outcome as the size test.
+    r.Status = pcaTooManyVariables;
+    if (nn > MaxEigVecVariables) return r;
+    const int n = static_cast<int>(nn);
+
+    {
+        TMatrix cross;
+        cross.Resize(n, n);
+        // With the block's columns and a matrix of their size, only the rows can fail.
+        r.Status = pcaTooFewRows;
+        if (!CalcCrossProdMatrix(Block.Matrix, cross, loCol, hiCol, Block.LoRow, Block.HiRow,
+                                 Scaling))
+            return r;
+        r = Solver(cross);
+    }
+    if (!r.Ok()) return r;
+    NormaliseAndSort(r, RelEigVals);
+    if (!AllFinite(r.EigVals) || !AllFinite(r.AbsEigVals) || !AllFinite(r.EigVecs))
+        r.Status = pcaNotFinite;
+    return r;
+}
+
+TPCAResult CalcPCA(const TMatrixBlock& Block, int Scaling, bool RelEigVals,
+                   const TPCAProgress* Progress)
+{
+    return CalcPCAWith(Block, Scaling, RelEigVals,
+                       [Progress](TMatrix& Cross) { return JacobiEigen(Cross, Progress); });
+}
+
+bool CalcPrincComp(const TMatrix& DataMat, int LoCol, int HiCol, int LoRow, int HiRow, int Scaling)
+{
+    return CalcPrincCompEx(DataMat, LoCol, HiCol, LoRow, HiRow, Scaling, true);
+}
+
+// An overflowed result still counts as a result here, as it always has.
+bool CalcPrincCompEx(const TMatrix& DataMat, int LoCol, int HiCol, int LoRow, int HiRow,
+                     int Scaling, bool RelEigVals)
+{
+    TPCAResult r = CalcPCA({DataMat, LoCol, HiCol, LoRow, HiRow}, Scaling, RelEigVals);
+    const bool ok = r.Ok() || r.Status == pcaNotFinite;
+    if (r.Decomposed()) StoreEigVecResult(std::move(r));
+    return ok;
+}
+
+double TPCAResult::EigVecElem(int Component, int Variable) const
+{
+    if (N < 1 || Component < 1 || Component > N || Variable < 0 || Variable > N) return 0;
+    if (Variable == 0) return EigVals[static_cast<std::size_t>(Component - 1)];
+    return EigVecs[static_cast<std::size_t>(Variable - 1) * static_cast<std::size_t>(N) +
+                   static_cast<std::size_t>(Component - 1)];
+}
+
+double TPCAResult::AbsoluteEigVal(int Component) const
+{
+    if (N < 1 || Component < 1 || Component > N) return 0;
+    return AbsEigVals[static_cast<std::size_t>(Component - 1)];
 }
 
 double EigVecElem(int Component, int Variable)
 {
-    const TEigResult& r = Results();
-    if (r.n < 1 || Component < 1 || Component > r.n || Variable < 0 || Variable > r.n) return 0;
-    if (Variable == 0) return r.eigenvalues[static_cast<std::size_t>(Component - 1)];
-    return r.eigenvectors[static_cast<std::size_t>(Variable - 1) * static_cast<std::size_t>(r.n) +
-                          static_cast<std::size_t>(Component - 1)];
+    return Results().EigVecElem(Component, Variable);
 }
 
 double AbsoluteEigVal(int Component)
 {
-    const TEigResult& r = Results();
-    if (r.n < 1 || Component < 1 || Component > r.n) return 0;
-    return r.absolute[static_cast<std::size_t>(Component - 1)];
+    return Results().AbsoluteEigVal(Component);
 }
 
 int EigVecCount()
 {
-    return Results().n;
+    return Results().N;
 }
 
 void ClearEigVecResults()
 {
-    TEigResult& r = Results();
-    r.n = 0;
-    r.eigenvalues.clear();
-    r.eigenvalues.shrink_to_fit();
-    r.absolute.clear();
-    r.absolute.shrink_to_fit();
-    r.eigenvectors.clear();
-    r.eigenvectors.shrink_to_fit();
+    Results() = TPCAResult();
+}
+
+void StoreEigVecResult(TPCAResult Result)
+{
+    Results() = std::move(Result);
+}
+
+const TPCAResult& LastEigVecResult()
+{
+    return Results();
 }

@@ -1,9 +1,15 @@
 // Principal component analysis: cross-product matrices of the columns of a TMatrix, their
-// eigen-decomposition by the cyclic Jacobi method and the ordering of the components. The last
-// result is kept in storage shared by the whole process and read with EigVecElem.
+// eigen-decomposition by the cyclic Jacobi method and the ordering of the components. A
+// computation returns its result as a value; the classic calls below keep the last one in
+// storage shared by the whole process, read with EigVecElem.
 #pragma once
 
 #include "ZEV_matrix.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <vector>
 
 class EZEVMath2Error : public EZEVError {
   public:
@@ -12,6 +18,67 @@ class EZEVMath2Error : public EZEVError {
 
 // The eigen-decomposition keeps fixed work arrays of this many places.
 constexpr int MaxEigVecVariables = 10000;
+
+enum TPCAStatus : std::uint8_t {
+    pcaDone,
+    pcaTooFewRows,       // fewer than two observations
+    pcaTooManyVariables, // more than MaxEigVecVariables
+    pcaNoConvergence,    // the values are those of the last sweep, neither relative nor sorted
+    pcaNotFinite,        // an eigenvalue or loading overflowed
+    pcaNoVariables,      // the block has no column
+    pcaCancelled
+};
+
+// The components of one analysis, sorted by decreasing eigenvalue, non-positive ones last.
+struct TPCAResult {
+    TPCAStatus Status = pcaNoVariables;
+    int N = 0;                      // variables, and components
+    std::vector<double> EigVals;    // component k at k - 1; relative to their total when asked
+    std::vector<double> AbsEigVals; // the same as the decomposition found them
+    std::vector<double> EigVecs;    // (variable j, component k) at (j - 1) N + (k - 1)
+
+    bool Ok() const { return Status == pcaDone; }
+    // Whether the decomposition ran to its end, converged or not: what the classic calls keep.
+    bool Decomposed() const
+    {
+        return Status == pcaDone || Status == pcaNoConvergence || Status == pcaNotFinite;
+    }
+    // As the function of the same name, on this result.
+    double EigVecElem(int Component, int Variable) const;
+    double AbsoluteEigVal(int Component) const;
+};
+
+// A block of a matrix; 0..0 column or row ranges mean all of them.
+struct TMatrixBlock {
+    const TMatrix& Matrix;
+    int LoCol = 0, HiCol = 0, LoRow = 0, HiRow = 0;
+};
+
+// What a long decomposition reports and listens to; both may be left empty.
+struct TPCAProgress {
+    // Called before each sweep (1..100) with the sum of the absolute off-diagonal elements, on
+    // the computing thread.
+    std::function<void(int Sweep, double OffDiagonalSum)> OnSweep;
+    // Polled between the rows of a sweep; once set, the computation ends as pcaCancelled.
+    const std::atomic<bool>* Cancel = nullptr;
+};
+
+// The eigen-decomposition of a symmetric cross-product matrix, in place of the Jacobi method:
+// a result with N, unsorted eigenvalues (the relative ones equal to the absolute) and the
+// eigenvectors, and its status.
+using TEigenSolver = std::function<TPCAResult(TMatrix& Cross)>;
+
+// The whole analysis of a block: cross products of the Scaling mode, the decomposition, the
+// eigenvalues made relative to the sum of their magnitudes when asked, the sorting. Touches no
+// shared storage, so it may run on any thread.
+TPCAResult CalcPCA(const TMatrixBlock& Block, int Scaling, bool RelEigVals = true,
+                   const TPCAProgress* Progress = nullptr);
+// The same with another decomposition of the cross products.
+TPCAResult CalcPCAWith(const TMatrixBlock& Block, int Scaling, bool RelEigVals,
+                       const TEigenSolver& Solver);
+// CalcEigVec as a value: eigenvalues and eigenvectors of the symmetric Matrix, whose part above
+// the diagonal is destroyed.
+TPCAResult JacobiEigen(TMatrix& Matrix, const TPCAProgress* Progress = nullptr);
 
 // Fills the n x n top-left block of CrossMat (n = HiCol - LoCol + 1) with the cross products of
 // the data columns over rows LoRow..HiRow. Mode 0: scatter (raw values), 1: covariance,
@@ -43,3 +110,6 @@ double AbsoluteEigVal(int Component);
 int EigVecCount();
 // Empties the result storage, as at program start.
 void ClearEigVecResults();
+// The result storage: replaced by Result, and read back.
+void StoreEigVecResult(TPCAResult Result);
+const TPCAResult& LastEigVecResult();

@@ -4,6 +4,7 @@
 // of the same eight doubles and adds in the same order: all give the same bits.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 namespace Math2Kernels {
@@ -18,7 +19,8 @@ constexpr int kPanel = 4;
 
 // The Jacobi work: the matrix above its diagonal held column by column (W[q Ld + p] = a(p, q),
 // p < q; places below the diagonal are work space), the eigenvector columns padded with zeros to
-// Ld, a multiple of kLanes, and the eigenvalue stores D and Z of the cyclic method.
+// Ld, a multiple of kLanes, and the eigenvalue stores D and Z of the cyclic method. A sweep
+// stops between two rows once Cancel (when given) is set.
 struct TJacobiWork {
     double* W;
     double* V;
@@ -26,6 +28,7 @@ struct TJacobiWork {
     int N;
     double* D;
     double* Z;
+    const std::atomic<bool>* Cancel = nullptr;
 };
 
 struct TKernels {

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 enum TCharClass : std::uint8_t { ccSeparator, ccDigit, ccE, ccSign, ccBlank, ccOther };
@@ -58,7 +59,7 @@ struct TNumberText {
     bool ExponentDigits = false;
     int Exponent = 0; // value of the kept exponent digits, at most ScanMaxExponent
     qsizetype MantissaBegin = -1, MantissaEnd = -1;
-    std::uint64_t Mantissa = 0; // significant digits, while there are at most 19
+    std::uint64_t Mantissa = 0; // the significant digits; holds them while there are at most 15
     int Significant = 0;
     int Scale = 0;      // decimal exponent of the mantissa's last digit
     std::string Digits; // the mantissa as text, made only for the general conversion
@@ -96,17 +97,22 @@ constexpr double PowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
 
 // The common case: at most 15 significant digits and a power of ten within 1e22 are both exact
 // in double, so one multiplication or division rounds correctly.
-bool ConvertExactly(const TNumberText& N, double& Value)
+bool ExactDecimal(std::uint64_t Mantissa, int Significant, int Exponent, double& Value)
 {
-    if (N.Mantissa == 0) {
+    if (Mantissa == 0) {
         Value = 0.0;
         return true;
     }
-    const int exponent = N.Scale + (N.ExponentNegative ? -N.Exponent : N.Exponent);
-    if (N.Significant > 15 || exponent < -22 || exponent > 22) return false;
-    Value = exponent < 0 ? double(N.Mantissa) / PowersOfTen[-exponent]
-                         : double(N.Mantissa) * PowersOfTen[exponent];
+    if (Significant > 15 || Exponent < -22 || Exponent > 22) return false;
+    Value = Exponent < 0 ? double(Mantissa) / PowersOfTen[-Exponent]
+                         : double(Mantissa) * PowersOfTen[Exponent];
     return true;
+}
+
+bool ConvertExactly(const TNumberText& N, double& Value)
+{
+    return ExactDecimal(N.Mantissa, N.Significant,
+                        N.Scale + (N.ExponentNegative ? -N.Exponent : N.Exponent), Value);
 }
 
 // Any other number, through the library's correctly rounded conversion.
@@ -135,13 +141,56 @@ double ConvertInGeneral(QStringView Text, TNumberText& N)
     return std::min(value, ScanLimit);
 }
 
-double Convert(QStringView Text, TNumberText& N)
+// False for a malformed number: no digit at all, or "1E" / "1E-" without exponent digits.
+bool Convert(QStringView Text, TNumberText& N, double& Value)
 {
-    // "1E" or "1E-" without exponent digits is as malformed as a sign alone.
-    if (!N.AnyDigit || (N.HasExponent && !N.ExponentDigits)) return 0.0;
-    double value = 0.0;
-    if (!ConvertExactly(N, value)) value = ConvertInGeneral(Text, N);
-    return N.Negative ? -value : value;
+    Value = 0.0;
+    if (!N.AnyDigit || (N.HasExponent && !N.ExponentDigits)) return false;
+    if (!ConvertExactly(N, Value)) Value = ConvertInGeneral(Text, N);
+    if (N.Negative) Value = -Value;
+    return true;
+}
+
+bool IsDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool CanStart(char16_t c)
+{
+    return IsDigit(c) || c == u'+' || c == u'-' || c == u'.';
+}
+
+// A lone CR ends a line as LF and CR LF do; the CR of a CR LF leaves that to the LF.
+bool EndsLineAt(const char16_t* P, const char16_t* End)
+{
+    return *P == u'\n' || (*P == u'\r' && (P + 1 == End || P[1] != u'\n'));
+}
+
+bool EndsCell(char16_t c)
+{
+    return c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+const char16_t* SkipBlanks(const char16_t* P, const char16_t* End)
+{
+    while (P < End && *P == u' ') ++P;
+    return P;
+}
+
+// Digits at P into the mantissa, which counts significant digits only.
+const char16_t* TakeMantissaDigits(const char16_t* P, const char16_t* End, std::uint64_t& Mantissa,
+                                   int& Significant, int& Scale, bool AfterPoint)
+{
+    for (; P < End && IsDigit(*P); ++P) {
+        const unsigned d = unsigned(*P - u'0');
+        if (Mantissa != 0 || d != 0) {
+            Mantissa = Mantissa * 10 + d; // wraps only past 19 digits, which are refused
+            ++Significant;
+        }
+        Scale -= AfterPoint;
+    }
+    return P;
 }
 
 // Takes the run of digits at Pos, which leaves the state unchanged (3, 5 or 8).
@@ -149,7 +198,7 @@ void TakeDigits(QStringView Text, qsizetype& Pos, int State, TNumberText& N)
 {
     const qsizetype n = Text.size();
     if (State == 8) {
-        for (; Pos < n && Text[Pos] >= u'0' && Text[Pos] <= u'9'; ++Pos) {
+        for (; Pos < n && IsDigit(Text[Pos].unicode()); ++Pos) {
             const int e = N.Exponent * 10 + (Text[Pos].unicode() - u'0');
             N.ExponentDigits = true;
             if (e <= ScanMaxExponent) N.Exponent = e; // further digits would only overflow
@@ -158,29 +207,27 @@ void TakeDigits(QStringView Text, qsizetype& Pos, int State, TNumberText& N)
     }
     N.MarkMantissa(Pos);
     N.AnyDigit = true;
-    for (; Pos < n && Text[Pos] >= u'0' && Text[Pos] <= u'9'; ++Pos) {
-        const unsigned d = Text[Pos].unicode() - u'0';
-        if (N.Mantissa != 0 || d != 0) {
-            if (N.Significant < 19) N.Mantissa = N.Mantissa * 10 + d;
-            ++N.Significant;
-        }
-        N.Scale -= N.AfterPoint;
-    }
+    const char16_t* text = Text.utf16();
+    Pos =
+        TakeMantissaDigits(text + Pos, text + n, N.Mantissa, N.Significant, N.Scale, N.AfterPoint) -
+        text;
     N.MantissaEnd = Pos;
 }
 
-double Scan(QStringView Text, bool ExponentAllowed, const TCharReading& Reading, qsizetype& Pos,
-            TNumberText& N)
+// Reads one number at Pos into Value; false (and 0) when it is malformed.
+bool Scan(QStringView Text, bool ExponentAllowed, const TCharReading& Reading, qsizetype& Pos,
+          TNumberText& N, double& Value)
 {
     N.Clear();
+    Value = 0.0;
     int state = 1;
     for (;;) {
         const char16_t c = Pos < Text.size() ? Text[Pos].unicode() : u'Z';
         const TCharClass cls = Reading.Classify(c);
         int next = Transition[state - 1][cls];
         if (next == 6 && !ExponentAllowed) next = Done;
-        if (next == Malformed) return 0.0;
-        if (next == Done) return Convert(Text, N);
+        if (next == Malformed) return false;
+        if (next == Done) return Convert(Text, N, Value);
         switch (next) {
         case 2:
             N.Negative = c == u'-';
@@ -210,54 +257,176 @@ double Scan(QStringView Text, bool ExponentAllowed, const TCharReading& Reading,
     }
 }
 
-// Characters that mean more than a blank after a number, so the scan must see them again.
-bool EndsCellOrLine(char16_t c)
+// The common token "[sign]digits[.digits][E[sign]digits]" read in one pass, when at most 15
+// significant digits and a power of ten within 1e22 make the conversion exact, and the token
+// ends where the general scan would end it too. Returns the character after the token, or
+// nullptr when the general scan must read it; both give the same value.
+const char16_t* ReadPlainNumber(const char16_t* P, const char16_t* End, double& Value)
 {
-    return c == u'\n' || c == u'\r' || c == u'\t';
+    bool negative = false;
+    if (P < End && (*P == u'-' || *P == u'+')) negative = *P++ == u'-';
+    std::uint64_t mantissa = 0;
+    int significant = 0, scale = 0;
+    const char16_t* first = P;
+    P = TakeMantissaDigits(P, End, mantissa, significant, scale, false);
+    bool digits = P != first;
+    if (P < End && *P == u'.') {
+        first = ++P;
+        P = TakeMantissaDigits(P, End, mantissa, significant, scale, true);
+        digits = digits || P != first;
+    }
+    if (!digits || significant > 15) return nullptr;
+    int exponent = 0;
+    if (P < End && (*P == u'E' || *P == u'e')) {
+        bool exponentNegative = false;
+        if (++P < End && (*P == u'-' || *P == u'+')) exponentNegative = *P++ == u'-';
+        first = P;
+        for (; P < End && IsDigit(*P) && P - first < 4; ++P) exponent = exponent * 10 + (*P - u'0');
+        if (P == first) return nullptr;
+        if (exponentNegative) exponent = -exponent;
+    }
+    if (P < End && (IsDigit(*P) || *P == u'.' || *P == u',' || *P == u'E' || *P == u'e'))
+        return nullptr;
+    if (!ExactDecimal(mantissa, significant, scale + exponent, Value)) return nullptr;
+    if (negative) Value = -Value;
+    return P;
+}
+
+// Where the numbers go: the line and cell of the next number, and the numbers of the current
+// line gathered into runs of neighbouring cells for the sink.
+class TRunCollector {
+  public:
+    explicit TRunCollector(const TExtractSink& Sink) : FSink(Sink) {}
+
+    // Lines before the first number are headings, not rows.
+    void EndLine()
+    {
+        Flush();
+        if (FStarted && FLine < INT_MAX - 1) ++FLine;
+        FCell = 0;
+    }
+    void NextCell()
+    {
+        if (FCell < INT_MAX - 1) ++FCell;
+    }
+    void Add(double Value)
+    {
+        // Runs stay short, so a line of a million numbers needs no buffer of that size.
+        if (!FValues.empty() && (FCell != FFirst + int(FValues.size()) || FValues.size() >= 4096))
+            Flush();
+        if (FValues.empty()) FFirst = FCell;
+        FValues.push_back(Value);
+        FStarted = true;
+        FColumns = std::max(FColumns, FCell + 1);
+        FRows = FLine + 1;
+    }
+    TExtractExtent Finish()
+    {
+        Flush();
+        return {FColumns, FRows};
+    }
+
+  private:
+    void Flush()
+    {
+        if (!FValues.empty() && FSink) FSink({FLine, FFirst, FValues.data(), int(FValues.size())});
+        FValues.clear();
+    }
+
+    const TExtractSink& FSink;
+    std::vector<double> FValues;
+    int FLine = 0, FCell = 0, FFirst = 0, FColumns = 0, FRows = 0;
+    bool FStarted = false;
+};
+
+// Text without tabs: every number inside it, wherever it stands.
+void ReadFreeText(QStringView Text, TRunCollector& Runs)
+{
+    const TCharReading reading(dsPoint, true, true);
+    TNumberText number;
+    const char16_t* const begin = Text.utf16();
+    const char16_t* const end = begin + Text.size();
+    const char16_t* p = begin;
+    for (;;) {
+        for (; p < end && !CanStart(*p); ++p)
+            if (EndsLineAt(p, end)) Runs.EndLine();
+        if (p == end) break;
+        double value = 0.0;
+        if (const char16_t* after = ReadPlainNumber(p, end, value)) {
+            p = after;
+        } else {
+            qsizetype pos = p - begin;
+            Scan(Text, true, reading, pos, number, value); // a malformed number reads as 0
+            p = begin + pos;
+        }
+        Runs.Add(value);
+        Runs.NextCell();
+        // The character that ended the number is not read again, unless it ends the line.
+        if (p < end && *p != u'\n' && *p != u'\r') ++p;
+    }
+}
+
+// Whether Cell, blanks aside, is exactly one well-formed number.
+bool ReadWholeCell(QStringView Cell, const TCharReading& Reading, TNumberText& N, double& Value)
+{
+    while (!Cell.isEmpty() && Cell.back() == u' ') Cell.chop(1);
+    qsizetype pos = 0;
+    return Scan(Cell, true, Reading, pos, N, Value) && pos == Cell.size();
+}
+
+// Text with tabs: one number or nothing per cell.
+void ReadCells(QStringView Text, TRunCollector& Runs)
+{
+    const TCharReading reading(dsEither, true, false);
+    TNumberText number;
+    const char16_t* p = Text.utf16();
+    const char16_t* const end = p + Text.size();
+    for (;;) {
+        double value = 0.0;
+        const char16_t* after = ReadPlainNumber(SkipBlanks(p, end), end, value);
+        if (after) after = SkipBlanks(after, end);
+        if (after && (after == end || EndsCell(*after))) {
+            Runs.Add(value);
+            p = after;
+        } else {
+            const char16_t* cellEnd = std::find_if(p, end, EndsCell);
+            if (ReadWholeCell(QStringView(p, cellEnd), reading, number, value)) Runs.Add(value);
+            p = cellEnd;
+        }
+        if (p == end) break;
+        if (*p == u'\t') {
+            Runs.NextCell();
+            ++p;
+        } else {
+            Runs.EndLine();
+            p += *p == u'\r' && p + 1 < end && p[1] == u'\n' ? 2 : 1;
+        }
+    }
 }
 } // namespace
 
 bool CanStartNumber(QChar C)
 {
-    const char16_t c = C.unicode();
-    return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
+    return CanStart(C.unicode());
 }
 
 double ScanNumber(QStringView Text, bool ExponentAllowed, TDecimalSeparator Separator,
                   qsizetype& Pos)
 {
     TNumberText number;
-    return Scan(Text, ExponentAllowed, TCharReading(Separator, false, false), Pos, number);
+    double value = 0.0;
+    Scan(Text, ExponentAllowed, TCharReading(Separator, false, false), Pos, number, value);
+    return value;
 }
 
 TExtractExtent ExtractNumbers(QStringView Text, const TExtractSink& Sink)
 {
-    const bool tabs = Text.contains(u'\t');
-    const TCharReading reading(tabs ? dsEither : dsPoint, true, !tabs);
-    TNumberText number;
-    const qsizetype n = Text.size();
-    int i = 0, j = 0, field = 0, maxI = -1, maxJ = -1;
-    qsizetype pos = 0;
-    for (;;) {
-        for (; pos < n && !CanStartNumber(Text[pos]); ++pos) {
-            const char16_t c = Text[pos].unicode();
-            if (c == u'\n' || (c == u'\r' && (pos + 1 >= n || Text[pos + 1] != u'\n'))) {
-                if (j < INT_MAX - 1) ++j;
-                i = field = 0;
-            } else if (c == u'\t' && field < INT_MAX - 1) {
-                // A tab moves on one cell, so an empty or "####" field keeps its place.
-                i = std::max(i, ++field);
-            }
-        }
-        if (pos >= n) break;
-        const double value = Scan(Text, true, reading, pos, number);
-        if (Sink) Sink(i, j, value);
-        maxI = std::max(maxI, i);
-        maxJ = std::max(maxJ, j);
-        if (i < INT_MAX - 1) ++i;
-        if (pos < n && !EndsCellOrLine(Text[pos].unicode())) ++pos;
-    }
-    return {maxI + 1, maxJ + 1};
+    TRunCollector runs(Sink);
+    if (Text.contains(u'\t'))
+        ReadCells(Text, runs);
+    else
+        ReadFreeText(Text, runs);
+    return runs.Finish();
 }
 
 double ClampToValueRange(double Value, double Low, double High)

@@ -23,19 +23,28 @@ bool CanStartNumber(QChar C);
 double ScanNumber(QStringView Text, bool ExponentAllowed, TDecimalSeparator Separator,
                   qsizetype& Pos);
 
-// Places of numbers found in a text: Index counts numbers within a line, Line counts lines, both
-// from 0.
-using TExtractSink = std::function<void(int Index, int Line, double Value)>;
+// A run of numbers found on one line of a text: Values[k] belongs to cell First + k of line
+// Line, both counted from 0.
+struct TExtractRun {
+    int Line;
+    int First;
+    const double* Values;
+    int Count;
+};
+using TExtractSink = std::function<void(const TExtractRun& Run)>;
 struct TExtractExtent {
-    int Columns = 0; // largest Index + 1; 0 when no number was found
-    int Rows = 0;    // largest Line + 1
+    int Columns = 0; // largest cell index + 1; 0 when no number was found
+    int Rows = 0;    // largest line + 1
 };
 
-// Hands every number of Text to Sink. LF, CR LF and CR each end a line, blank lines included, so
-// text line k fills row k. Blanks separate numbers; a tab also moves on to the next cell, so an
-// empty or "####" field between tabs keeps its cell. In a text with tabs "," is a decimal point
-// (cells copied from a spreadsheet of such a locale); otherwise it separates numbers like a
-// blank. A character that ends a number, other than a line end or tab, is not read again, so
+// Hands every number of Text to Sink, line by line, in runs of neighbouring cells. Line 0 is the
+// line of the first number: heading lines before it do not count. After it LF, CR LF and CR each
+// end a line, blank lines included, so text line k after the first number's line fills row k.
+// Text with tabs is read cell by cell (a tab ends a cell, "," is a decimal point as spreadsheets
+// of such a locale write it): a cell whose text, blanks aside, is one number gives that number;
+// any other cell, empty, "####" or a word, gives nothing and keeps its place. Text without tabs
+// is read for the numbers inside it: blanks and "," separate numbers, other characters are
+// skipped, and a character that ends a number, other than a line end, is not read again, so
 // "1-2" gives 1 and 2.
 TExtractExtent ExtractNumbers(QStringView Text, const TExtractSink& Sink);
 

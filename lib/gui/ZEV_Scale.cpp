@@ -1,22 +1,26 @@
-// TScale as a control: properties with their setter rules, the value-to-pixel map, painting
-// entry points, Assign, and the mouse drag that pans and zooms the range.
+// TScale as a control: properties with their setter rules, painting entry points, Assign, and
+// the mouse drag that pans and zooms the range.
 #include "ZEV_Scale.h"
 
 #include <QContextMenuEvent>
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
-TScale::TScale(QWidget* Parent) : TCustomControl(Parent), FDateFormat(std::make_unique<TDTLabel>())
+namespace {
+// A scale control's band of MinTicks; 0 (unit steps) stays.
+int BandedMinTicks(int Value)
 {
-    FDateFormat->SetTimeFormat(tfHHMMSS);
-    FDateFormat->SetDateSeparator(QLatin1Char('-'));
-    FDateFormat->SetTimeSeparator(QLatin1Char(':'));
-    FDateFormat->SetYearLength(ylYYYY);
-    FDateFormat->SetMonthName(true);
-    FDateFormat->SetDateForTime(dtOnePerDay);
-    FDateFormat->SetDateOrder(doDDMMYY);
-    HookDateFormat();
+    return Value == 0 ? 0 : std::clamp(Value, 2, 10);
+}
+} // namespace
+
+TScale::TScale(QWidget* Parent) : TCustomControl(Parent)
+{
+    // A control starts from its own defaults, not from those of a chart's property set.
+    FSettings.StoreRange(0.0, 100.0);
+    FSettings.SetCaptionPosX(4);
+    FSettings.SetCaptionPosY(4);
+    FSettings.SetVisible(true);
+    FSettings.DateFormat()->OnChange = [this](TObject*) { Redraw(); };
     Font()->OnChange = [this](TObject*) { Redraw(); };
     resize(400, 400);
     CalcScaleParams();
@@ -24,196 +28,172 @@ TScale::TScale(QWidget* Parent) : TCustomControl(Parent), FDateFormat(std::make_
 
 TScale::~TScale() = default;
 
-void TScale::HookDateFormat()
-{
-    FDateFormat->OnChange = [this](TObject*) { Redraw(); };
-}
-
-void TScale::ApplySchemeColors()
-{
-    if (FColorScheme == csSystem) {
-        FColorShadow = clBtnShadow;
-        FColorLight = clBtnHighlight;
-    } else {
-        FColorShadow = RGB(128, 128, 128);
-        FColorLight = clWhite;
-    }
-}
-
 // ---- properties --------------------------------------------------------------------------------
 
-void TScale::SetCaption(const QString& Value)
+template <typename Rule> void TScale::ChangeSettings(Rule Apply)
 {
-    FCaption = Value, Redraw();
-}
-void TScale::SetCaptionPosX(int Value)
-{
-    FCaptionPosX = Value, Redraw();
-}
-void TScale::SetCaptionPosY(int Value)
-{
-    FCaptionPosY = Value, Redraw();
-}
-void TScale::SetCaptionAlignment(TAlignment Value)
-{
-    FCaptionAlignment = Value, Redraw();
-}
-void TScale::SetCaptionAnchor(TScaleUnitAnchor Value)
-{
-    FCaptionAnchor = Value, Redraw();
-}
-
-void TScale::SetColorBackGnd(TColor Value)
-{
-    if (Value == FColorBackGnd) return;
-    FColorBackGnd = Value;
-    Redraw();
-}
-
-void TScale::SetColorScale(TColor Value)
-{
-    if (Value == FColorScale) return;
-    FColorScale = Value;
-    Redraw();
-}
-
-void TScale::SetColorScheme(TColorScheme Value)
-{
-    if (Value == FColorScheme) return;
-    FColorScheme = Value;
-    ApplySchemeColors();
-    Redraw();
-}
-
-void TScale::SetDateFormat(TDTLabel* Value)
-{
-    if (!Value || Value == FDateFormat.get()) return;
-    // Assign copies the handler too; the scale stays the handler of its own settings.
-    FDateFormat->Assign(Value);
-    HookDateFormat();
-    Redraw();
-}
-
-void TScale::SetDecPlaces(int Value)
-{
-    FDecPlaces = std::clamp(Value, -3, 12);
+    TScaleSettings s = FSettings;
+    Apply(s);
+    if (s == FSettings) return;
+    FSettings = s; // the own date format keeps its handler
     CalcScaleParams();
     Redraw();
 }
 
-void TScale::SetFrameStyle(TFrameStyle Value)
+template <typename T> void TScale::ChangeGeometry(T TScaleGeometry::*Field, T Value)
 {
-    if (Value == FFrameStyle) return;
-    FFrameStyle = Value;
+    if (FGeometry.*Field == Value) return;
+    FGeometry.*Field = Value;
+    CalcScaleParams();
     Redraw();
 }
 
+template <typename T> void TScale::ChangeLook(T TScaleLooks::*Field, T Value)
+{
+    if (FPainter.Looks().*Field == Value) return;
+    FPainter.Looks().*Field = Value;
+    Redraw();
+}
+
+void TScale::SetSettings(const TScaleSettings& Value)
+{
+    ChangeSettings([&](TScaleSettings& s) {
+        const bool wasLogarithmic = s.Logarithmic();
+        s = Value;
+        if (s.RangeLow() == s.RangeHigh()) s.StoreRange(s.RangeLow(), s.RangeLow() + 1);
+        s.SetMinTicks(BandedMinTicks(s.MinTicks()));
+        s.SetLogarithmic(wasLogarithmic, false);
+        s.SetLogarithmic(Value.Logarithmic(), !FNotLoaded);
+        s.SetLabelType(s.LabelType()); // its consequences come last, as in a stored form
+    });
+    if (parentWidget()) QWidget::setVisible(Visible());
+}
+
+void TScale::SetCaption(const QString& Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetCaption(Value); });
+}
+void TScale::SetCaptionPosX(int Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetCaptionPosX(Value); });
+}
+void TScale::SetCaptionPosY(int Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetCaptionPosY(Value); });
+}
+void TScale::SetCaptionAlignment(TAlignment Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetCaptionAlignment(Value); });
+}
+void TScale::SetCaptionAnchor(TScaleUnitAnchor Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetCaptionAnchor(Value); });
+}
+void TScale::SetColorScale(TColor Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetColorScale(Value); });
+}
+void TScale::SetDateFormat(TDTLabel* Value)
+{
+    if (!Value || Value == DateFormat()) return;
+    ChangeSettings([&](TScaleSettings& s) { s.SetDateFormat(*Value); });
+}
+void TScale::SetDecPlaces(int Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetDecPlaces(Value); });
+}
 void TScale::SetLabelType(TFigType Value)
 {
-    FLabelType = Value;
-    if (Value == ftDateTime) {
-        FLogarithmic = false;
-        CalcScaleParams();
-    }
-    if (Value == ftTime) FDecPlaces = 4;
-    Redraw();
+    ChangeSettings([&](TScaleSettings& s) { s.SetLabelType(Value); });
 }
-
 void TScale::SetLogarithmic(bool Value)
 {
     // Scales that never went through Loaded() take the value as it comes, so a range set after
     // the axis type still works.
-    if (Value && !FNotLoaded &&
-        !(FRangeLow >= 1e-100 && FRangeHigh >= 1e-100 && FLabelType != ftDateTime))
-        return;
-    FLogarithmic = Value;
-    CalcScaleParams();
+    ChangeSettings([&](TScaleSettings& s) { s.SetLogarithmic(Value, !FNotLoaded); });
+}
+void TScale::SetMinTicks(int Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetMinTicks(BandedMinTicks(Value)); });
+}
+void TScale::SetShortTicks(bool Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetShortTicks(Value); });
+}
+void TScale::SetScaleInscript(const QString& Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetScaleInscript(Value); });
+}
+void TScale::SetUserTickText(const QString& Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetUserTickText(Value); });
+}
+
+// Equal ends are moved one apart: a single end set onto the other pushes that one to it + 1.
+void TScale::SetRangeLow(double Value)
+{
+    ChangeSettings([&](TScaleSettings& s) {
+        s.StoreRange(Value, Value == s.RangeHigh() ? Value + 1 : s.RangeHigh());
+    });
+}
+void TScale::SetRangeHigh(double Value)
+{
+    ChangeSettings([&](TScaleSettings& s) {
+        s.StoreRange(Value == s.RangeLow() ? Value + 1 : s.RangeLow(), Value);
+    });
+}
+void TScale::SetRange(double Low, double High)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.StoreRange(Low, Low == High ? Low + 1 : High); });
+}
+
+void TScale::SetColorBackGnd(TColor Value)
+{
+    ChangeLook(&TScaleLooks::ColorBackGnd, Value);
+}
+void TScale::SetFrameStyle(TFrameStyle Value)
+{
+    ChangeLook(&TScaleLooks::FrameStyle, Value);
+}
+void TScale::SetShowBaseLine(bool Value)
+{
+    ChangeLook(&TScaleLooks::ShowBaseLine, Value);
+}
+void TScale::SetTransparent(bool Value)
+{
+    ChangeLook(&TScaleLooks::Transparent, Value);
+}
+void TScale::SetColorScheme(TColorScheme Value)
+{
+    if (Value == ColorScheme()) return;
+    FPainter.Looks().SetColorScheme(Value);
     Redraw();
 }
 
 void TScale::SetMarginTop(int Value)
 {
-    FMarginTop = std::max(0, Value), CalcScaleParams(), Redraw();
+    ChangeGeometry(&TScaleGeometry::MarginTop, std::max(0, Value));
 }
 void TScale::SetMarginBottom(int Value)
 {
-    FMarginBottom = std::max(0, Value), CalcScaleParams(), Redraw();
+    ChangeGeometry(&TScaleGeometry::MarginBottom, std::max(0, Value));
 }
 void TScale::SetMarginLeft(int Value)
 {
-    FMarginLeft = std::max(0, Value), CalcScaleParams(), Redraw();
+    ChangeGeometry(&TScaleGeometry::MarginLeft, std::max(0, Value));
 }
 void TScale::SetMarginRight(int Value)
 {
-    FMarginRight = std::max(0, Value), CalcScaleParams(), Redraw();
+    ChangeGeometry(&TScaleGeometry::MarginRight, std::max(0, Value));
 }
-
-void TScale::SetMinTicks(int Value)
-{
-    FMinTicks = Value == 0 ? 0 : std::clamp(Value, 2, 10);
-    Redraw();
-}
-
-void TScale::SetRangeLow(double Value)
-{
-    FRangeLow = Value;
-    if (FRangeLow == FRangeHigh) FRangeHigh = Value + 1;
-    CalcScaleParams();
-    Redraw();
-}
-
-void TScale::SetRangeHigh(double Value)
-{
-    FRangeHigh = Value;
-    if (FRangeHigh == FRangeLow) FRangeLow = Value + 1;
-    CalcScaleParams();
-    Redraw();
-}
-
-void TScale::SetRange(double Low, double High)
-{
-    FRangeLow = Low;
-    FRangeHigh = Low == High ? Low + 1 : High;
-    CalcScaleParams();
-    Redraw();
-}
-
-void TScale::SetShortTicks(bool Value)
-{
-    if (Value == FShortTicks) return;
-    FShortTicks = Value;
-    Redraw();
-}
-
-void TScale::SetShowBaseLine(bool Value)
-{
-    FShowBaseLine = Value, Redraw();
-}
-void TScale::SetScaleInscript(const QString& Value)
-{
-    FScaleInscript = Value, Redraw();
-}
-
 void TScale::SetScaleType(TScaleType Value)
 {
-    if (Value == FScaleType) return;
-    FScaleType = Value;
-    CalcScaleParams();
-    Redraw();
-}
-
-void TScale::SetTransparent(bool Value)
-{
-    FTransparent = Value, Redraw();
-}
-void TScale::SetUserTickText(const QString& Value)
-{
-    FUserTickText = Value, Redraw();
+    ChangeGeometry(&TScaleGeometry::ScaleType, Value);
 }
 
 void TScale::SetVisible(bool Value)
 {
-    FVisible = Value;
+    FSettings.SetVisible(Value);
     if (parentWidget()) QWidget::setVisible(Value);
 }
 
@@ -243,7 +223,7 @@ void TScale::Loaded()
 
 void TScale::Redraw()
 {
-    if (FTransparent && !FDirectPaint) {
+    if (Transparent() && !FDirectPaint) {
         Invalidate();
         return;
     }
@@ -262,11 +242,29 @@ void TScale::Paint()
     }
     // The control keeps its picture in a bitmap; a transparent scale starts each painting from
     // the background it stands on, not from its previous ticks.
-    if (FTransparent && MayPaint()) {
+    if (Transparent() && MayPaint()) {
         Canvas()->Brush()->SetColor(FromQColor(palette().color(backgroundRole())));
         Canvas()->FillRect(Rect(0, 0, Width(), Height()));
     }
     Render(Canvas(), 0, 0);
+}
+
+bool TScale::MayPaint() const
+{
+    return !FLoading && !FSuppressPaint && Visible();
+}
+
+void TScale::Render(TCanvas* Target, int OffsetX, int OffsetY)
+{
+    if (MayPaint()) PaintOnto(Target, OffsetX, OffsetY);
+}
+
+void TScale::PaintOnto(TCanvas* Target, int X, int Y)
+{
+    if (!Visible() || !Target) return;
+    FPainter.Paint(Target, X, Y,
+                   {FSettings, Geometry(), FMap, Font(), this, OnBeforeScaleRendered,
+                    OnScaleTickDrawn, OnBeforeTickLabel, OnAfterScaleRendered});
 }
 
 void TScale::SetTargetCanvas(TCanvas* Canvas, int X, int Y)
@@ -284,56 +282,18 @@ void TScale::ForcePaint()
     FSuppressPaint = was;
 }
 
-double TScale::TickValue(int Index) const
-{
-    if (Index < 1 || Index > NumTicks()) return 0.0;
-    return FTicks[std::size_t(Index - 1)];
-}
-
 // ---- value-to-pixel map ------------------------------------------------------------------------
 
-bool TScale::LogMapInUse() const
+TScaleGeometry TScale::Geometry() const
 {
-    // Over a range through zero the ticks fall back to linear ones, and so does the map.
-    return FLogarithmic && FRangeLow > 0 && FRangeHigh > 0;
+    TScaleGeometry g = FGeometry;
+    g.Width = Width(), g.Height = Height();
+    return g;
 }
 
 void TScale::CalcScaleParams()
 {
-    if (FLoading || FRangeLow == FRangeHigh) return;
-    const bool horizontal = Horizontal();
-    const double avail = horizontal ? Width() - FMarginLeft - FMarginRight - 1
-                                    : Height() - FMarginTop - FMarginBottom - 1;
-    if (avail <= 0) {
-        FPixPerUnit = 0, FOffset = (horizontal ? Width() : Height()) / 2.0;
-        return;
-    }
-    // Horizontal axes grow to the right from RangeLow, vertical ones upward to RangeHigh.
-    const double from = horizontal ? FRangeLow : FRangeHigh;
-    const double to = horizontal ? FRangeHigh : FRangeLow;
-    const int start = horizontal ? FMarginLeft : FMarginTop;
-    if (LogMapInUse()) {
-        FPixPerUnit = avail / (std::log(to) - std::log(from));
-        FOffset = start - std::log(from) * FPixPerUnit;
-    } else {
-        // Halves keep the span finite for ends near the largest doubles.
-        FPixPerUnit = avail / 2 / (to / 2 - from / 2);
-        FOffset = start - from * FPixPerUnit;
-    }
-}
-
-int TScale::ValueToPixel(double Value) const
-{
-    double p;
-    if (LogMapInUse()) {
-        if (!(Value > 1e-100)) return FRangeHigh >= FRangeLow ? 0 : Width();
-        p = FPixPerUnit * std::log(Value) + FOffset;
-    } else {
-        p = FPixPerUnit * Value + FOffset;
-    }
-    if (std::isnan(p)) return 0;
-    constexpr double limit = std::numeric_limits<int>::max();
-    return int(std::nearbyint(std::clamp(p, -limit, limit)));
+    if (!FLoading) FMap.Update(FSettings, Geometry());
 }
 
 // ---- Assign ------------------------------------------------------------------------------------
@@ -346,34 +306,16 @@ void TScale::Assign(TPersistent* Source)
         return;
     }
     if (s == this) return;
-    FFrameStyle = s->FFrameStyle;
-    FColorBackGnd = s->FColorBackGnd, FColorScale = s->FColorScale;
-    FColorDark = s->FColorDark, FColorShadow = s->FColorShadow, FColorLight = s->FColorLight;
-    FColorScheme = s->FColorScheme;
+    FPainter.Looks() = s->FPainter.Looks();
+    FPainter.SetTicks(s->FPainter.Ticks()); // NumTicks follows the list
     OnScaleTickDrawn = s->OnScaleTickDrawn;
     OnBeforeTickLabel = s->OnBeforeTickLabel;
-    FLogarithmic = s->FLogarithmic;
-    FPixPerUnit = s->FPixPerUnit, FOffset = s->FOffset;
-    FRangeLow = s->FRangeLow, FRangeHigh = s->FRangeHigh;
-    FShortTicks = s->FShortTicks;
-    FMinTicks = s->FMinTicks;
-    FDecPlaces = s->FDecPlaces;
-    FShowBaseLine = s->FShowBaseLine;
-    FTransparent = s->FTransparent;
-    FLabelType = s->FLabelType;
-    FDateFormat->Assign(s->FDateFormat.get());
-    HookDateFormat();
-    FMarginTop = s->FMarginTop, FMarginBottom = s->FMarginBottom;
-    FMarginLeft = s->FMarginLeft, FMarginRight = s->FMarginRight;
-    FCaptionPosX = s->FCaptionPosX, FCaptionPosY = s->FCaptionPosY;
-    FUserTickText = s->FUserTickText;
-    FScaleInscript = s->FScaleInscript;
-    FTicks = s->FTicks; // NumTicks follows the list
-    FCaption = s->FCaption;
-    FCaptionAnchor = s->FCaptionAnchor;
-    FCaptionAlignment = s->FCaptionAlignment;
+    const bool visible = Visible(); // the platform's, not copied
+    FSettings = s->FSettings;       // the own date format keeps its handler
+    FSettings.SetVisible(visible);
+    FMap = s->FMap;
+    FGeometry = s->FGeometry;
     FTargetX = s->FTargetX, FTargetY = s->FTargetY;
-    FScaleType = s->FScaleType;
     FDirectPaint = s->FDirectPaint;
     OnBeforeScaleRendered = s->OnBeforeScaleRendered;
     OnAfterScaleRendered = s->OnAfterScaleRendered;
@@ -427,20 +369,21 @@ void TScale::MouseMove(TShiftState Shift, int X, int Y)
 {
     FireEvent(OnMouseMove, this, Shift, X, Y);
     if (!(Shift & ssLeft)) return;
+    const TScaleGeometry& g = FGeometry;
     const bool inBand =
-        Horizontal() ? FMarginLeft < X && X < Width() - FMarginRight && 0 < Y && Y < Height()
-                     : 0 < X && X < Width() && FMarginTop < Y && Y < Height() - FMarginBottom;
+        g.Horizontal() ? g.MarginLeft < X && X < Width() - g.MarginRight && 0 < Y && Y < Height()
+                       : 0 < X && X < Width() && g.MarginTop < Y && Y < Height() - g.MarginBottom;
     if (!inBand) return;
     if (!FDragging) {
         FDragging = true;
         FDragX0 = X, FDragY0 = Y;
-        FDragLow0 = FRangeLow, FDragHigh0 = FRangeHigh;
+        FDragLow0 = RangeLow(), FDragHigh0 = RangeHigh();
         return;
     }
     double lo, hi;
-    if (!ZoomPanRange(X, Y, FDragX0, FDragY0, FDragLow0, FDragHigh0, FRangeLow, FRangeHigh,
-                      LogMapInUse(), FScaleType, FMouseAction, FMarginLeft, FMarginRight,
-                      FMarginTop, FMarginBottom, Width(), Height(), lo, hi))
+    if (!ZoomPanRange(X, Y, FDragX0, FDragY0, FDragLow0, FDragHigh0, RangeLow(), RangeHigh(),
+                      LogMapInUse(), g.ScaleType, FMouseAction, g.MarginLeft, g.MarginRight,
+                      g.MarginTop, g.MarginBottom, Width(), Height(), lo, hi))
         return;
     const bool was = FSuppressPaint;
     FSuppressPaint = true;

@@ -1,30 +1,14 @@
-// Axis scale: TScale, the control that paints one axis either on itself or onto a canvas it is
-// given. The tick and label arithmetic it paints from is in ZEV_Scale_ticks.h.
+// Axis scale: TScale, the control that shows one axis. It holds the axis' settings
+// (ZEV_Scale_settings.h) and paints them through a scale painter (ZEV_Scale_painter.h), either
+// onto itself or onto a canvas it is given.
 #pragma once
 
 #include "Controls.h"
-#include "ZEV_Scale_ticks.h"
-#include "ZEV_zevbase_draw.h"
+#include "ZEV_Scale_painter.h"
 
-#include <QFont>
-#include <QHash>
 #include <QString>
-#include <array>
-#include <cstdint>
 #include <functional>
-#include <memory>
-#include <vector>
 
-class TDTLabel;
-
-enum TScaleUnitAnchor : std::uint8_t { uaSclTopLft, uaSclCenter, uaSclBotRgt };
-
-using TScaleRenderedEvent = std::function<void(TObject* Sender, TCanvas* Canvas)>;
-using TScaleTickDrawnEvent =
-    std::function<void(TObject* Sender, TCanvas* Canvas, TScaleType ScaleType,
-                       double CurrentTickPos, int ChartX, int ChartY)>;
-using TBeforeTickLabelEvent = std::function<void(TObject* Sender, TScaleType ScaleType,
-                                                 double CurrentTickPos, QString& TickLabel)>;
 using TScaleMouseEvent =
     std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TScaleMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
@@ -35,69 +19,74 @@ using TScaleContextPopupEvent =
 
 class TScale : public TCustomControl {
   public:
-    static constexpr int MaxRecordedTicks = 250;
+    static constexpr int MaxRecordedTicks = TScaleTickRecord::MaxRecorded;
 
     explicit TScale(QWidget* Parent = nullptr);
     ~TScale() override;
 
-    const QString& Caption() const { return FCaption; }
+    // Every setting at once, taken as the setters below would take it one by one.
+    const TScaleSettings& Settings() const { return FSettings; }
+    void SetSettings(const TScaleSettings& Value);
+
+    const QString& Caption() const { return FSettings.Caption(); }
     void SetCaption(const QString& Value);
-    int CaptionPosX() const { return FCaptionPosX; }
+    int CaptionPosX() const { return FSettings.CaptionPosX(); }
     void SetCaptionPosX(int Value);
-    int CaptionPosY() const { return FCaptionPosY; }
+    int CaptionPosY() const { return FSettings.CaptionPosY(); }
     void SetCaptionPosY(int Value);
-    TAlignment CaptionAlignment() const { return FCaptionAlignment; }
+    TAlignment CaptionAlignment() const { return FSettings.CaptionAlignment(); }
     void SetCaptionAlignment(TAlignment Value);
-    TScaleUnitAnchor CaptionAnchor() const { return FCaptionAnchor; }
+    TScaleUnitAnchor CaptionAnchor() const { return FSettings.CaptionAnchor(); }
     void SetCaptionAnchor(TScaleUnitAnchor Value);
-    TColor ColorBackGnd() const { return FColorBackGnd; }
+    TColor ColorBackGnd() const { return FPainter.Looks().ColorBackGnd; }
     void SetColorBackGnd(TColor Value);
-    TColor ColorScale() const { return FColorScale; }
+    TColor ColorScale() const { return FSettings.ColorScale(); }
     void SetColorScale(TColor Value);
-    TColorScheme ColorScheme() const { return FColorScheme; }
+    TColorScheme ColorScheme() const { return FPainter.Looks().ColorScheme; }
     void SetColorScheme(TColorScheme Value);
-    TDTLabel* DateFormat() const { return FDateFormat.get(); }
+    TDTLabel* DateFormat() const { return FSettings.DateFormat(); }
+    // Copies the settings of Value; the scale stays the handler of its own object.
     void SetDateFormat(TDTLabel* Value);
-    int DecPlaces() const { return FDecPlaces; }
+    int DecPlaces() const { return FSettings.DecPlaces(); }
     void SetDecPlaces(int Value);
-    TFrameStyle FrameStyle() const { return FFrameStyle; }
+    TFrameStyle FrameStyle() const { return FPainter.Looks().FrameStyle; }
     void SetFrameStyle(TFrameStyle Value);
-    TFigType LabelType() const { return FLabelType; }
+    TFigType LabelType() const { return FSettings.LabelType(); }
     void SetLabelType(TFigType Value);
-    bool Logarithmic() const { return FLogarithmic; }
+    bool Logarithmic() const { return FSettings.Logarithmic(); }
     void SetLogarithmic(bool Value);
-    int MarginTop() const { return FMarginTop; }
+    int MarginTop() const { return FGeometry.MarginTop; }
     void SetMarginTop(int Value);
-    int MarginBottom() const { return FMarginBottom; }
+    int MarginBottom() const { return FGeometry.MarginBottom; }
     void SetMarginBottom(int Value);
-    int MarginLeft() const { return FMarginLeft; }
+    int MarginLeft() const { return FGeometry.MarginLeft; }
     void SetMarginLeft(int Value);
-    int MarginRight() const { return FMarginRight; }
+    int MarginRight() const { return FGeometry.MarginRight; }
     void SetMarginRight(int Value);
-    int MinTicks() const { return FMinTicks; }
+    int MinTicks() const { return FSettings.MinTicks(); }
     void SetMinTicks(int Value);
     TMouseActMode MouseAction() const { return FMouseAction; }
     void SetMouseAction(TMouseActMode Value) { FMouseAction = Value; }
-    int NumTicks() const { return int(FTicks.size()); }
-    double RangeLow() const { return FRangeLow; }
+    int NumTicks() const { return FPainter.Ticks().NumTicks(); }
+    double RangeLow() const { return FSettings.RangeLow(); }
     void SetRangeLow(double Value);
-    double RangeHigh() const { return FRangeHigh; }
+    double RangeHigh() const { return FSettings.RangeHigh(); }
     void SetRangeHigh(double Value);
-    bool ShortTicks() const { return FShortTicks; }
+    bool ShortTicks() const { return FSettings.ShortTicks(); }
     void SetShortTicks(bool Value);
-    bool ShowBaseLine() const { return FShowBaseLine; }
+    bool ShowBaseLine() const { return FPainter.Looks().ShowBaseLine; }
     void SetShowBaseLine(bool Value);
-    const QString& ScaleInscript() const { return FScaleInscript; }
+    const QString& ScaleInscript() const { return FSettings.ScaleInscript(); }
     void SetScaleInscript(const QString& Value);
-    TScaleType ScaleType() const { return FScaleType; }
+    TScaleType ScaleType() const { return FGeometry.ScaleType; }
     void SetScaleType(TScaleType Value);
-    bool Transparent() const { return FTransparent; }
+    bool Transparent() const { return FPainter.Looks().Transparent; }
     void SetTransparent(bool Value);
-    const QString& UserTickText() const { return FUserTickText; }
+    const QString& UserTickText() const { return FSettings.UserTickText(); }
     void SetUserTickText(const QString& Value);
     // Not explicitly hidden. A scale without a parent widget keeps the flag only, so scales
     // that paint onto another control's canvas never open a window of their own.
-    bool Visible() const { return FVisible; }
+    bool Visible() const { return FSettings.Visible(); }
     void SetVisible(bool Value);
 
     // Size changes of a scale that is never shown (one that paints onto another control) reach
@@ -122,13 +111,16 @@ class TScale : public TCustomControl {
     void SetTargetCanvas(TCanvas* Canvas, int X, int Y);
     TCanvas* TargetCanvas() const { return FTargetCanvas; }
     void ForcePaint();
-    double TickValue(int Index) const;
+    // Paints a Visible axis onto Target at once through the painter, whatever the control's own
+    // state: shown or not, painting held back or not. The chart draws its axes this way.
+    void PaintOnto(TCanvas* Target, int X, int Y);
+    double TickValue(int Index) const { return FPainter.Ticks().TickValue(Index); }
     void CalcScaleParams();
-    int ValueToPixel(double Value) const;
+    int ValueToPixel(double Value) const { return FMap.ValueToPixel(Value, FSettings, Geometry()); }
     // True while values map through their logarithm: a logarithmic scale over a positive range.
-    bool LogMapInUse() const;
-    double PixPerUnit() const { return FPixPerUnit; }
-    double Offset() const { return FOffset; }
+    bool LogMapInUse() const { return TScaleMap::Logarithmic(FSettings); }
+    double PixPerUnit() const { return FMap.PixPerUnit(); }
+    double Offset() const { return FMap.Offset(); }
 
     void Assign(TPersistent* Source) override;
 
@@ -157,47 +149,21 @@ class TScale : public TCustomControl {
     void contextMenuEvent(QContextMenuEvent*) override;
 
   private:
-    bool Horizontal() const { return FScaleType == sctXB || FScaleType == sctXT; }
+    // The one way of every setter: the rule on a copy of the settings; nothing more when
+    // nothing changed, otherwise store, remap and repaint.
+    template <typename Rule> void ChangeSettings(Rule Apply);
+    template <typename T> void ChangeGeometry(T TScaleGeometry::*Field, T Value);
+    template <typename T> void ChangeLook(T TScaleLooks::*Field, T Value);
+    TScaleGeometry Geometry() const;
     bool MayPaint() const;
-    void ApplySchemeColors();
-    void HookDateFormat();
-    // One painting onto Target; the offsets shift the base coordinate across the axis.
+    // One painting onto Target when painting is allowed.
     void Render(TCanvas* Target, int OffsetX, int OffsetY);
-    void DrawTicksAndLabels(TCanvas* C, int Base);
-    void DrawNotice(TCanvas* C, int Base, TScaleNotice Notice);
-    void DrawCaption(TCanvas* C, int Base);
-    void DrawBaseLine(TCanvas* C, int Base);
-    int BaseCoordinate() const;
-    int HorizontalLabelLeft(int TickX, int TextWidth) const;
-    int TextWidthOf(TCanvas* C, const QString& Text);
 
-    QString FCaption;
-    int FCaptionPosX = 4, FCaptionPosY = 4;
-    TAlignment FCaptionAlignment = taCenter;
-    TScaleUnitAnchor FCaptionAnchor = uaSclTopLft;
-    TColor FColorBackGnd = clBtnFace;
-    TColor FColorScale = clBlack;
-    TColorScheme FColorScheme = csBWG;
-    TColor FColorDark = clBlack, FColorShadow = RGB(128, 128, 128), FColorLight = clWhite;
-    std::unique_ptr<TDTLabel> FDateFormat;
-    int FDecPlaces = -2;
-    TFrameStyle FFrameStyle = fsLowered;
-    TFigType FLabelType = ftNum;
-    bool FLogarithmic = false;
-    int FMarginTop = 20, FMarginBottom = 20, FMarginLeft = 20, FMarginRight = 20;
-    int FMinTicks = 3;
+    TScaleSettings FSettings;
+    TScaleGeometry FGeometry; // margins and side; the size is the control's
+    TScaleMap FMap;
+    TScalePainter FPainter;
     TMouseActMode FMouseAction = maNone;
-    double FRangeLow = 0.0, FRangeHigh = 100.0;
-    bool FShortTicks = true;
-    bool FShowBaseLine = true;
-    QString FScaleInscript;
-    TScaleType FScaleType = sctXB;
-    bool FTransparent = false;
-    QString FUserTickText;
-    bool FVisible = true;
-
-    double FPixPerUnit = 1.0, FOffset = 0.0;
-    std::vector<double> FTicks; // at most MaxRecordedTicks
     TCanvas* FTargetCanvas = nullptr;
     int FTargetX = 0, FTargetY = 0;
     bool FSuppressPaint = true;
@@ -205,9 +171,6 @@ class TScale : public TCustomControl {
     bool FDirectPaint = false;
     bool FLoading = false;
     bool FNotLoaded = true; // until Loaded(): Logarithmic is taken without a range check
-    std::unique_ptr<TBitmap> FOpaqueBitmap;
-    QFont FWidthFont;
-    QHash<QString, int> FWidths; // label widths in FWidthFont
 
     bool FDragging = false;
     int FDragX0 = 0, FDragY0 = 0;

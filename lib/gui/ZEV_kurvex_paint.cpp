@@ -149,9 +149,7 @@ void TCustomKurvex::PaintAxes(TCanvas* C)
 {
     auto paint = [this, C](TScale* scale, const TScaleProps* props) {
         ApplyScaleProps(scale, props);
-        scale->SetTargetCanvas(C, 0, 0);
-        scale->ForcePaint();
-        scale->SetTargetCanvas(FFrameBitmap->Canvas(), 0, 0);
+        scale->PaintOnto(C, 0, 0);
     };
     for (TkxLayer& layer : FLayers) paint(layer.ScaleX.get(), layer.PropsX.get());
     for (TkxLayer& layer : FLayers) paint(layer.ScaleY.get(), layer.PropsY.get());

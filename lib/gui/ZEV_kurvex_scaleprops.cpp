@@ -1,25 +1,13 @@
-// Scale property sets: setter rules, defaults and Assign; on the chart's side their reset, their
-// copy into the axis scales and the handler that reacts to their changes.
+// Scale property sets: setters, defaults and Assign; on the chart's side their reset, their
+// passing to the axis scales and the handler that reacts to their changes.
 #include "ZEV_kurvex.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 namespace {
 constexpr std::array<TColor, kxMaxLayer> LayerColors = {
     clBlack,  clMaroon, clGreen, clOlive,  clNavy, clPurple,  clTeal, clGray,
     clSilver, clRed,    clLime,  clYellow, clBlue, clFuchsia, clAqua, clWhite};
-
-// The other end of a range that must be at least MinRange away from Value in the direction of
-// Sign; the neighbouring double when Value is too large for MinRange to register. Not finite
-// when there is no room left.
-double EndAtDistance(double Value, double MinRange, double Sign)
-{
-    const double end = Value + Sign * MinRange;
-    if (end != Value) return end;
-    return std::nextafter(Value, Sign * std::numeric_limits<double>::infinity());
-}
 } // namespace
 
 TColor LayerColor(int Layer)
@@ -43,100 +31,99 @@ void TScaleProps::HookFont()
 
 void TScaleProps::SetDefaults()
 {
-    FCaption.clear();
-    FCaptionPosX = FCaptionPosY = 0;
-    FCaptionAlignment = taCenter;
-    FCaptionAnchor = uaSclTopLft;
-    FColorScale = 0;
     OnChange = nullptr;
-    if (!FDateFormat) FDateFormat = std::make_unique<TDTLabel>();
-    TDTLabel& f = *FDateFormat;
-    f.OnChange = nullptr;
-    f.SetTimeFormat(tfHHMMSS);
-    f.SetDateSeparator(QLatin1Char('-'));
-    f.SetTimeSeparator(QLatin1Char(':'));
-    f.SetYearLength(ylYYYY);
-    f.SetMonthName(true);
-    f.SetDateForTime(dtOnePerDay);
-    f.SetDateOrder(doDDMMYY);
-    FDecPlaces = -2;
-    FLogarithmic = false;
-    FLabelType = ftNum;
+    FSettings = TScaleSettings();
+    FSettings.DateFormat()->OnChange = nullptr;
     FFont.OnChange = nullptr;
     TFont defaults;
     FFont.Assign(&defaults);
     HookFont();
-    FMinTicks = 3;
     FNotLoaded = true;
-    FRangeLow = 0, FRangeHigh = 1;
-    FShortTicks = true;
-    FScaleInscript.clear();
     FPositionCode = spcBottom;
     FScalePosHoriz = FScalePosVert = 0;
-    FMinRange = 1e-10;
     FMouseAction = maNone;
-    FUserTickText.clear();
-    FVisible = false;
+}
+
+template <typename Rule> void TScaleProps::ChangeSettings(Rule Apply)
+{
+    Apply(FSettings);
+    Changed();
 }
 
 void TScaleProps::SetCaption(const QString& Value)
 {
-    FCaption = Value, Changed();
+    ChangeSettings([&](TScaleSettings& s) { s.SetCaption(Value); });
 }
 void TScaleProps::SetCaptionPosX(int Value)
 {
-    FCaptionPosX = Value, Changed();
+    ChangeSettings([&](TScaleSettings& s) { s.SetCaptionPosX(Value); });
 }
 void TScaleProps::SetCaptionPosY(int Value)
 {
-    FCaptionPosY = Value, Changed();
+    ChangeSettings([&](TScaleSettings& s) { s.SetCaptionPosY(Value); });
 }
 void TScaleProps::SetCaptionAlignment(TAlignment Value)
 {
-    FCaptionAlignment = Value, Changed();
+    ChangeSettings([&](TScaleSettings& s) { s.SetCaptionAlignment(Value); });
 }
 void TScaleProps::SetCaptionAnchor(TScaleUnitAnchor Value)
 {
-    FCaptionAnchor = Value, Changed();
+    ChangeSettings([&](TScaleSettings& s) { s.SetCaptionAnchor(Value); });
 }
 void TScaleProps::SetColorScale(TColor Value)
 {
-    FColorScale = Value, Changed();
+    ChangeSettings([&](TScaleSettings& s) { s.SetColorScale(Value); });
+}
+void TScaleProps::SetDateFormat(TDTLabel* Value)
+{
+    ChangeSettings([&](TScaleSettings& s) {
+        if (Value) s.SetDateFormat(*Value);
+    });
+}
+void TScaleProps::SetDecPlaces(int Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetDecPlaces(Value); });
+}
+void TScaleProps::SetLogarithmic(bool Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetLogarithmic(Value, !FNotLoaded); });
+}
+void TScaleProps::SetLabelType(TFigType Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetLabelType(Value); });
 }
 void TScaleProps::SetMinTicks(int Value)
 {
-    FMinTicks = Value, Changed();
+    ChangeSettings([&](TScaleSettings& s) { s.SetMinTicks(Value); });
+}
+void TScaleProps::SetRangeLow(double Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetRangeLow(Value); });
+}
+void TScaleProps::SetRangeHigh(double Value)
+{
+    ChangeSettings([&](TScaleSettings& s) { s.SetRangeHigh(Value); });
 }
 void TScaleProps::SetShortTicks(bool Value)
 {
-    FShortTicks = Value, Changed();
+    ChangeSettings([&](TScaleSettings& s) { s.SetShortTicks(Value); });
 }
 void TScaleProps::SetScaleInscript(const QString& Value)
 {
-    FScaleInscript = Value, Changed();
+    ChangeSettings([&](TScaleSettings& s) { s.SetScaleInscript(Value); });
 }
 void TScaleProps::SetUserTickText(const QString& Value)
 {
-    FUserTickText = Value, Changed();
+    ChangeSettings([&](TScaleSettings& s) { s.SetUserTickText(Value); });
 }
 void TScaleProps::SetVisible(bool Value)
 {
-    FVisible = Value, Changed();
+    ChangeSettings([&](TScaleSettings& s) { s.SetVisible(Value); });
 }
 
-void TScaleProps::SetDateFormat(TDTLabel* Value)
+void TScaleProps::SetMinRange(double Value)
 {
-    if (Value && Value != FDateFormat.get()) {
-        TNotifyEvent own = FDateFormat->OnChange;
-        FDateFormat->Assign(Value);
-        FDateFormat->OnChange = own;
-    }
-    Changed();
-}
-
-void TScaleProps::SetDecPlaces(int Value)
-{
-    FDecPlaces = std::clamp(Value, -3, 12), Changed();
+    if (FSettings.SetMinRange(Value)) Changed();
 }
 
 void TScaleProps::SetFont(TFont* Value)
@@ -145,62 +132,6 @@ void TScaleProps::SetFont(TFont* Value)
         FFont.Assign(Value); // notifies through the font's handler
     else
         Changed();
-}
-
-void TScaleProps::SetLogarithmic(bool Value)
-{
-    const bool rangeUsable =
-        FRangeLow >= LogFloor && FRangeHigh >= LogFloor && FLabelType != ftDateTime;
-    if (!Value || FNotLoaded || rangeUsable) FLogarithmic = Value;
-    Changed();
-}
-
-void TScaleProps::SetLabelType(TFigType Value)
-{
-    FLabelType = Value;
-    if (Value == ftDateTime) FLogarithmic = false;
-    if (Value == ftTime) FDecPlaces = 4;
-    Changed();
-}
-
-void TScaleProps::SetMinRange(double Value)
-{
-    if (!(Value > LogFloor) || !std::isfinite(Value)) return;
-    FMinRange = Value;
-    if (std::abs(FRangeHigh - FRangeLow) >= Value) return;
-    // Widened about the old centre, keeping the direction of the axis.
-    const double centre = FRangeLow / 2 + FRangeHigh / 2;
-    const double sign = FRangeHigh < FRangeLow ? -1.0 : 1.0;
-    const double low = EndAtDistance(centre, Value / 2, -sign);
-    const double high = EndAtDistance(centre, Value / 2, sign);
-    if (std::isfinite(low) && std::isfinite(high)) FRangeLow = low, FRangeHigh = high;
-    Changed();
-}
-
-void TScaleProps::SetRangeLow(double Value)
-{
-    if (!std::isfinite(Value)) {
-        // refused
-    } else if (std::abs(FRangeHigh - Value) < FMinRange) {
-        const double high = EndAtDistance(Value, FMinRange, 1.0);
-        if (std::isfinite(high)) FRangeLow = Value, FRangeHigh = high;
-    } else if (!(FLogarithmic && Value < LogFloor)) {
-        FRangeLow = Value;
-    }
-    Changed();
-}
-
-void TScaleProps::SetRangeHigh(double Value)
-{
-    if (!std::isfinite(Value)) {
-        // refused
-    } else if (std::abs(Value - FRangeLow) < FMinRange) {
-        const double low = EndAtDistance(Value, FMinRange, -1.0);
-        if (std::isfinite(low)) FRangeHigh = Value, FRangeLow = low;
-    } else if (!(FLogarithmic && Value < LogFloor)) {
-        FRangeHigh = Value;
-    }
-    Changed();
 }
 
 int TScaleProps::ScalePos() const
@@ -222,30 +153,13 @@ void TScaleProps::Assign(TPersistent* Source)
         return;
     }
     if (s == this) return;
-    FCaption = s->FCaption;
-    FCaptionPosX = s->FCaptionPosX, FCaptionPosY = s->FCaptionPosY;
-    FCaptionAlignment = s->FCaptionAlignment;
-    FCaptionAnchor = s->FCaptionAnchor;
-    FColorScale = s->FColorScale;
-    const TNotifyEvent dateHandler = FDateFormat->OnChange;
-    FDateFormat->Assign(s->FDateFormat.get());
-    FDateFormat->OnChange = dateHandler;
-    FDecPlaces = s->FDecPlaces;
-    FLogarithmic = s->FLogarithmic;
-    FLabelType = s->FLabelType;
+    FSettings = s->FSettings; // the own date format keeps its handler
     FFont.OnChange = nullptr;
     FFont.Assign(&s->FFont);
     HookFont();
-    FMinTicks = s->FMinTicks;
     FNotLoaded = s->FNotLoaded;
-    FRangeLow = s->FRangeLow, FRangeHigh = s->FRangeHigh;
-    FShortTicks = s->FShortTicks;
-    FScaleInscript = s->FScaleInscript;
     FPositionCode = s->FPositionCode;
     FScalePosHoriz = s->FScalePosHoriz, FScalePosVert = s->FScalePosVert;
-    FMinRange = s->FMinRange;
-    FUserTickText = s->FUserTickText;
-    FVisible = s->FVisible;
 }
 
 void TScaleProps::AssignTo(TPersistent* Dest)
@@ -343,23 +257,8 @@ void TCustomKurvex::ApplyScaleProps(TScale* Scale, const TScaleProps* Props)
         Scale->SetMarginRight(pos + w - FMarginLeft - 1);
         break;
     }
-    Scale->SetRange(Props->RangeLow(), Props->RangeHigh());
-    Scale->SetVisible(Props->Visible());
-    Scale->SetCaption(Props->Caption());
-    Scale->SetCaptionPosX(Props->CaptionPosX());
-    Scale->SetCaptionPosY(Props->CaptionPosY());
-    Scale->SetCaptionAlignment(Props->CaptionAlignment());
-    Scale->SetCaptionAnchor(Props->CaptionAnchor());
-    Scale->SetColorScale(Props->ColorScale());
-    Scale->SetDecPlaces(Props->DecPlaces());
-    Scale->SetLogarithmic(Props->Logarithmic());
-    Scale->SetLabelType(Props->LabelType());
-    Scale->SetShortTicks(Props->ShortTicks());
-    Scale->SetMinTicks(Props->MinTicks());
-    Scale->SetScaleInscript(Props->ScaleInscript());
-    Scale->SetUserTickText(Props->UserTickText());
     Scale->Font()->Assign(const_cast<TFont*>(Props->Font()));
-    Scale->SetDateFormat(Props->DateFormat());
+    Scale->SetSettings(Props->Settings());
 }
 
 void TCustomKurvex::ApplyAllScaleProps()

@@ -1,12 +1,11 @@
-// Scale property sets of the chart: the settings and the current range of one axis of one layer.
-// The chart copies them into its internal TScale objects before every drawing of an axis, and
-// every range the chart shows (fitted, zoomed, panned or coupled) is stored here.
+// Scale property sets of the chart: the settings and the current range of one axis of one layer,
+// with its change event. The chart passes them to its internal TScale objects before every
+// drawing of an axis, and every range the chart shows (fitted, zoomed, panned or coupled) is
+// stored here.
 #pragma once
 
-#include "ZEV_Scale.h"
-#include "ZEV_zevbase.h"
-
-#include <memory>
+#include "Graphics.h"
+#include "ZEV_Scale_settings.h"
 
 enum TScaleLocationHoriz : std::uint8_t { slTop, slBottom };
 enum TScaleLocationVert : std::uint8_t { slLeft, slRight };
@@ -17,64 +16,63 @@ enum TScalePosCode : std::uint8_t { spcTop = 0, spcBottom = 1, spcRight = 2, spc
 class TScaleProps : public TPersistent {
   public:
     // Smallest range end a logarithmic axis accepts, and the smallest MinRange.
-    static constexpr double LogFloor = 1e-100;
+    static constexpr double LogFloor = TScaleSettings::LogFloor;
 
     TScaleProps();
     ~TScaleProps() override;
 
-    const QString& Caption() const { return FCaption; }
+    // Every setting of the axis but its font, position and mouse action.
+    const TScaleSettings& Settings() const { return FSettings; }
+
+    // Every setter applies its rule (ZEV_Scale_settings.h) and then fires OnChange, also when
+    // the rule refused the value; MinRange and MouseAction say when they do not.
+    const QString& Caption() const { return FSettings.Caption(); }
     void SetCaption(const QString& Value);
-    int CaptionPosX() const { return FCaptionPosX; }
+    int CaptionPosX() const { return FSettings.CaptionPosX(); }
     void SetCaptionPosX(int Value);
-    int CaptionPosY() const { return FCaptionPosY; }
+    int CaptionPosY() const { return FSettings.CaptionPosY(); }
     void SetCaptionPosY(int Value);
-    TAlignment CaptionAlignment() const { return FCaptionAlignment; }
+    TAlignment CaptionAlignment() const { return FSettings.CaptionAlignment(); }
     void SetCaptionAlignment(TAlignment Value);
-    TScaleUnitAnchor CaptionAnchor() const { return FCaptionAnchor; }
+    TScaleUnitAnchor CaptionAnchor() const { return FSettings.CaptionAnchor(); }
     void SetCaptionAnchor(TScaleUnitAnchor Value);
-    TColor ColorScale() const { return FColorScale; }
+    TColor ColorScale() const { return FSettings.ColorScale(); }
     void SetColorScale(TColor Value);
-    TDTLabel* DateFormat() const { return FDateFormat.get(); }
+    TDTLabel* DateFormat() const { return FSettings.DateFormat(); }
     // Copies the settings of Value; the set stays the owner of its own object and its handler.
     void SetDateFormat(TDTLabel* Value);
-    // Kept in -3..12.
-    int DecPlaces() const { return FDecPlaces; }
+    int DecPlaces() const { return FSettings.DecPlaces(); }
     void SetDecPlaces(int Value);
     TFont* Font() { return &FFont; }
     const TFont* Font() const { return &FFont; }
     void SetFont(TFont* Value);
-    // True is refused on a range with an end below LogFloor or with date/time labels, unless the
-    // set has not been loaded yet.
-    bool Logarithmic() const { return FLogarithmic; }
+    // Checked against the range once the set has been loaded.
+    bool Logarithmic() const { return FSettings.Logarithmic(); }
     void SetLogarithmic(bool Value);
-    // ftDateTime switches Logarithmic off, ftTime sets DecPlaces to 4.
-    TFigType LabelType() const { return FLabelType; }
+    TFigType LabelType() const { return FSettings.LabelType(); }
     void SetLabelType(TFigType Value);
-    int MinTicks() const { return FMinTicks; }
+    int MinTicks() const { return FSettings.MinTicks(); }
     void SetMinTicks(int Value);
-    // Widens a narrower range to exactly MinRange about its centre; values <= LogFloor are
-    // ignored without notice.
-    double MinRange() const { return FMinRange; }
+    // Notifies only when the range had to be widened.
+    double MinRange() const { return FSettings.MinRange(); }
     void SetMinRange(double Value);
     TMouseActMode MouseAction() const { return FMouseAction; }
     void SetMouseAction(TMouseActMode Value) { FMouseAction = Value; }
-    // A value closer than MinRange to the other end moves that end MinRange away; non-finite
-    // values and, on a logarithmic axis, values below LogFloor are refused.
-    double RangeLow() const { return FRangeLow; }
+    double RangeLow() const { return FSettings.RangeLow(); }
     void SetRangeLow(double Value);
-    double RangeHigh() const { return FRangeHigh; }
+    double RangeHigh() const { return FSettings.RangeHigh(); }
     void SetRangeHigh(double Value);
-    bool ShortTicks() const { return FShortTicks; }
+    bool ShortTicks() const { return FSettings.ShortTicks(); }
     void SetShortTicks(bool Value);
-    const QString& ScaleInscript() const { return FScaleInscript; }
+    const QString& ScaleInscript() const { return FSettings.ScaleInscript(); }
     void SetScaleInscript(const QString& Value);
     // Pixels by which the axis line lies outside the plot frame; one value is kept for the
     // horizontal positions and one for the vertical ones.
     int ScalePos() const;
     void SetScalePos(int Value);
-    const QString& UserTickText() const { return FUserTickText; }
+    const QString& UserTickText() const { return FSettings.UserTickText(); }
     void SetUserTickText(const QString& Value);
-    bool Visible() const { return FVisible; }
+    bool Visible() const { return FSettings.Visible(); }
     void SetVisible(bool Value);
     TNotifyEvent OnChange;
 
@@ -90,41 +88,28 @@ class TScaleProps : public TPersistent {
     bool NotLoaded() const { return FNotLoaded; }
     void SetNotLoaded(bool Value) { FNotLoaded = Value; }
     // Write as they come, without rules or notification.
-    void StoreRange(double Low, double High) { FRangeLow = Low, FRangeHigh = High; }
+    void StoreRange(double Low, double High) { FSettings.StoreRange(Low, High); }
     void StoreScalePos(int Value)
     {
         (FPositionCode <= spcBottom ? FScalePosHoriz : FScalePosVert) = Value;
     }
-    void StoreColorScale(TColor Value) { FColorScale = Value; }
+    void StoreColorScale(TColor Value) { FSettings.SetColorScale(Value); }
 
   protected:
     void AssignTo(TPersistent* Dest) override;
     void Changed() { FireEvent(OnChange, this); }
 
   private:
+    // The one way of every setter: the rule on the settings, then OnChange.
+    template <typename Rule> void ChangeSettings(Rule Apply);
     void HookFont();
 
-    QString FCaption;
-    int FCaptionPosX = 0, FCaptionPosY = 0;
-    TAlignment FCaptionAlignment = taCenter;
-    TScaleUnitAnchor FCaptionAnchor = uaSclTopLft;
-    TColor FColorScale = 0;
-    std::unique_ptr<TDTLabel> FDateFormat;
-    int FDecPlaces = -2;
-    bool FLogarithmic = false;
-    TFigType FLabelType = ftNum;
+    TScaleSettings FSettings;
     TFont FFont;
-    int FMinTicks = 3;
     bool FNotLoaded = true;
-    double FRangeLow = 0, FRangeHigh = 1;
-    bool FShortTicks = true;
-    QString FScaleInscript;
     TScalePosCode FPositionCode = spcBottom;
     int FScalePosHoriz = 0, FScalePosVert = 0;
-    double FMinRange = 1e-10;
     TMouseActMode FMouseAction = maNone;
-    QString FUserTickText;
-    bool FVisible = false;
 };
 
 class TScalePropsHoriz : public TScaleProps {

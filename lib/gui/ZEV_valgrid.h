@@ -300,8 +300,11 @@ class TValgrid : public TCustomGrid {
     {
         return ClampToValueRange(Value, FVRangeLow, FVRangeHigh);
     }
-    void StoreCategoryText(int Col, int Row, const QString& Value);
-    void StoreNumberText(int Col, int Row, const QString& Value);
+    // Offered: the text is the one the cell editor offered, unchanged.
+    void StoreCategoryText(int Col, int Row, const QString& Value, bool Offered);
+    void StoreNumberText(int Col, int Row, const QString& Value, bool Offered);
+    // A number was entered: the cell shows it again (marks and the lock stay).
+    void ShowNumber(int Col, int Row);
     void CloseHeadingEdit(bool Store);
     void StoreHeadingText(const QString& Text);
     void CloseCommentMemo(bool Store);

@@ -129,10 +129,17 @@ void TValgrid::ExtractFromClipboard()
         TQuietTable quiet(*FTable);
         TMatrix* m = FTable->DataMat();
         const int nc = NrOfColumns(), nr = NrOfRows();
-        extent = ExtractNumbers(text, [&](int i, int j, double v) {
-            const long long c = (long long)left + i, r = (long long)top + j;
-            if (c >= 1 && c <= nc && r >= 1 && r <= nr)
-                m->ColumnData(int(c))[r - 1] = ClampEntered(v);
+        extent = ExtractNumbers(text, [&](const TExtractRun& Run) {
+            const long long r = (long long)top + Run.Line;
+            if (r < 1 || r > nr) return;
+            // Only the part of the run that lies inside the table.
+            const long long from = std::max<long long>(1, (long long)left + Run.First);
+            const long long to =
+                std::min<long long>(nc, (long long)left + Run.First + Run.Count - 1);
+            for (long long c = from; c <= to; ++c) {
+                m->ColumnData(int(c))[r - 1] = ClampEntered(Run.Values[c - left - Run.First]);
+                ShowNumber(int(c), int(r));
+            }
         });
     }
     Invalidate();

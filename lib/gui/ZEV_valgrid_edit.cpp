@@ -44,44 +44,52 @@ bool IsEnterOrEscape(const QKeyEvent& e)
 void TValgrid::SetEditText(int ACol, int ARow, const QString& Value)
 {
     const int c = ACol - FA, r = ARow - FB;
+    // Confirming the offered text is an entry too: it clears what the cell hid or marked. The
+    // text may be rounded for display, so it leaves the value exactly as it was.
+    const bool offered = EditTextUnchanged();
     if (FTable->IsCategory(c))
-        StoreCategoryText(c, r, Value);
+        StoreCategoryText(c, r, Value, offered);
     else
-        StoreNumberText(c, r, Value);
+        StoreNumberText(c, r, Value, offered);
     TCustomGrid::SetEditText(ACol, ARow, Value);
     if (OnSetEditText) OnSetEditText(this, ACol, ARow, Value);
 }
 
-void TValgrid::StoreCategoryText(int Col, int Row, const QString& Value)
+void TValgrid::StoreCategoryText(int Col, int Row, const QString& Value, bool Offered)
 {
     // Bounds are whole numbers in a category column.
     const auto clampWhole = [this](double v) {
         return ClampToValueRange(v, std::nearbyint(FVRangeLow), std::nearbyint(FVRangeHigh));
     };
-    const std::uint8_t state = FTable->CellState(Col, Row);
     const int label = FTable->FindValueLabel(Col, Value.left(255), true);
     double number = 0;
     if (label >= 0) {
-        FTable->SetElem(Col, Row, clampWhole(label));
+        if (!Offered) FTable->SetElem(Col, Row, clampWhole(label));
         FTable->SetCellState(Col, Row, 0); // a chosen label starts the cell afresh
     } else if (ReadWholeNumber(Value, number)) {
-        FTable->SetElem(Col, Row, clampWhole(number));
-        FTable->SetCellState(Col, Row, state & ~dtcsNotANumber);
-    } else {
-        FTable->SetCellState(Col, Row, state | dtcsNotANumber);
+        if (!Offered) FTable->SetElem(Col, Row, clampWhole(number));
+        ShowNumber(Col, Row);
+    } else if (!Offered) {
+        FTable->SetCellState(Col, Row, FTable->CellState(Col, Row) | dtcsNotANumber);
     }
 }
 
-void TValgrid::StoreNumberText(int Col, int Row, const QString& Value)
+void TValgrid::StoreNumberText(int Col, int Row, const QString& Value, bool Offered)
 {
-    const std::uint8_t state = FTable->CellState(Col, Row);
     double number = 0;
     if (ReadNumber(TrimBlanks(ReplaceChar(Value, u',', u'.')), number)) {
-        FTable->SetElem(Col, Row, ClampEntered(number));
-        FTable->SetCellState(Col, Row, state & ~dtcsNotANumber);
-    } else {
-        FTable->SetCellState(Col, Row, state | dtcsNotANumber);
+        if (!Offered) FTable->SetElem(Col, Row, ClampEntered(number));
+        ShowNumber(Col, Row);
+    } else if (!Offered) { // an offered text of asterisks hides no failed entry
+        FTable->SetCellState(Col, Row, FTable->CellState(Col, Row) | dtcsNotANumber);
     }
+}
+
+void TValgrid::ShowNumber(int Col, int Row)
+{
+    const std::uint8_t state = FTable->CellState(Col, Row);
+    if (state & (dtcsNotANumber | dtcsEmpty))
+        FTable->SetCellState(Col, Row, state & ~(dtcsNotANumber | dtcsEmpty));
 }
 
 // ---- the editing switch ------------------------------------------------------------------------

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -360,17 +362,30 @@ TEST(CalcPrincComp, OrderingKeepsTiesAndLeavesNonPositiveBehind)
             EXPECT_EQ(EigVecElem(k, col), 1.0) << "component " << k;
         }
     }
-    // Absolute eigenvalues when asked.
+    // Columns (2, 0, 0) and (0, 4, 0). Mode 4 gives [[0, 10], [10, 0]] with eigenvalues 10 and
+    // -10: the total of the relative values sums magnitudes, so they are 0.5 and -0.5.
+    struct Scaled {
+        int mode;
+        bool relative;
+        double want1, want2, abs1, abs2;
+    };
+    const Scaled scaled[] = {
+        {0, false, 8.0, 2.0, 8.0, 2.0},   // absolute eigenvalues when asked
+        {4, true, 0.5, -0.5, 10.0, -10.0} // a negative eigenvalue
+    };
     TMatrix d;
     d.Resize(2, 3);
     d.SetElem(1, 1, 2);
     d.SetElem(2, 2, 4);
-    ASSERT_TRUE(CalcPrincCompEx(d, 1, 2, 1, 3, 0, false));
-    EXPECT_DOUBLE_EQ(EigVecElem(1, 0), 8.0);
-    EXPECT_DOUBLE_EQ(EigVecElem(2, 0), 2.0);
-    EXPECT_EQ(AbsoluteEigVal(1), EigVecElem(1, 0));
-    EXPECT_EQ(AbsoluteEigVal(0), 0.0);
-    EXPECT_EQ(AbsoluteEigVal(3), 0.0);
+    for (const Scaled& r : scaled) {
+        ASSERT_TRUE(CalcPrincCompEx(d, 1, 2, 1, 3, r.mode, r.relative)) << r.mode;
+        EXPECT_DOUBLE_EQ(EigVecElem(1, 0), r.want1) << r.mode;
+        EXPECT_DOUBLE_EQ(EigVecElem(2, 0), r.want2) << r.mode;
+        EXPECT_DOUBLE_EQ(AbsoluteEigVal(1), r.abs1) << r.mode;
+        EXPECT_DOUBLE_EQ(AbsoluteEigVal(2), r.abs2) << r.mode;
+        EXPECT_EQ(AbsoluteEigVal(0), 0.0);
+        EXPECT_EQ(AbsoluteEigVal(3), 0.0);
+    }
 }
 
 TEST(CalcPrincComp, FailureKeepsPreviousResultAndElementsOutOfRangeAreZero)
@@ -405,4 +420,92 @@ TEST(CalcPrincComp, FailureKeepsPreviousResultAndElementsOutOfRangeAreZero)
     ASSERT_TRUE(CalcPrincComp(d, 0, 0, 1, 50, 1));
     EXPECT_EQ(EigVecCount(), 5);
     EXPECT_DOUBLE_EQ(EigVecElem(1, 0), first);
+}
+
+TEST(CalcPCA, StatusOfEveryOutcomeAndWhatTheStoreKeeps)
+{
+    const TMatrix d = StructuredData(5, 50, 4);
+    TMatrix nan = StructuredData(3, 10, 5);
+    nan.SetElem(2, 4, std::nan(""));
+    // A square that overflows while nothing off the diagonal does.
+    TMatrix huge;
+    huge.Resize(2, 3);
+    huge.SetElem(1, 1, 1e200);
+    huge.SetElem(1, 2, -1e200);
+    std::atomic<bool> cancelled{true};
+    TPCAProgress cancel;
+    cancel.Cancel = &cancelled;
+
+    struct Row {
+        const char* what;
+        TMatrixBlock block;
+        const TPCAProgress* progress;
+        TPCAStatus status;
+        bool classicResult, stored; // what CalcPrincComp returns, and whether it keeps the result
+    };
+    const Row rows[] = {
+        {"done", {d, 1, 5, 1, 50}, nullptr, pcaDone, true, true},
+        {"one observation", {d, 1, 5, 7, 7}, nullptr, pcaTooFewRows, false, false},
+        {"rows backwards", {d, 1, 5, 9, 8}, nullptr, pcaTooFewRows, false, false},
+        {"too wide",
+         {d, 1, MaxEigVecVariables + 1, 1, 50},
+         nullptr,
+         pcaTooManyVariables,
+         false,
+         false},
+        {"no column", {d, 3, 2, 1, 50}, nullptr, pcaNoVariables, false, false},
+        {"NaN", {nan, 0, 0, 0, 0}, nullptr, pcaNoConvergence, false, true},
+        {"overflow", {huge, 0, 0, 0, 0}, nullptr, pcaNotFinite, true, true},
+        {"cancelled", {d, 1, 5, 1, 50}, &cancel, pcaCancelled, false, false},
+    };
+    for (const Row& r : rows) {
+        ClearEigVecResults();
+        const TPCAResult value = CalcPCA(r.block, 0, true, r.progress);
+        EXPECT_EQ(value.Status, r.status) << r.what;
+        EXPECT_EQ(value.Ok(), r.status == pcaDone) << r.what;
+        // The value alone touches no storage.
+        EXPECT_EQ(EigVecCount(), 0) << r.what;
+        if (r.progress) continue; // the classic call cannot be cancelled
+        const TMatrixBlock& b = r.block;
+        EXPECT_EQ(CalcPrincComp(b.Matrix, b.LoCol, b.HiCol, b.LoRow, b.HiRow, 0), r.classicResult)
+            << r.what;
+        EXPECT_EQ(EigVecCount(), r.stored ? value.N : 0) << r.what;
+        if (!r.stored) continue;
+        // The same bits as the value (NaN included), eigenvectors and eigenvalues alike.
+        const TPCAResult& last = LastEigVecResult();
+        ASSERT_EQ(last.EigVecs.size(), value.EigVecs.size()) << r.what;
+        EXPECT_EQ(std::memcmp(last.EigVecs.data(), value.EigVecs.data(),
+                              value.EigVecs.size() * sizeof(double)),
+                  0)
+            << r.what;
+        EXPECT_EQ(std::memcmp(last.EigVals.data(), value.EigVals.data(),
+                              value.EigVals.size() * sizeof(double)),
+                  0)
+            << r.what;
+    }
+}
+
+TEST(CalcPCA, ReportsEverySweepWithItsOffDiagonalSum)
+{
+    const TMatrix d = StructuredData(6, 40, 8);
+    TMatrix cross;
+    cross.Resize(6, 6);
+    ASSERT_TRUE(CalcCrossProdMatrix(d, cross, 0, 0, 0, 0, 1));
+    double first = 0;
+    for (int q = 2; q <= 6; ++q)
+        for (int p = 1; p < q; ++p) first += std::fabs(cross.Elem(q, p));
+
+    std::vector<int> sweeps;
+    std::vector<double> sums;
+    TPCAProgress progress;
+    progress.OnSweep = [&](int Sweep, double Sum) {
+        sweeps.push_back(Sweep);
+        sums.push_back(Sum);
+    };
+    const TPCAResult r = CalcPCA({d}, 1, true, &progress);
+    ASSERT_TRUE(r.Ok());
+    ASSERT_GE(sweeps.size(), 3u);
+    for (std::size_t i = 0; i < sweeps.size(); ++i) EXPECT_EQ(sweeps[i], int(i) + 1);
+    EXPECT_EQ(sums.front(), first);
+    EXPECT_LT(sums.back(), 1e-6 * first);
 }

@@ -1,7 +1,10 @@
 #include "ZEV_valgrid_scan.h"
 
 #include <QString>
+#include <QStringList>
+#include <bit>
 #include <gtest/gtest.h>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -19,8 +22,9 @@ std::ostream& operator<<(std::ostream& os, const TFound& f)
 std::vector<TFound> Extract(const QString& Text, TExtractExtent* Extent = nullptr)
 {
     std::vector<TFound> found;
-    const TExtractExtent e = ExtractNumbers(Text, [&](int i, int j, double v) {
-        found.push_back({i, j, v});
+    const TExtractExtent e = ExtractNumbers(Text, [&](const TExtractRun& Run) {
+        for (int k = 0; k < Run.Count; ++k)
+            found.push_back({Run.First + k, Run.Line, Run.Values[k]});
     });
     if (Extent) *Extent = e;
     return found;
@@ -120,10 +124,25 @@ TEST(ValgridScan, ExtractPlacesNumbersByLineAndCell)
          {{0, 0, 1}, {2, 0, 3}, {2, 1, 4}},
          3,
          2},
-        {"several numbers in one field take the next cells",
-         QStringLiteral("1 2\t3"),
-         {{0, 0, 1}, {1, 0, 2}, {2, 0, 3}},
+        {"a cell is one number or nothing",
+         QStringLiteral("1 2\t3\tsetosa-1\tSample A7\t 5 \t1.2.3\t1E\t.\t-\t+6\r\n"),
+         {{1, 0, 3}, {4, 0, 5}, {9, 0, 6}},
+         10,
+         1},
+        {"lines before the first number are headings",
+         QStringLiteral("name\tsepal length\r\n\r\nsetosa-1\t5.1\t3.5\r\n\r\nb\t4.9\t3\r\n"),
+         {{1, 0, 5.1}, {2, 0, 3.5}, {1, 2, 4.9}, {2, 2, 3}},
          3,
+         3},
+        {"without tabs the digits inside words are read",
+         QStringLiteral("Sample A7\n\n1 2\nx\n3"),
+         {{0, 0, 7}, {0, 2, 1}, {1, 2, 2}, {0, 4, 3}},
+         2,
+         5},
+        {"lines before the first number do not count without tabs",
+         QStringLiteral("heading\r\n\r\n1 2\r\n"),
+         {{0, 0, 1}, {1, 0, 2}},
+         2,
          1},
         {"the character ending a number is not read again",
          QStringLiteral("1-2 1..2"),
@@ -138,6 +157,53 @@ TEST(ValgridScan, ExtractPlacesNumbersByLineAndCell)
         EXPECT_EQ(Extract(c.text, &extent), c.found) << c.name;
         EXPECT_EQ(extent.Columns, c.columns) << c.name;
         EXPECT_EQ(extent.Rows, c.rows) << c.name;
+    }
+}
+
+TEST(ValgridScan, ExtractReadsEveryNumberAsScanNumberDoes)
+{
+    // Short and long mantissas, points anywhere, exponents near and beyond the exact range,
+    // and the full-precision form of Copy: the quick reading of plain numbers must give the
+    // same bits as the state machine.
+    std::mt19937_64 random(7);
+    QStringList tokens;
+    for (int k = 0; k < 4000; ++k) {
+        QString digits = QString::number(random() % 10000000000000000000ull);
+        digits.truncate(1 + int(random() % digits.size()));
+        if (random() % 3 == 0) digits.prepend(QStringLiteral("000").left(int(random() % 4)));
+        if (random() % 2) digits.insert(int(random() % (digits.size() + 1)), QChar('.'));
+        if (random() % 3 == 0) digits.prepend(random() % 2 ? QChar('-') : QChar('+'));
+        if (random() % 2)
+            digits += QStringLiteral("E%1%2")
+                          .arg(random() % 2 ? "-" : "+")
+                          .arg(int(random() % 40), int(random() % 5), 10, QChar('0'));
+        tokens << digits;
+    }
+    for (double v : {1.0 / 3, -2.5e-12, 123456.789, 6.02214076e23, 5e-324, 1.7e308})
+        tokens << QString::number(v, 'E', 13);
+    const QString tabText = tokens.join(QChar('\t'));
+    const QString blankText = tokens.join(QChar(' '));
+    std::vector<double> inCells, inText;
+    const auto collect = [](std::vector<double>& To) {
+        return [&To](const TExtractRun& Run) {
+            To.insert(To.end(), Run.Values, Run.Values + Run.Count);
+        };
+    };
+    ExtractNumbers(tabText, collect(inCells));
+    ExtractNumbers(blankText, collect(inText));
+    ASSERT_EQ(inCells.size(), std::size_t(tokens.size()));
+    ASSERT_EQ(inText.size(), std::size_t(tokens.size()));
+    for (qsizetype k = 0; k < tokens.size(); ++k) {
+        qsizetype pos = 0;
+        const double cell = ScanNumber(tokens[k], true, dsEither, pos);
+        pos = 0;
+        const double word = ScanNumber(tokens[k], true, dsPoint, pos);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(inCells[std::size_t(k)]),
+                  std::bit_cast<std::uint64_t>(cell))
+            << tokens[k].toStdString();
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(inText[std::size_t(k)]),
+                  std::bit_cast<std::uint64_t>(word))
+            << tokens[k].toStdString();
     }
 }
 

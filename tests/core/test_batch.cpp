@@ -211,10 +211,12 @@ TEST(ScoreBlocks, SameBitsAsTheWindowsProjector)
     table.SetMeasLevel(2, mlOrdinal);
     const TDataTableDataSet data(table);
     for (int scaling : {psScatter, psCovariance, psCorrelation}) {
+        const TPCAResult result = CalcComponents(data, scaling);
+        ASSERT_TRUE(result.Ok());
         TVector mean, stdDev;
-        ASSERT_TRUE(CalcComponents(data, scaling, mean, stdDev));
-        const TScoreProjector projector(mean, stdDev, 5);
-        const TScoreBlocks blocks(table, mean, stdDev, 5);
+        FillMeanStdDev(data, scaling, mean, stdDev);
+        const TScoreProjector projector(result, mean, stdDev, 5);
+        const TScoreBlocks blocks(table, result, mean, stdDev, 5);
         std::vector<double> all(1003 * 5), one(5);
         blocks.Compute(0, 1003, all.data());
         for (int r = 1; r <= 1003; ++r) {

@@ -1,18 +1,9 @@
-// Shared helpers of the scale tests: paint a scale onto a bitmap and collect what it recorded
-// (the tick list) and what it labelled (through OnBeforeTickLabel).
+// Shared helpers of the scale control tests: paint a scale onto a bitmap and collect what it
+// recorded (the tick list) and what it labelled (through OnBeforeTickLabel).
 #pragma once
 
+#include "../core/ZEV_Scale_ticks_testing.h"
 #include "ZEV_Scale.h"
-
-#include <QDate>
-#include <QStringList>
-#include <ostream>
-#include <vector>
-
-inline void PrintTo(const QString& S, std::ostream* Os)
-{
-    *Os << '"' << S.toStdString() << '"';
-}
 
 struct PaintedScale {
     std::vector<double> Ticks;       // TickValue(1..NumTicks)
@@ -21,7 +12,7 @@ struct PaintedScale {
     int DrawnTicks = 0;              // OnScaleTickDrawn calls
 };
 
-// Paints through the target-canvas path the chart uses.
+// Paints through the target-canvas path of a control.
 inline PaintedScale PaintOnto(TScale& S, TBitmap& Target)
 {
     PaintedScale p;
@@ -40,23 +31,26 @@ inline PaintedScale PaintOnto(TScale& S, TBitmap& Target)
     return p;
 }
 
-inline PaintedScale Paint(TScale& S)
+// A bitmap of W x H in one colour.
+inline TBitmap& Filled(TBitmap& B, int W, int H, TColor Color = clWhite)
 {
-    TBitmap target;
-    return PaintOnto(S, target);
+    B.SetSize(W, H);
+    B.Canvas()->Brush()->SetColor(Color);
+    B.Canvas()->FillRect(Rect(0, 0, W, H));
+    return B;
 }
 
-inline std::vector<double> Steps(double From, double To, double By)
+inline int InkedPixels(TBitmap& B, int X1, int Y1, int X2, int Y2, TColor Background = clWhite)
 {
-    std::vector<double> v;
-    const int n = int(std::lround((To - From) / By));
-    for (int i = 0; i <= n; ++i) v.push_back(From + i * By);
-    return v;
+    int n = 0;
+    for (int y = Y1; y < Y2; ++y)
+        for (int x = X1; x < X2; ++x) n += B.Canvas()->Pixel(x, y) != Background;
+    return n;
 }
 
-// Day number of a calendar date and time, counted from 1899-12-30.
-inline double Day(int Y, int M, int D, int H = 0, int Min = 0, double Sec = 0)
+inline void PaintAt(TScale& S, TBitmap& Target, int X, int Y)
 {
-    return double(QDate(1899, 12, 30).daysTo(QDate(Y, M, D))) +
-           (H * 3600 + Min * 60 + Sec) / 86400.0;
+    S.SetTargetCanvas(Target.Canvas(), X, Y);
+    S.SetDirectPaint(true);
+    S.ForcePaint();
 }

@@ -1,3 +1,4 @@
+#include "Graphics.h"
 #include "Grids.h"
 #include "RecordingPopups.h"
 
@@ -17,6 +18,7 @@ class TProbeGrid : public TCustomGrid {
     TGridCoord LastDrawn{-1, -1};
     std::vector<std::pair<TGridCoord, TGridDrawState>> States;
     std::vector<std::tuple<int, int, QString>> Stored;
+    std::vector<bool> Unchanged; // EditTextUnchanged for each of Stored
     TEditStyle Style = esSimple;
     bool RecordStates = false;
 
@@ -40,6 +42,7 @@ class TProbeGrid : public TCustomGrid {
     void SetEditText(int ACol, int ARow, const QString& Value) override
     {
         Stored.emplace_back(ACol, ARow, Value);
+        Unchanged.push_back(EditTextUnchanged());
     }
     TEditStyle GetEditStyle(int, int) override { return Style; }
     TInplaceEdit* CreateEditor() override
@@ -167,12 +170,26 @@ TEST(Grid, PaintingVisitsOnlyVisibleCells)
     g.Drawn = 0;
     g.SetTopRow(700000);
     g.Paint0();
-    const int perRow = 1 + 6;          // 80 + 6*65 > 400 - scroll bar
-    const int rows = 1 + 300 / 25 + 1; // fixed row, full rows, one partial
+    // The fixed column (81 pixels with its line) and row, then what starts before the scroll
+    // bars: nothing is painted under them.
+    const int perRow = 1 + (g.GridClientWidth() - 81 + 64) / 65;
+    const int rows = 1 + (g.GridClientHeight() - 25 + 24) / 25;
     EXPECT_LE(g.Drawn, perRow * rows);
     EXPECT_GE(g.Drawn, perRow * (rows - 2));
     EXPECT_GE(g.LastDrawn.Y, 700000);
     EXPECT_LT(g.LastDrawn.Y, 700000 + 14);
+}
+
+TEST(Grid, CornerBetweenTheScrollBarsShowsNoCell)
+{
+    TProbeGrid g;
+    Prepare(g, 20, 100, 300, 200);
+    ASSERT_TRUE(g.VertScrollBar()->isVisibleTo(&g));
+    ASSERT_TRUE(g.HorzScrollBar()->isVisibleTo(&g));
+    const QImage& picture = g.Paint0();
+    for (int y = g.GridClientHeight(); y < g.Height(); ++y)
+        for (int x = g.GridClientWidth(); x < g.Width(); ++x)
+            ASSERT_EQ(FromQColor(picture.pixelColor(x, y)), ColorToRGB(clBtnFace)) << x << "," << y;
 }
 
 TEST(Grid, DrawStatesMarkFixedSelectedAndFocusedCells)
@@ -312,6 +329,15 @@ TEST(Grid, InPlaceEditorCommitsRevertsAndOffersItsList)
     QTest::keyClick(g.InplaceEditor(), Qt::Key_Down); // leaving the cell keeps the text
     EXPECT_EQ(g.Stored.back(), std::make_tuple(1, 1, QStringLiteral("1/10")));
     EXPECT_EQ(g.Row(), 2);
+
+    // Confirming the offered text unchanged commits it too, and says so.
+    const std::size_t stored = g.Stored.size();
+    QTest::keyClick(&g, Qt::Key_F2);
+    QTest::keyClick(g.InplaceEditor(), Qt::Key_Return);
+    ASSERT_EQ(g.Stored.size(), stored + 1);
+    EXPECT_EQ(g.Stored.back(), std::make_tuple(1, 2, QStringLiteral("1/2")));
+    EXPECT_TRUE(g.Unchanged.back());
+    EXPECT_FALSE(g.Unchanged[stored - 1]);
 
     g.Style = esPickList;
     QTest::keyClick(&g, Qt::Key_F2);

@@ -1,10 +1,10 @@
 // The scale control: setter rules, the value-to-pixel map, zoom and pan arithmetic, mouse
-// handling, painting onto targets, Assign, and a picture gallery for a person to look at.
+// handling and Assign.
 #include "ZEV_Scale_testing.h"
 
-#include <QDir>
 #include <QMouseEvent>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 TEST(ScaleControl, DefaultsOfANewScale)
@@ -67,24 +67,39 @@ TEST(ScaleControl, SetterRules)
     s.SetLogarithmic(true);
     s.SetLabelType(ftDateTime);
     EXPECT_FALSE(s.Logarithmic());
+
+    // Once loaded, the scale checks Logarithmic against its range.
+    s.BeginLoading();
+    s.Loaded();
+    s.SetLabelType(ftNum);
+    s.SetRange(-1, 10);
+    s.SetLogarithmic(true);
+    EXPECT_FALSE(s.Logarithmic());
 }
 
-TEST(ScaleControl, LogarithmicIsCheckedOnlyOnceLoaded)
+TEST(ScaleControl, SettingsFromElsewhereAreTakenAsTheSettersTakeThem)
 {
     struct Row {
         const char* Name;
         bool Loaded;
         double Lo, Hi;
+        int MinTicks, DecPlaces;
         TFigType LabelType;
-        bool Taken;
+        bool Logarithmic;
+        double ExpLo, ExpHi;
+        int ExpMinTicks, ExpDecPlaces;
+        bool ExpLogarithmic;
     };
     // clang-format off
     const std::vector<Row> rows = {
-        {"loaded, through zero", true, -1, 10, ftNum, false},
-        {"loaded, positive", true, 1, 10, ftNum, true},
-        {"loaded, calendar", true, 1, 10, ftDateTime, false},
-        {"loaded, at the limit", true, 1e-100, 1, ftNum, true},
-        {"created at run time, through zero", false, -1, 10, ftNum, true},
+        {"as given", false, 1, 10, 5, 2, ftNum, true, 1, 10, 5, 2, true},
+        {"equal ends one apart", false, 3, 3, 3, -2, ftNum, false, 3, 4, 3, -2, false},
+        {"MinTicks in the control's band", false, 0, 1, 15, -2, ftNum, false, 0, 1, 10, -2, false},
+        {"time labels take four decimals", false, 0, 1, 3, 2, ftTime, false, 0, 1, 3, 4, false},
+        {"calendar labels are never logarithmic", false, 1, 10, 3, -2, ftDateTime, true, 1, 10, 3,
+         -2, false},
+        {"a loaded scale checks Logarithmic", true, -1, 10, 3, -2, ftNum, true, -1, 10, 3, -2,
+         false},
     };
     // clang-format on
     for (const Row& r : rows) {
@@ -94,12 +109,57 @@ TEST(ScaleControl, LogarithmicIsCheckedOnlyOnceLoaded)
             s.BeginLoading();
             s.Loaded();
         }
-        s.SetRange(r.Lo, r.Hi);
-        s.SetLabelType(r.LabelType);
-        s.SetLogarithmic(true);
-        EXPECT_EQ(s.Logarithmic(), r.Taken);
-        s.SetLogarithmic(false);
-        EXPECT_FALSE(s.Logarithmic());
+        TScaleSettings v;
+        v.StoreRange(r.Lo, r.Hi);
+        v.SetMinTicks(r.MinTicks);
+        v.SetLabelType(r.LabelType);
+        v.SetDecPlaces(r.DecPlaces);
+        v.SetLogarithmic(r.Logarithmic, false);
+        v.SetCaption(QStringLiteral("mass"));
+        s.SetSettings(v);
+        EXPECT_EQ(s.RangeLow(), r.ExpLo);
+        EXPECT_EQ(s.RangeHigh(), r.ExpHi);
+        EXPECT_EQ(s.MinTicks(), r.ExpMinTicks);
+        EXPECT_EQ(s.DecPlaces(), r.ExpDecPlaces);
+        EXPECT_EQ(s.Logarithmic(), r.ExpLogarithmic);
+        EXPECT_EQ(s.Caption(), QStringLiteral("mass"));
+        // The map follows the new range.
+        EXPECT_EQ(s.ValueToPixel(s.RangeLow()), s.MarginLeft());
+    }
+}
+
+TEST(ScaleControl, SettersRepaintOnlyWhatChanges)
+{
+    TScale s;
+    TBitmap b;
+    Filled(b, 400, 400);
+    PaintAt(s, b, 0, 0);
+    s.SetSuppressPaint(false);
+    int paints = 0;
+    s.OnBeforeScaleRendered = [&](TObject*, TCanvas*) { ++paints; };
+    const std::vector<std::pair<const char*, std::function<void()>>> rows = {
+        {"caption", [&] { s.SetCaption(QStringLiteral("x")); }},
+        {"range", [&] { s.SetRange(0, 50); }},
+        {"range end onto the other", [&] { s.SetRangeHigh(0); }},
+        {"decimals clamped", [&] { s.SetDecPlaces(40); }},
+        {"margin clamped", [&] { s.SetMarginLeft(-4); }},
+        {"side", [&] { s.SetScaleType(sctYL); }},
+        {"base line", [&] { s.SetShowBaseLine(false); }},
+        {"background", [&] { s.SetColorBackGnd(clAqua); }},
+        {"settings",
+         [&] {
+             TScaleSettings v = s.Settings();
+             v.SetCaption(QStringLiteral("y"));
+             s.SetSettings(v);
+         }},
+    };
+    for (const auto& [name, set] : rows) {
+        SCOPED_TRACE(name);
+        const int before = paints;
+        set();
+        EXPECT_EQ(paints, before + 1);
+        set(); // the same value again
+        EXPECT_EQ(paints, before + 1);
     }
 }
 
@@ -260,228 +320,6 @@ TEST(ScaleControl, MouseDragPansAndDoubleClickSwitchesMode)
     EXPECT_EQ(dblClicks, 4);
 }
 
-// ---- painting ----------------------------------------------------------------------------------
-
-namespace {
-TBitmap& Filled(TBitmap& B, int W, int H, TColor Color = clWhite)
-{
-    B.SetSize(W, H);
-    B.Canvas()->Brush()->SetColor(Color);
-    B.Canvas()->FillRect(Rect(0, 0, W, H));
-    return B;
-}
-
-int InkedPixels(TBitmap& B, int X1, int Y1, int X2, int Y2, TColor Background = clWhite)
-{
-    int n = 0;
-    for (int y = Y1; y < Y2; ++y)
-        for (int x = X1; x < X2; ++x) n += B.Canvas()->Pixel(x, y) != Background;
-    return n;
-}
-
-void PaintAt(TScale& S, TBitmap& Target, int X, int Y)
-{
-    S.SetTargetCanvas(Target.Canvas(), X, Y);
-    S.SetDirectPaint(true);
-    S.ForcePaint();
-}
-} // namespace
-
-TEST(ScaleRendering, OpaqueScaleHasBackgroundFrameBaseLineAndTwoTickLengths)
-{
-    TScale s;
-    s.SetColorBackGnd(clYellow);
-    s.SetColorScale(clBlue);
-    TBitmap b;
-    PaintAt(s, Filled(b, 400, 400), 0, 0);
-    TCanvas* c = b.Canvas();
-    EXPECT_EQ(c->Pixel(200, 100), clYellow);
-    // Lowered frame: shadow outside top-left, light outside bottom-right, dark and silver inside.
-    EXPECT_EQ(c->Pixel(0, 50), RGB(128, 128, 128));
-    EXPECT_EQ(c->Pixel(399, 50), clWhite);
-    EXPECT_EQ(c->Pixel(1, 50), clBlack);
-    EXPECT_EQ(c->Pixel(398, 50), RGB(192, 192, 192));
-    // Base line at y = 379 from x = 20 to 379.
-    EXPECT_EQ(c->Pixel(20, 379), clBlue);
-    EXPECT_EQ(c->Pixel(379, 379), clBlue);
-    EXPECT_EQ(c->Pixel(19, 379), clYellow);
-    EXPECT_EQ(c->Pixel(380, 379), clYellow);
-    // 0..100 with MinTicks 3: a long tick at 20 (x = 92), a short one at 5 (x = 38).
-    EXPECT_EQ(c->Pixel(92, 373), clBlue);
-    EXPECT_EQ(c->Pixel(92, 372), clYellow);
-    EXPECT_EQ(c->Pixel(38, 376), clBlue);
-    EXPECT_EQ(c->Pixel(38, 375), clYellow);
-
-    s.SetColorScheme(csSystem);
-    s.SetFrameStyle(fsRaised);
-    PaintAt(s, b, 0, 0);
-    EXPECT_EQ(c->Pixel(0, 50), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(c->Pixel(399, 50), clBlack);
-    EXPECT_EQ(c->Pixel(398, 50), ColorToRGB(clBtnShadow));
-}
-
-TEST(ScaleRendering, TargetOffsetsAndTransparency)
-{
-    struct Row {
-        const char* Name;
-        TScaleType Type;
-        bool Transparent;
-        int OffX, OffY;
-        TPoint Inked, Blank;
-    };
-    // clang-format off
-    const std::vector<Row> rows = {
-        // Transparent scales shift only across the axis; along it they stay put.
-        {"transparent bottom axis", sctXB, true, 70, 100, {200, 479}, {270, 379}},
-        {"transparent left axis", sctYL, true, 50, 70, {70, 200}, {20, 200}},
-        {"transparent right axis", sctYR, true, -30, 0, {349, 200}, {379, 200}},
-        // Opaque scales copy their whole picture to the offset.
-        {"opaque at an offset", sctXB, false, 50, 60, {50, 60}, {49, 59}},
-    };
-    // clang-format on
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.Name);
-        TScale s;
-        s.SetScaleType(r.Type);
-        s.SetTransparent(r.Transparent);
-        s.SetColorScale(clRed);
-        TBitmap b;
-        PaintAt(s, Filled(b, 500, 500), r.OffX, r.OffY);
-        EXPECT_NE(b.Canvas()->Pixel(r.Inked.X, r.Inked.Y), clWhite);
-        EXPECT_EQ(b.Canvas()->Pixel(r.Blank.X, r.Blank.Y), clWhite);
-        if (r.Transparent) {
-            EXPECT_EQ(b.Canvas()->Pixel(250, 5), clWhite); // no background
-        }
-    }
-}
-
-TEST(ScaleRendering, RenderingEventsSeeTheRightCanvasInOrder)
-{
-    for (bool transparent : {true, false}) {
-        SCOPED_TRACE(transparent ? "transparent" : "opaque");
-        TScale s;
-        s.SetTransparent(transparent);
-        s.SetColorBackGnd(clAqua);
-        TBitmap b;
-        Filled(b, 400, 400);
-        QStringList order;
-        TCanvas* before = nullptr;
-        TCanvas* after = nullptr;
-        s.OnBeforeScaleRendered = [&](TObject*, TCanvas* c) { before = c, order << "before"; };
-        s.OnScaleTickDrawn = [&](TObject*, TCanvas*, TScaleType, double, int, int) {
-            if (order.last() != "tick") order << "tick";
-        };
-        s.OnAfterScaleRendered = [&](TObject*, TCanvas* c) {
-            after = c, order << "after";
-            if (!transparent) {
-                EXPECT_EQ(c->Pixel(0, 50), clAqua); // the frame comes later
-            }
-        };
-        PaintAt(s, b, 0, 0);
-        EXPECT_EQ(order, QStringList({"before", "tick", "after"}));
-        EXPECT_EQ(before, b.Canvas());
-        if (transparent)
-            EXPECT_EQ(after, b.Canvas());
-        else
-            EXPECT_NE(after, b.Canvas());
-    }
-}
-
-TEST(ScaleRendering, PaintingIsHeldBackWhenItShouldBe)
-{
-    TScale s;
-    TBitmap b;
-    Filled(b, 400, 400);
-    int paints = 0;
-    s.OnBeforeScaleRendered = [&](TObject*, TCanvas*) { ++paints; };
-    s.SetTargetCanvas(b.Canvas(), 0, 0);
-    s.SetDirectPaint(true); // still suppressed: the scale has no window
-    EXPECT_EQ(paints, 0);
-    s.SetSuppressPaint(false); // lifting it paints
-    EXPECT_EQ(paints, 1);
-    s.DateFormat()->SetDateForTime(dtAllTicks); // its own date format repaints it
-    EXPECT_EQ(paints, 2);
-    s.Font()->SetSize(12); // and so does its font
-    EXPECT_EQ(paints, 3);
-    s.SetVisible(false);
-    s.Redraw();
-    EXPECT_EQ(paints, 3);
-    s.SetVisible(true);
-    s.BeginLoading();
-    s.SetRange(5, 10);
-    EXPECT_EQ(paints, 3);
-    s.Loaded();
-    EXPECT_EQ(paints, 4);
-    s.SetSuppressPaint(true);
-    s.ForcePaint();
-    EXPECT_EQ(paints, 5);
-    EXPECT_TRUE(s.SuppressPaint());
-    // Only the first show lifts the hold of creation; later ones keep the owner's setting.
-    s.show();
-    EXPECT_FALSE(s.SuppressPaint());
-    s.SetSuppressPaint(true);
-    s.hide();
-    s.show();
-    EXPECT_TRUE(s.SuppressPaint());
-    s.SetSuppressPaint(false);
-    s.SetTransparent(true);
-    s.SetDirectPaint(false); // a transparent scale only asks for a later repaint
-    const int before = paints;
-    s.Redraw();
-    EXPECT_EQ(paints, before);
-}
-
-TEST(ScaleRendering, HorizontalLabelsStayTwoPixelsInsideTheControl)
-{
-    for (TScaleType type : {sctXB, sctXT}) {
-        TScale s;
-        s.SetScaleType(type);
-        s.SetTransparent(true);
-        s.SetMarginLeft(0); // ticks on the first and the last column
-        s.SetMarginRight(0);
-        TBitmap b;
-        PaintAt(s, Filled(b, 400, 400), 0, 0);
-        // The label rows lie beyond the 7 pixels of the long ticks.
-        const int y1 = type == sctXB ? 340 : 28, y2 = type == sctXB ? 372 : 60;
-        EXPECT_EQ(InkedPixels(b, 0, y1, 2, y2), 0);
-        EXPECT_GT(InkedPixels(b, 2, y1, 12, y2), 0);
-        EXPECT_EQ(InkedPixels(b, 398, y1, 400, y2), 0);
-        EXPECT_GT(InkedPixels(b, 380, y1, 398, y2), 0);
-    }
-}
-
-TEST(ScaleRendering, TransparentScaleOnItsOwnWindowLeavesNoOldTicks)
-{
-    QWidget parent;
-    QPalette pal = parent.palette();
-    pal.setColor(QPalette::Window, QColor(10, 200, 30));
-    parent.setPalette(pal);
-    parent.resize(400, 400);
-    TScale* s = new TScale(&parent);
-    s->SetTransparent(true);
-    parent.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
-    s->SetDirectPaint(true);                               // paints at once
-    EXPECT_EQ(s->Picture().pixel(92, 374), qRgb(0, 0, 0)); // the long tick at 20
-    s->SetRange(0, 130);                                   // no tick near x = 92 any more
-    EXPECT_EQ(s->Picture().pixel(92, 374), qRgb(10, 200, 30));
-}
-
-TEST(ScaleRendering, CalendarNoticeIsWrittenBelowAHorizontalAxis)
-{
-    TScale s;
-    s.SetTransparent(true);
-    s.SetLabelType(ftDateTime);
-    TBitmap b;
-    s.SetRange(Day(2024, 1, 1), Day(2024, 12, 31));
-    PaintAt(s, Filled(b, 400, 400), 0, 0);
-    EXPECT_EQ(InkedPixels(b, 100, 386, 300, 400), 0); // labels sit above the line
-    s.SetRange(Day(2024, 12, 31), Day(2024, 1, 1));   // reversed: invalid
-    PaintAt(s, Filled(b, 400, 400), 0, 0);
-    EXPECT_GT(InkedPixels(b, 100, 386, 300, 400), 20);
-    EXPECT_EQ(s.NumTicks(), 0);
-}
-
 TEST(ScaleControl, AssignCopiesSettingsButNotMouseActionOrTarget)
 {
     TScale a, b;
@@ -529,88 +367,4 @@ TEST(ScaleControl, AssignCopiesSettingsButNotMouseActionOrTarget)
     EXPECT_EQ(b.DateFormat()->DateOrder(), doYYMMDD);
     b.DateFormat()->SetDateOrder(doMMDDYY);
     EXPECT_EQ(foreignChanges, 1);
-}
-
-// ---- gallery -----------------------------------------------------------------------------------
-
-namespace {
-struct GalleryCell {
-    QString Caption;
-    TScaleType Type;
-    double Lo, Hi;
-    TFigType Labels;
-    bool Log, Transparent;
-    TFrameStyle Frame;
-    int MinTicks;
-};
-
-void DrawCell(TBitmap& Gallery, const GalleryCell& G, int X, int Y, int W, int H)
-{
-    TScale s;
-    s.SetBounds(0, 0, W, H);
-    s.SetScaleType(G.Type);
-    const bool vertical = G.Type == sctYL || G.Type == sctYR;
-    s.SetMarginLeft(vertical ? (G.Type == sctYL ? 12 : 80) : 30);
-    s.SetMarginRight(vertical ? (G.Type == sctYL ? 80 : 12) : 30);
-    s.SetMarginTop(vertical ? 24 : (G.Type == sctXT ? 8 : 20));
-    s.SetMarginBottom(vertical ? 24 : (G.Type == sctXB ? 24 : 20));
-    s.SetLabelType(G.Labels);
-    s.SetRange(G.Lo, G.Hi);
-    s.SetLogarithmic(G.Log);
-    s.SetMinTicks(G.MinTicks);
-    s.SetTransparent(G.Transparent);
-    s.SetFrameStyle(G.Frame);
-    s.SetColorBackGnd(RGB(236, 236, 228));
-    s.SetColorScale(G.Transparent ? RGB(0, 0, 140) : clBlack);
-    s.SetCaption(G.Caption);
-    s.SetCaptionAnchor(vertical ? uaSclTopLft : uaSclBotRgt);
-    s.SetCaptionAlignment(G.Type == sctYL ? taLeftJustify : taRightJustify);
-    s.SetCaptionPosX(0);
-    s.SetCaptionPosY(vertical ? -20 : (G.Type == sctXB ? 6 : 44));
-    TBitmap cell;
-    Filled(cell, W, H, RGB(214, 228, 246)); // transparent scales show this through
-    PaintOnto(s, cell);
-    Gallery.Canvas()->Draw(X, Y, &cell);
-}
-} // namespace
-
-TEST(ScaleGallery, WritesAPictureOfEveryKindOfScale)
-{
-    const double jan = Day(2024, 1, 1);
-    // clang-format off
-    const std::vector<GalleryCell> horizontal = {
-        {"linear, lowered", sctXB, 0, 100, ftNum, false, false, fsLowered, 3},
-        {"reversed, top, raised", sctXT, 100, -50, ftNum, false, false, fsRaised, 5},
-        {"log 1..1000, embossed", sctXB, 1, 1000, ftNum, true, false, fsEmbossed, 10},
-        {"time span (s), transparent", sctXB, 0, 7200, ftTime, false, true, fsNone, 3},
-        {"months, simple frame", sctXB, jan, Day(2024, 12, 31), ftDateTime, false, false, fsSimple,
-         3},
-        {"hours with dates, transparent", sctXB, jan + 0.5, jan + 2.25, ftDateTime, false, true,
-         fsNone, 4},
-        {"years, top, engraved", sctXT, Day(1950, 1, 1), Day(2030, 1, 1), ftDateTime, false, false,
-         fsEngraved, 3},
-        {"reversed dates: notice", sctXT, jan + 10, jan, ftDateTime, false, false, fsLowered, 3},
-    };
-    // clang-format on
-    // clang-format off
-    const std::vector<GalleryCell> vertical = {
-        {"linear", sctYL, -1, 1, ftNum, false, false, fsLowered, 4},
-        {"log", sctYR, 1, 1e5, ftNum, true, false, fsRaised, 10},
-        {"time", sctYL, 0, 90, ftTime, false, true, fsNone, 5},
-        {"days", sctYR, jan, jan + 20, ftDateTime, false, false, fsEmbossed, 4},
-        {"notice", sctYL, jan, jan + 1e-7, ftDateTime, false, false, fsSimple, 3},
-    };
-    // clang-format on
-    const int hw = 460, hh = 78, vw = 130, vh = 330;
-    TBitmap gallery;
-    Filled(gallery, hw + 10 + 3 * (vw + 10), int(horizontal.size()) * (hh + 6), RGB(255, 255, 255));
-    for (std::size_t i = 0; i < horizontal.size(); ++i)
-        DrawCell(gallery, horizontal[i], 0, int(i) * (hh + 6), hw, hh);
-    for (std::size_t i = 0; i < vertical.size(); ++i)
-        DrawCell(gallery, vertical[i], hw + 10 + int(i % 3) * (vw + 10), int(i / 3) * (vh + 10), vw,
-                 vh);
-    QDir().mkpath(ZEV_TEST_OUTPUT_DIR);
-    const QString file = QStringLiteral(ZEV_TEST_OUTPUT_DIR "/scale_gallery.png");
-    ASSERT_TRUE(gallery.Image().save(file));
-    EXPECT_GT(InkedPixels(gallery, 0, 0, hw, hh, RGB(214, 228, 246)), 500);
 }

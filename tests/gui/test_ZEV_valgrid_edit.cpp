@@ -24,6 +24,7 @@ struct TEditCase {
     double low, high;
     double value;       // expected value afterwards
     std::uint8_t state; // expected state afterwards
+    std::uint8_t before = dtcsMarkA;
 };
 } // namespace
 
@@ -46,6 +47,14 @@ TEST(ValgridEdit, TypingIntoCellsOfEachKind)
         {"20 digits", mlNominal, "12345678901234567890", 0, 0, 4, dtcsMarkA | dtcsNotANumber},
         {"no label", mlOrdinal, "three", 0, 0, 4, dtcsMarkA | dtcsNotANumber},
         {"decimal in a category", mlNominal, "1.5", 0, 0, 4, dtcsMarkA | dtcsNotANumber},
+        // A number typed into a hidden cell shows; marks stay.
+        {"into an empty cell", mlInterval, "75.5", 0, 0, 75.5, dtcsMarkA, dtcsMarkA | dtcsEmpty},
+        {"into a -nan- cell", mlRatio, "2", 0, 0, 2, dtcsMarkB, dtcsMarkB | dtcsNotANumber},
+        {"empty and -nan-", mlInterval, "3", 0, 0, 3, 0, dtcsEmpty | dtcsNotANumber},
+        {"whole number into an empty cell", mlNominal, "7", 0, 0, 7, dtcsMarkA,
+         dtcsMarkA | dtcsEmpty},
+        {"letters into an empty cell", mlInterval, "x", 0, 0, 4, dtcsEmpty | dtcsNotANumber,
+         dtcsEmpty},
     };
     for (const TEditCase& c : cases) {
         TValgridDriver d;
@@ -54,7 +63,7 @@ TEST(ValgridEdit, TypingIntoCellsOfEachKind)
         t->SetValueLabel(1, 2, QStringLiteral("Two"));
         t->SetValueLabel(1, 0, QStringLiteral("none"));
         t->SetElem(1, 2, 4);
-        t->SetCellState(1, 2, dtcsMarkA);
+        t->SetCellState(1, 2, c.before);
         d.G.SetVRangeLow(c.low);
         d.G.SetVRangeHigh(c.high);
         int changes = 0;
@@ -65,6 +74,81 @@ TEST(ValgridEdit, TypingIntoCellsOfEachKind)
         EXPECT_FALSE(d.G.EditorMode()) << c.name;
         EXPECT_GE(changes + (c.state & dtcsNotANumber ? 1 : 0), 1) << c.name;
     }
+}
+
+TEST(ValgridEdit, ConfirmingTheOfferedTextIsAnEntry)
+{
+    // Each case types (or picks) into data cell (1, 2) of a column labelled 2 = "Two" when it is
+    // a category column, or at precision 3; the last entry ends where the editor offered it.
+    struct Case {
+        const char* name;
+        TMeasLevel level;
+        double value;
+        std::uint8_t before;
+        QStringList entries; // "" opens the editor with F2 and confirms its text
+        double after;
+        std::uint8_t state;
+    } cases[] = {
+        {"a label after a failed one", mlNominal, 2, 0, {"Tow", "Two"}, 2, 0},
+        {"a number after letters", mlInterval, 7.25, 0, {"abc", "7.250"}, 7.25, 0},
+        {"the same label drops the mark", mlNominal, 2, dtcsMarkA, {"Two"}, 2, 0},
+        {"the offered number shows an empty cell",
+         mlInterval,
+         75.5,
+         dtcsEmpty | dtcsMarkA,
+         {""},
+         75.5,
+         dtcsMarkA},
+        // The offered text is rounded to the precision; the value is not.
+        {"F2 and Enter keep every digit",
+         mlRatio,
+         1.23456789,
+         dtcsMarkB,
+         {""},
+         1.23456789,
+         dtcsMarkB},
+        {"asterisks are no failed entry", mlInterval, 1e150, dtcsMarkA, {""}, 1e150, dtcsMarkA},
+        {"a whole number after letters", mlOrdinal, 9, 0, {"x", "9"}, 9, 0},
+    };
+    for (const Case& c : cases) {
+        TValgridDriver d;
+        TDataTable* t = d.G.DataTable();
+        t->SetMeasLevel(1, c.level);
+        t->SetValueLabel(1, 2, QStringLiteral("Two"));
+        t->SetElem(1, 2, c.value);
+        t->SetCellState(1, 2, c.before);
+        for (const QString& entry : c.entries) {
+            if (!entry.isEmpty()) {
+                d.Enter(GC(1), 2, entry);
+                continue;
+            }
+            d.Click(GC(1), 2); // the release switches editing on
+            d.Key(Qt::Key_F2);
+            ASSERT_TRUE(d.G.EditorMode()) << c.name;
+            d.Key(Qt::Key_Return);
+        }
+        EXPECT_EQ(t->Elem(1, 2), c.after) << c.name;
+        EXPECT_EQ(t->CellState(1, 2), c.state) << c.name;
+        EXPECT_NE(d.G.CellText(1, 2), QStringLiteral("-nan-")) << c.name;
+    }
+
+    // Picking the cell's own label from the list drops its marks as any label does.
+    TValgridDriver d;
+    TDataTable* t = d.G.DataTable();
+    t->SetMeasLevel(2, mlNominal);
+    t->SetValueLabel(2, 2, QStringLiteral("Two"));
+    t->SetElem(2, 1, 2);
+    t->SetCellState(2, 1, dtcsMarkA | dtcsMarkB);
+    d.Click(GC(2), 1);
+    d.Key(Qt::Key_F2);
+    auto* editor = dynamic_cast<TInplaceEditList*>(d.G.InplaceEditor());
+    ASSERT_NE(editor, nullptr);
+    editor->DropDown();
+    ASSERT_TRUE(editor->ListVisible());
+    QTest::keyClick(editor->List(), Qt::Key_Return);
+    d.Key(Qt::Key_Return);
+    EXPECT_EQ(t->CellState(2, 1), 0);
+    EXPECT_EQ(t->Elem(2, 1), 2);
 }
 
 TEST(ValgridEdit, LockedCellsAndReadOnlyDataRefuseTyping)
@@ -200,6 +284,45 @@ TEST(ValgridEdit, PickListOffersTheLabelsAndWritesThePicture)
     d.Key(Qt::Key_Return);
     EXPECT_EQ(t->Elem(2, 1), 0);
     EXPECT_FALSE(t->CellState(2, 1) & dtcsNotANumber);
+}
+
+namespace {
+// First and last pixel row with dark ink in R of Picture.
+std::pair<int, int> InkRows(const QImage& Picture, const QRect& R)
+{
+    int first = -1, last = -1;
+    for (int y = R.top(); y <= R.bottom(); ++y)
+        for (int x = R.left(); x <= R.right(); ++x)
+            if (qGray(Picture.pixel(x, y)) < 128) {
+                if (first < 0) first = y;
+                last = y;
+                break;
+            }
+    return {first, last};
+}
+} // namespace
+
+TEST(ValgridEdit, CellEditorTextSitsWhereTheCellTextSits)
+{
+    TValgridDriver d(520, 300);
+    ASSERT_EQ(d.G.DataTable()->LoadFromASCFile(QStringLiteral(ZEV_EXAMPLES_DIR "/wine.asc")),
+              ascOK);
+    d.Click(GC(2), 3);
+    const TRect cell = d.G.CellRect(GC(2), 3);
+    // Right of where the editor's cursor stands, inside the focus rectangle.
+    const QRect ink(cell.Left + 5, cell.Top + 1, cell.Width() - 7, cell.Height() - 3);
+    const std::pair<int, int> shown = InkRows(d.G.grab().toImage(), ink);
+    ASSERT_GE(shown.first, 0);
+
+    d.Key(Qt::Key_F2);
+    ASSERT_TRUE(d.G.EditorMode());
+    d.G.InplaceEditor()->deselect();
+    d.G.InplaceEditor()->setCursorPosition(0);
+    const QImage editing = d.G.grab().toImage();
+    EXPECT_EQ(InkRows(editing, ink), shown);
+    EXPECT_EQ(d.G.InplaceEditor()->font(), d.G.Font()->ToQFont());
+    QDir().mkpath(QStringLiteral(ZEV_TEST_OUTPUT_DIR));
+    EXPECT_TRUE(editing.save(QStringLiteral(ZEV_TEST_OUTPUT_DIR "/valgrid_editor.png")));
 }
 
 TEST(ValgridEdit, HeadingEditBoxStoresNamesAndAttributes)

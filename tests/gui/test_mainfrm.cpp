@@ -397,6 +397,20 @@ TEST_F(MainWindow, PlotsAfterEachScalingAndAfterLoadingIris)
             EXPECT_LE(std::min(p->RangeLow(), p->RangeHigh()), -1.06);
             EXPECT_GE(std::max(p->RangeLow(), p->RangeHigh()), 1.06);
         }
+        // The score plot's range is the marks' extent widened by 3 % of its span on each side.
+        const TKurvex* scores = form->KXScores;
+        for (const auto& [props, coord] :
+             {std::pair{static_cast<const TScaleProps*>(scores->Scale1X()), &TkxChartItem::X},
+              std::pair{static_cast<const TScaleProps*>(scores->Scale1Y()), &TkxChartItem::Y}}) {
+            double low = 1e300, high = -1e300;
+            for (const TkxChartItem& mark : scores->DataItems()) {
+                low = std::min(low, mark.*coord);
+                high = std::max(high, mark.*coord);
+            }
+            const double margin = 0.03 * (high - low);
+            EXPECT_DOUBLE_EQ(props->RangeLow(), low - margin);
+            EXPECT_DOUBLE_EQ(props->RangeHigh(), high + margin);
+        }
         EXPECT_EQ(form->KXScores->Scale1X()->Caption(), QStringLiteral("PC 1"));
         EXPECT_EQ(loadings->Scale1Y()->Caption(), QStringLiteral("PC 2"));
         SavePlotPages(QString::fromLatin1(names[scaling]));
@@ -407,6 +421,29 @@ TEST_F(MainWindow, PlotsAfterEachScalingAndAfterLoadingIris)
     EXPECT_EQ(form->KXScores->DataItems().Count(), 150);
     EXPECT_EQ(form->KXLoadings->DataItems().Count(), 2 + 1 + 4);
     SavePlotPages(QStringLiteral("plots_iris"));
+}
+
+// Shrunk as far as it goes, the window still shows every tool bar control whole and leaves the plots
+// room for their axes and caption.
+TEST_F(MainWindow, ShrinksNoFurtherThanItsControlsAndPlotsStayReadable)
+{
+    Click(form->BButNewData);
+    Click(form->BButPerformPCA);
+    form->resize(154, 156);
+    QApplication::processEvents();
+    EXPECT_EQ(form->size(), form->minimumSize());
+    const QRect window = form->rect();
+    for (QWidget* control : std::initializer_list<QWidget*>{form->BButNewData, form->BButLoadData,
+                                                            form->BButPerformPCA, form->RGScaling}) {
+        const QRect shown(control->mapTo(form.get(), QPoint(0, 0)), control->size());
+        EXPECT_TRUE(window.contains(shown)) << control->objectName().toStdString();
+    }
+    form->PageControl1->setCurrentWidget(form->TSScores);
+    QApplication::processEvents();
+    EXPECT_GE(form->KXScores->width(), 400);
+    EXPECT_GE(form->KXScores->height(), 240);
+    QDir().mkpath(QStringLiteral(ZEV_TEST_OUTPUT_DIR));
+    EXPECT_TRUE(form->grab().save(QStringLiteral(ZEV_TEST_OUTPUT_DIR "/mainwindow_smallest.png")));
 }
 
 TEST_F(MainWindow, RunsRebuildThePlotsFromNothing)

@@ -362,6 +362,35 @@ def started_runs(env):
             run.status = run.finish()
 
 
+def check_killed_outright(checks, env, sandbox_tmp):
+    """A run killed with SIGKILL runs no trap: its processes must still end with it, and the next
+    start must clear the folder it left. That start finds its fixed port taken and must say why."""
+    display, port = free_display_and_port()
+    run = Run(dict(env, ZEV_DISPLAY_NUMBER=str(display), ZEV_VNC_PORT=str(port)))
+    run.read_banner()
+    run.process.kill()
+    run.finish()
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline and any(process_start(p) == s for p, s in run.processes):
+        time.sleep(0.1)
+    left = sorted(p for p, s in run.processes if process_start(p) == s)
+    checks.expect(not left, f"SIGKILL: processes outlived the script: {left}")
+    for pid in left:
+        os.kill(pid, signal.SIGKILL)
+    checks.expect(Path(run.info["folder"]).exists(), "SIGKILL: the folder is expected to stay")
+
+    with socket.socket() as taken:
+        taken.bind(("127.0.0.1", 0))
+        taken.listen()
+        busy = Run(dict(env, ZEV_VNC_PORT=str(taken.getsockname()[1])))
+        status = busy.finish(30)
+    checks.expect(status != 0, f"busy port: scripts/run ended with {status}")
+    reason = busy.output.partition("The VNC server did not start:")[2].strip()
+    checks.expect(reason, f"busy port: no reason given:\n{busy.output}")
+    stale = [p.name for p in sandbox_tmp.iterdir()]
+    checks.expect(not stale, f"the next start left stale run folders: {stale}")
+
+
 def main():
     missing = missing_tools()
     if missing:
@@ -406,6 +435,7 @@ def main():
                 f"{name}: scripts/run ended with {run.status}, not {expected}:\n{run.output}",
             )
             check_nothing_left(checks, name, run)
+        check_killed_outright(checks, env, sandbox / "tmp")
         left = [str(p) for p in sandbox.rglob("*") if p.name not in ("home", "tmp")]
         checks.expect(not left, f"files left behind: {left}")
     print("\n".join(checks.failures) if checks.failures else "headless runs: all checks passed")

@@ -533,8 +533,8 @@ void TCustomGrid::Paint()
         return pos;
     };
     std::vector<std::pair<int, int>> cols, rows;
-    const int endX = visible(FCols, FFixedCols, FTopLeft.X, width, cols);
-    const int endY = visible(FRows, FFixedRows, FTopLeft.Y, height, rows);
+    const int endX = visible(FCols, FFixedCols, FTopLeft.X, GridClientWidth(), cols);
+    const int endY = visible(FRows, FFixedRows, FTopLeft.Y, GridClientHeight(), rows);
 
     const TGridRect sel = Selection();
     const bool focused = hasFocus();
@@ -577,4 +577,9 @@ void TCustomGrid::Paint()
     c->Brush()->SetColor(Color());
     if (endX < width) c->FillRect(Rect(endX, 0, width, height));
     if (endY < height) c->FillRect(Rect(0, endY, std::min(endX, width), height));
+    if (FShowV && FShowH) {
+        // The square between the two scroll bars belongs to neither the cells nor a bar.
+        c->Brush()->SetColor(clBtnFace);
+        c->FillRect(Rect(GridClientWidth(), GridClientHeight(), width, height));
+    }
 }

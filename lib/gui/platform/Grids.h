@@ -218,7 +218,7 @@ class TCustomGrid : public TCustomControl {
     void SetEditorMode(bool Value);
     TInplaceEdit* InplaceEditor() const { return FEditor; }
     void ShowEditor();
-    // Hides the editor; with Commit its text goes to SetEditText when it was changed.
+    // Hides the editor; with Commit its text goes to SetEditText, changed or not.
     void HideEditor(bool Commit = true);
 
     // Shown on a right click when assigned; the caller keeps ownership.
@@ -250,6 +250,9 @@ class TCustomGrid : public TCustomControl {
     virtual void SetEditText(int /*ACol*/, int /*ARow*/, const QString& /*Value*/) {}
     virtual TEditStyle GetEditStyle(int /*ACol*/, int /*ARow*/) { return esSimple; }
     virtual bool CanEditShow() const;
+    // While the editor's text is being committed: whether it is still the text GetEditText
+    // offered.
+    bool EditTextUnchanged() const { return FEditUnchanged; }
     // Whether Tab moves the current cell instead of the keyboard focus.
     virtual bool WantTabs() const { return FOptions & goTabs; }
     virtual bool DoMouseWheelDown(TShiftState Shift, QPoint MousePos);
@@ -330,6 +333,7 @@ class TCustomGrid : public TCustomControl {
     TInplaceEdit* FEditor = nullptr;
     bool FEditorShown = false;
     bool FHidingEditor = false;
+    bool FEditUnchanged = false;
     TGridCoord FEditCell{-1, -1};
     QString FEditOriginal;
     QScrollBar* FVScroll;

@@ -17,6 +17,8 @@
 TInplaceEdit::TInplaceEdit(TCustomGrid* Grid) : QLineEdit(Grid), FGrid(Grid)
 {
     setFrame(false);
+    // At the top as the cell draws its text (one pixel down, two in), not centred in the cell.
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
     hide();
 }
 
@@ -421,6 +423,7 @@ void TCustomGrid::ShowEditor()
     if (!FEditor) FEditor = CreateEditor();
     if (!FEditor) return;
     FEditCell = FCurrent;
+    FEditor->setFont(Font()->ToQFont()); // the cells' font, which the widget does not inherit
     FEditor->SetEditStyle(GetEditStyle(FCurrent.X, FCurrent.Y));
     FEditOriginal = GetEditText(FCurrent.X, FCurrent.Y);
     FEditor->setText(FEditOriginal);
@@ -451,7 +454,12 @@ void TCustomGrid::HideEditor(bool Commit)
     FEditor->CloseUp(false);
     FEditor->hide();
     const QString text = FEditor->text();
-    if (Commit && text != FEditOriginal) SetEditText(FEditCell.X, FEditCell.Y, text);
+    if (Commit) {
+        // Confirming the text unchanged is an entry too: it may clear a failed entry's mark.
+        FEditUnchanged = text == FEditOriginal;
+        SetEditText(FEditCell.X, FEditCell.Y, text);
+        FEditUnchanged = false;
+    }
     if (hadFocus) setFocus(Qt::OtherFocusReason);
     FHidingEditor = false;
     Invalidate();

@@ -1,6 +1,6 @@
-// Tick values (through the tick list) and label texts (through OnBeforeTickLabel) of numeric,
-// logarithmic, time-span and calendar axes.
-#include "ZEV_Scale_testing.h"
+// Tick values (through the tick list) and label texts of numeric, logarithmic, time-span and
+// calendar axes.
+#include "ZEV_Scale_ticks_testing.h"
 
 #include <gtest/gtest.h>
 
@@ -52,11 +52,11 @@ TEST(ScaleTicks, LinearStepsSubdivisionsAndDirections)
     // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
-        TScale s;
+        TickedScale s;
         s.SetRange(r.Lo, r.Hi);
         s.SetMinTicks(r.MinTicks);
         s.SetShortTicks(r.ShortTicks);
-        const PaintedScale p = Paint(s);
+        const Rendering p = Render(s);
         ExpectValues(p.LabelValues, r.Longs, "long ticks");
         // Short ticks come first in the list, the long ones follow.
         ExpectValues(Head(p.Ticks, p.Ticks.size() - p.LabelValues.size()), r.Shorts, "short ticks");
@@ -93,10 +93,10 @@ TEST(ScaleTicks, CalcTickSpacingPicksOneTwoFive)
 
 TEST(ScaleTicks, TickListKeeps250ValuesButAllTicksAreDrawn)
 {
-    TScale s;
+    TickedScale s;
     s.SetRange(0, 300);
     s.SetMinTicks(0); // 301 short and 301 long ticks
-    const PaintedScale p = Paint(s);
+    const Rendering p = Render(s);
     EXPECT_EQ(p.DrawnTicks, 602);
     EXPECT_EQ(s.NumTicks(), 250);
     EXPECT_DOUBLE_EQ(s.TickValue(250), 249.0);
@@ -122,12 +122,12 @@ TEST(ScaleTicks, RangesThatWouldNeverEndArePaintedWithBoundedTicks)
                                    {"log from zero", 0, 1000, 10, true}};
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
-        TScale s;
+        TickedScale s;
         s.SetRange(r.Lo, r.Hi);
         s.SetMinTicks(r.MinTicks);
         s.SetLogarithmic(r.Log); // a scale created at run time takes it
         EXPECT_EQ(s.Logarithmic(), r.Log);
-        const PaintedScale p = Paint(s);
+        const Rendering p = Render(s);
         EXPECT_GT(p.DrawnTicks, 0);
         EXPECT_LE(p.DrawnTicks, MaxTicksPerRendering);
     }
@@ -169,14 +169,14 @@ TEST(ScaleTicks, LogarithmicDecadesAndSubdivisions)
     // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
-        TScale s;
+        TickedScale s;
         s.SetScaleType(r.Vertical ? sctYL : sctXB);
         s.SetRange(r.Lo, r.Hi);
         s.SetLogarithmic(true);
         s.SetMinTicks(r.MinTicks);
         s.SetShortTicks(r.ShortTicks);
         s.SetDecPlaces(r.DecPlaces);
-        const PaintedScale p = Paint(s);
+        const Rendering p = Render(s);
         ExpectValues(p.Ticks, r.Ticks, "ticks");
         EXPECT_EQ(p.Labels, r.Labels);
     }
@@ -196,6 +196,9 @@ TEST(ScaleLabels, NumericTextsInscriptsAndUserTexts)
     const std::vector<Row> rows = {
         {"auto: two decimals", 0, 0.5, 3, -2, ftNum, "", "",
          {"0.00", "0.10", "0.20", "0.30", "0.40", "0.50"}},
+        // Whole numbers from a span of 100 on, also where 2 - Round(ln(span) / 2.5) would be -1.
+        {"auto: no decimals from a span of 100", 0, 800, 3, -2, ftNum, "", "",
+         {"0", "200", "400", "600", "800"}},
         {"auto: exponential, zero over a wide range", 0, 2000000, 3, -2, ftNum, "", "",
          {"0.0", " 5.0E+05", " 1.0E+06", " 1.5E+06", " 2.0E+06"}},
         {"exact zero and signs", -1, 1, 3, -2, ftNum, "", "",
@@ -220,14 +223,14 @@ TEST(ScaleLabels, NumericTextsInscriptsAndUserTexts)
     // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
-        TScale s;
+        TickedScale s;
         s.SetRange(r.Lo, r.Hi);
         s.SetMinTicks(r.MinTicks);
         s.SetDecPlaces(r.DecPlaces);
         s.SetLabelType(r.LabelType);
         s.SetScaleInscript(r.Inscript);
         s.SetUserTickText(r.UserText);
-        EXPECT_EQ(Paint(s).Labels, r.Labels);
+        EXPECT_EQ(Render(s).Labels, r.Labels);
     }
 }
 
@@ -293,13 +296,13 @@ TEST(ScaleTicks, TimeSpans)
     // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
-        TScale s;
+        TickedScale s;
         s.SetRange(r.Lo, r.Hi);
         s.SetMinTicks(r.MinTicks);
         s.SetShortTicks(r.ShortTicks);
         s.SetLabelType(ftTime);
         EXPECT_EQ(s.DecPlaces(), 4);
-        const PaintedScale p = Paint(s);
+        const Rendering p = Render(s);
         EXPECT_EQ(p.Labels, r.Labels);
         ExpectValues(Head(p.Ticks, r.FirstTicks.size()), r.FirstTicks, "first ticks");
         EXPECT_EQ(p.Ticks.size(), r.NumTicks);
@@ -346,21 +349,21 @@ TEST(ScaleTicks, CalendarLevelsFromHundredthsToYears)
     // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
-        TScale s;
+        TickedScale s;
         s.SetLabelType(ftDateTime);
         s.SetRange(r.Lo, r.Hi);
         s.SetMinTicks(r.MinTicks);
         s.SetShortTicks(r.ShortTicks);
-        EXPECT_EQ(Paint(s).Labels, r.Labels);
+        EXPECT_EQ(Render(s).Labels, r.Labels);
     }
 }
 
 TEST(ScaleTicks, CalendarShortTicksFallBetweenLabels)
 {
-    TScale s;
+    TickedScale s;
     s.SetLabelType(ftDateTime);
     s.SetRange(Day(2000, 1, 1), Day(2050, 1, 1));
-    const PaintedScale p = Paint(s);
+    const Rendering p = Render(s);
     // Labelled every ten years, short ticks at the fives in between.
     ExpectValues(p.Ticks,
                  {Day(2000, 1, 1), Day(2005, 1, 1), Day(2010, 1, 1), Day(2015, 1, 1),
@@ -409,7 +412,7 @@ TEST(ScaleTicks, CalendarFormatsFollowDateFormat)
     // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
-        TScale s;
+        TickedScale s;
         s.SetLabelType(ftDateTime);
         s.DateFormat()->SetTimeFormat(r.Time);
         s.DateFormat()->SetDateOrder(r.Order);
@@ -418,7 +421,7 @@ TEST(ScaleTicks, CalendarFormatsFollowDateFormat)
         s.DateFormat()->SetDateForTime(r.DateForTime);
         s.SetRange(r.Lo, r.Hi);
         s.SetShortTicks(false);
-        EXPECT_EQ(Paint(s).Labels, r.Labels);
+        EXPECT_EQ(Render(s).Labels, r.Labels);
     }
 }
 
@@ -442,10 +445,10 @@ TEST(ScaleTicks, UnusableCalendarRangesShowNoticesAndTheWalkEndsWithTheCalendar)
     // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
-        TScale s;
+        TickedScale s;
         s.SetLabelType(ftDateTime);
         s.SetRange(r.Lo, r.Hi);
-        const PaintedScale p = Paint(s);
+        const Rendering p = Render(s);
         if (!r.Ticks) {
             EXPECT_EQ(s.NumTicks(), 0);
             continue;
@@ -479,12 +482,12 @@ TEST(ScaleTicks, LabelsCoverTheWholeRangeWithinTheTickBoundAndTheCalendar)
     // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);
-        TScale s;
+        TickedScale s;
         s.SetRange(r.Lo, r.Hi);
         s.SetMinTicks(r.MinTicks);
         s.SetLabelType(r.LabelType);
         s.SetShortTicks(true);
-        const PaintedScale p = Paint(s);
+        const Rendering p = Render(s);
         EXPECT_LE(p.DrawnTicks, MaxTicksPerRendering);
         EXPECT_EQ(p.Labels.size(), r.Labels);
         if (p.Labels.isEmpty()) continue;

@@ -1,0 +1,113 @@
+#include "missing.h"
+
+#include "ZEV_matrix.h"
+
+namespace {
+
+bool IsMissing(std::uint8_t State)
+{
+    return State & (dtcsEmpty | dtcsNotANumber);
+}
+
+bool RowHasMissingCell(const TDataTable& Table, int Row)
+{
+    for (int c = 1; c <= Table.NrOfColumns(); ++c)
+        if (IsMissing(Table.CellState(c, Row))) return true;
+    return false;
+}
+
+void MoveRow(TDataTable& Table, int From, int To)
+{
+    for (int c = 1; c <= Table.NrOfColumns(); ++c) {
+        double* cells = Table.DataMat()->ColumnData(c);
+        cells[To - 1] = cells[From - 1];
+        Table.SetCellState(c, To, Table.CellState(c, From));
+    }
+    Table.SetRowName(To, Table.RowName(From));
+    Table.SetRowAttrib(To, Table.RowAttrib(From));
+}
+
+QString Counted(std::int64_t Count, const char* One, const char* Many)
+{
+    return QStringLiteral("%1 %2").arg(Count).arg(QLatin1String(Count == 1 ? One : Many));
+}
+
+QString CellText(const TDataTable& Table, const TMissingCells& Cells)
+{
+    const bool empty = Table.CellState(Cells.FirstCol, Cells.FirstRow) & dtcsEmpty;
+    return QStringLiteral("row %1 (\"%2\"), column %3 (\"%4\") %5")
+        .arg(Cells.FirstRow)
+        .arg(Table.RowName(Cells.FirstRow))
+        .arg(Cells.FirstCol)
+        .arg(Table.ColName(Cells.FirstCol),
+             empty ? QStringLiteral("is empty") : QStringLiteral("is not a number"));
+}
+
+} // namespace
+
+std::optional<TMissingMode> MissingModeFromName(const QString& Name)
+{
+    if (Name == QLatin1String("zero")) return mmZero;
+    if (Name == QLatin1String("drop")) return mmDrop;
+    if (Name == QLatin1String("error")) return mmError;
+    return std::nullopt;
+}
+
+TMissingCells CountMissingCells(const TDataTable& Table)
+{
+    TMissingCells cells;
+    for (int r = 1; r <= Table.NrOfRows(); ++r)
+        for (int c = 1; c <= Table.NrOfColumns(); ++c) {
+            const std::uint8_t state = Table.CellState(c, r);
+            if (!IsMissing(state)) continue;
+            if (cells.Total() == 0) cells.FirstCol = c, cells.FirstRow = r;
+            ++(state & dtcsEmpty ? cells.Empty : cells.NotANumber);
+        }
+    return cells;
+}
+
+int DropRowsWithMissingCells(TDataTable& Table)
+{
+    int kept = 0;
+    for (int r = 1; r <= Table.NrOfRows(); ++r) {
+        if (RowHasMissingCell(Table, r)) continue;
+        if (++kept != r) MoveRow(Table, r, kept);
+    }
+    if (kept > 0) Table.SetNrOfRows(kept);
+    return kept;
+}
+
+TMissingOutcome HandleMissingCells(TDataTable& Table, const QString& File, TMissingMode Mode,
+                                   const std::function<void(const QString&)>& Complain)
+{
+    const TMissingCells cells = CountMissingCells(Table);
+    if (cells.Total() == 0) return moAnalyse;
+    const QString where = QStringLiteral("\"%1\": ").arg(File);
+    switch (Mode) {
+    case mmZero:
+        Complain(QStringLiteral("note: ") + where +
+                 Counted(cells.Empty, "empty cell", "empty cells") + QStringLiteral(" and ") +
+                 Counted(cells.NotANumber, "cell that is not a number",
+                         "cells that are not numbers") +
+                 QStringLiteral(" enter the analysis as 0 (--missing drop leaves their rows "
+                                "out)"));
+        return moAnalyse;
+    case mmError:
+        Complain(where + CellText(Table, cells) + QStringLiteral(" (--missing error)"));
+        return moRefused;
+    case mmDrop:
+        break;
+    }
+    const int rows = Table.NrOfRows();
+    const int kept = DropRowsWithMissingCells(Table);
+    if (kept == 0) {
+        Complain(where + QStringLiteral("every row holds an empty cell or one that is not a "
+                                        "number: no row is left to analyse"));
+        return moNoRowLeft;
+    }
+    Complain(QStringLiteral("note: ") + where +
+             QStringLiteral("left out %1 of %2 rows for an empty cell or one that is not a number")
+                 .arg(rows - kept)
+                 .arg(rows));
+    return moAnalyse;
+}
