@@ -9,6 +9,7 @@
 #include "ZEV_datatable.h"
 #include "ZEV_matrix.h"
 #include "large_asc.h"
+#include "table_load.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,74 +25,13 @@ namespace {
 
 QString gDataDir;
 
-// Current and peak resident size of this process in bytes, from /proc/self/status.
-void ResidentBytes(std::uint64_t& Current, std::uint64_t& Peak)
-{
-    Current = Peak = 0;
-    std::FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return;
-    char line[256];
-    while (std::fgets(line, sizeof line, f)) {
-        unsigned long long kb = 0;
-        if (std::sscanf(line, "VmRSS: %llu kB", &kb) == 1) Current = kb * 1024;
-        if (std::sscanf(line, "VmHWM: %llu kB", &kb) == 1) Peak = kb * 1024;
-    }
-    std::fclose(f);
-}
-
-// Lets the peak resident size start again from the current one.
-void ResetPeak()
-{
-    if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
-
 void BM_AscLoad(benchmark::State& state)
 {
     std::unique_ptr<QTemporaryDir> tmp;
-    QString dir = gDataDir;
-    if (dir.isEmpty()) {
-        tmp = std::make_unique<QTemporaryDir>();
-        dir = tmp->path();
-    }
+    const QString dir = DataFolder(gDataDir, tmp);
     const QString file = dir + "/large.asc";
     if (!QFileInfo::exists(file) || !QFileInfo::exists(dir + "/large.txt")) WriteLargeAsc(dir);
-    const double fileBytes = double(QFileInfo(file).size());
-
-    std::uint64_t peakExtra = 0, tableBytes = 0;
-    double sum = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto table = std::make_unique<TDataTable>();
-        ResetPeak();
-        std::uint64_t before = 0, peak = 0;
-        ResidentBytes(before, peak);
-        state.ResumeTiming();
-
-        const int code = table->LoadFromASCFile(file);
-
-        state.PauseTiming();
-        std::uint64_t after = 0;
-        ResidentBytes(after, peak);
-        peakExtra = std::max(peakExtra, peak - before);
-        tableBytes = std::max(tableBytes, after - before);
-        if (code != ascOK || table->NrOfRows() != kRows) state.SkipWithError("load failed");
-        sum = 0;
-        for (int c = 1; c <= kCols; ++c) {
-            const double* col = table->DataMat()->ColumnData(c);
-            for (int r = 0; r < kRows; ++r) sum += col[r];
-        }
-        table.reset();
-        state.ResumeTiming();
-    }
-    state.SetBytesProcessed(std::int64_t(fileBytes) * state.iterations());
-    state.counters["file_MB"] = fileBytes / 1e6;
-    state.counters["peak_MB"] = double(peakExtra) / 1e6;
-    // What the finished table keeps resident, against the peak while loading.
-    state.counters["table_MB"] = double(tableBytes) / 1e6;
-    state.counters["cell_sum"] = sum;
+    TimeTableLoad(state, file, [&](TDataTable& T) { return T.LoadFromASCFile(file) == ascOK; });
 }
 
 BENCHMARK(BM_AscLoad)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

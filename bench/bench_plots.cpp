@@ -30,7 +30,8 @@ void BM_HoverLookup(benchmark::State& state)
     std::mt19937_64 random(1);
     std::uniform_real_distribution<double> u(-3, 3);
     // About 800 x 500 pixels over the data's range, a radius of 5 pixels.
-    for (auto _ : state) benchmark::DoNotOptimize(index.Nearest(u(random), u(random) / 2, 130, -160, 5));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(index.Nearest(u(random), u(random) / 2, 130, -160, 5));
 }
 BENCHMARK(BM_HoverLookup)->Unit(benchmark::kMicrosecond);
 

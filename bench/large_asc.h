@@ -22,8 +22,23 @@ inline std::uint64_t SplitMix(std::uint64_t x)
     return x ^ (x >> 31);
 }
 
-// Writes Dir/large.asc and Dir/large.txt, the same rows without the header. A cell is printed as
-// "123.4567891" with a separator, so 12 bytes on average.
+// Row R of the data, its cells apart by Separator, ending in CR LF. A cell is printed as
+// "123.4567891", so 12 bytes on average with its separator.
+inline void LargeRow(int R, char Separator, std::string& Line)
+{
+    char num[32];
+    Line.clear();
+    for (int c = 0; c < kCols; ++c) {
+        const std::uint64_t bits = SplitMix(std::uint64_t(R) * kCols + std::uint64_t(c));
+        const double v = double(bits >> 11) * 0x1p-53 * 1000.0;
+        const auto res = std::to_chars(num, num + sizeof num, v, std::chars_format::general, 10);
+        if (c) Line.push_back(Separator);
+        Line.append(num, res.ptr);
+    }
+    Line += "\r\n";
+}
+
+// Writes Dir/large.asc and Dir/large.txt, the same rows without the header.
 inline void WriteLargeAsc(const QString& Dir)
 {
     std::ofstream asc(QFile::encodeName(Dir + "/large.asc").toStdString(), std::ios::binary);
@@ -32,18 +47,8 @@ inline void WriteLargeAsc(const QString& Dir)
         << kCols << "\r\n"
         << kRows << "\r\nFALSE FALSE FALSE FALSE\r\n";
     std::string line;
-    char num[32];
     for (int r = 0; r < kRows; ++r) {
-        line.clear();
-        for (int c = 0; c < kCols; ++c) {
-            const std::uint64_t bits = SplitMix(std::uint64_t(r) * kCols + std::uint64_t(c));
-            const double v = double(bits >> 11) * 0x1p-53 * 1000.0;
-            const auto res =
-                std::to_chars(num, num + sizeof num, v, std::chars_format::general, 10);
-            if (c) line.push_back(' ');
-            line.append(num, res.ptr);
-        }
-        line += "\r\n";
+        LargeRow(r, ' ', line);
         asc << line;
         txt << line;
     }

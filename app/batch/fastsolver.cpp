@@ -193,15 +193,19 @@ TPCAResult BatchComponents(const TAnalysisDataSet& Data, int Scaling, TSolverKin
     if (Solver == skFast)
         return CalcPCAFast({Data.DataMat(), 1, Data.NrOfColumns(), 1, Data.NrOfRows()}, Scaling);
     TPCAProgress progress;
-    bool shown = false;
+    int shown = 0; // length of the longest progress line so far
     if (ShowProgress)
         progress.OnSweep = [&shown](int Sweep, double Sum) {
-            std::fprintf(stderr, "\rpca-batch: sweep %d of at most 100, off-diagonal sum %.6g",
-                         Sweep, Sum);
+            char line[128];
+            const int length = std::snprintf(
+                line, sizeof line, "pca-batch: sweep %d of at most 100, off-diagonal sum %.6g",
+                Sweep, Sum);
+            std::fprintf(stderr, "\r%s%*s", line, std::max(0, shown - length), "");
             std::fflush(stderr);
-            shown = true;
+            shown = std::max(shown, length);
         };
     TPCAResult r = CalcComponents(Data, Scaling, &progress);
-    if (shown) std::fputs("\r\033[K", stderr);
+    // Blanked with spaces, not an escape sequence: the terminal may be anything.
+    if (shown > 0) std::fprintf(stderr, "\r%*s\r", shown, "");
     return r;
 }

@@ -44,7 +44,8 @@ QString EigenvalueTableText(const TPCASnapshot& Data)
 
 QString EmptyCellsNote(int Count)
 {
-    if (Count == 0) return QStringLiteral("No cell of the analysed block was empty or not a number.");
+    if (Count == 0)
+        return QStringLiteral("No cell of the analysed block was empty or not a number.");
     return (Count == 1 ? QStringLiteral("1 cell of the analysed block was")
                        : QStringLiteral("%1 cells of the analysed block were").arg(Count)) +
            QStringLiteral(" empty or not a number and took part with the value stored in it.");
@@ -121,8 +122,8 @@ void TEigenvalueDialog::BuildScreePlot()
             int x0, y0, x1, y1;
             FScree->WorldToPixel(1, row.Component - 0.35, 0, x0, y0);
             FScree->WorldToPixel(1, row.Component + 0.35, row.Percent, x1, y1);
-            C->FillRect(Rect(std::min(x0, x1) - Left, std::min(y0, y1) - Top, std::max(x0, x1) - Left,
-                             std::max(y0, y1) - Top));
+            C->FillRect(Rect(std::min(x0, x1) - Left, std::min(y0, y1) - Top,
+                             std::max(x0, x1) - Left, std::max(y0, y1) - Top));
         }
     };
     k.SetDataColor(LineColor);

@@ -18,7 +18,10 @@ class TTemporarySize {
     ~TTemporarySize() { Apply(FOld); }
 
   private:
-    void Apply(QSize Size) { FChart.SetBounds(FChart.Left(), FChart.Top(), Size.width(), Size.height()); }
+    void Apply(QSize Size)
+    {
+        FChart.SetBounds(FChart.Left(), FChart.Top(), Size.width(), Size.height());
+    }
     TKurvex& FChart;
     QSize FOld;
 };

@@ -11,9 +11,9 @@ std::array<QRect, 8> Candidates(const TLabelRequest& R)
     const int w = R.Size.width(), h = R.Size.height(), x = R.Anchor.x(), y = R.Anchor.y();
     const int g = LabelGap;
     const auto at = [&](int Left, int Top) { return QRect(Left, Top, w, h); };
-    return {at(x + g, y - h / 2),     at(x - g - w, y - h / 2), at(x - w / 2, y - g - h),
-            at(x - w / 2, y + g),     at(x + g, y - g - h),     at(x - g - w, y - g - h),
-            at(x + g, y + g),         at(x - g - w, y + g)};
+    return {at(x + g, y - h / 2), at(x - g - w, y - h / 2), at(x - w / 2, y - g - h),
+            at(x - w / 2, y + g), at(x + g, y - g - h),     at(x - g - w, y - g - h),
+            at(x + g, y + g),     at(x - g - w, y + g)};
 }
 
 // Placed rectangles bucketed by a coarse grid, so that a test looks at near neighbours only.

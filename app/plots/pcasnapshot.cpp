@@ -44,27 +44,30 @@ QString TPCASnapshot::ColumnName(int Col) const
     return name.isEmpty() ? QString::number(Col) : name;
 }
 
-TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table, const TVector& Mean,
-                          const TVector& StdDev)
+TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table,
+                          const TVector& Mean, const TVector& StdDev)
 {
+    // The analysis the window has just accepted.
+    const TPCAResult& result = LastEigVecResult();
     TPCASnapshot s;
     s.Rows = Data.NrOfRows();
     s.Columns = Data.NrOfColumns();
     s.Components = std::min(s.Columns, TPCASnapshot::MaxComponents);
     for (int k = 1; k <= s.Columns; ++k) {
-        s.Eigenvalues.push_back(AbsoluteEigVal(k));
-        s.PercentOfTotal.push_back(100.0 * EigVecElem(k, 0));
+        s.Eigenvalues.push_back(result.AbsoluteEigVal(k));
+        s.PercentOfTotal.push_back(100.0 * result.EigVecElem(k, 0));
     }
     // The window's own projection, so components 1 and 2 give its scores to the last bit.
-    const TScoreProjector projector(LastEigVecResult(), Mean, StdDev, s.Components);
+    const TScoreProjector projector(result, Mean, StdDev, s.Components);
     s.Scores.resize(std::size_t(s.Rows) * std::size_t(s.Components));
     for (int r = 1; r <= s.Rows; ++r) {
-        projector.Project(Data, r, s.Scores.data() + std::size_t(r - 1) * std::size_t(s.Components));
+        projector.Project(Data, r,
+                          s.Scores.data() + std::size_t(r - 1) * std::size_t(s.Components));
         s.Classes.push_back(std::uint8_t(Data.RowAttrib(r)));
         s.RowNames << Table.RowName(r);
     }
     for (int c = 1; c <= s.Columns; ++c) {
-        for (int k = 1; k <= s.Components; ++k) s.Loadings.push_back(EigVecElem(k, c));
+        for (int k = 1; k <= s.Components; ++k) s.Loadings.push_back(result.EigVecElem(k, c));
         s.ColumnNames << Table.ColName(c);
     }
     s.EmptyOrNaNCells = CountEmptyOrNaN(Table, s.Columns, s.Rows);

@@ -33,6 +33,7 @@ struct TPCASnapshot {
     QString ColumnName(int Col) const;            // the name, or the column number
 };
 
-// Reads the engine's last result; Mean and StdDev as the analysis filled them.
-TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table, const TVector& Mean,
-                          const TVector& StdDev);
+// Reads the engine's last result, which Perform PCA has just stored; Mean and StdDev as it
+// filled them.
+TPCASnapshot TakeSnapshot(const TAnalysisDataSet& Data, const TDataTable& Table,
+                          const TVector& Mean, const TVector& StdDev);

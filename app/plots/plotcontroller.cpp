@@ -100,6 +100,10 @@ void TPlotController::SetOptions(const TPlotOptions& Value)
 
 void TPlotController::Redraw()
 {
+    // With a choice made, Perform PCA draws each plot twice, the window's way and then this
+    // way: drawing only at the next paint skips the first.
+    for (TKurvex* chart : {FForm.KXScores, FForm.KXLoadings})
+        chart->SetAutoRedraw(FOptions.IsDefault());
     BuildScorePlot(*FForm.KXScores, FSnapshot, FOptions, FScaling);
     BuildLoadingPlot(*FForm.KXLoadings, FSnapshot, FOptions, FScaling);
     BuildIndexes();

@@ -3,8 +3,8 @@
 #include "Menus.h"
 
 namespace {
-void AddComponentChoice(TMenuItem& Parent, const QString& Name, const QString& Caption,
-                        int Chosen, int Components, const std::function<void(int)>& Choose)
+void AddComponentChoice(TMenuItem& Parent, const QString& Name, const QString& Caption, int Chosen,
+                        int Components, const std::function<void(int)>& Choose)
 {
     TMenuItem* axis = Parent.Add(Name, Caption);
     for (int k = 1; k <= Components; ++k) {
@@ -53,7 +53,8 @@ void FillPlotMenu(TMenuItem& Root, TPlotKind Kind, const TPlotOptions& Options, 
     AddCommand(Root, QStringLiteral("MIEigenvalues"), QStringLiteral("Eigenvalues..."),
                Actions.ShowEigenvalues, Components > 0);
     Root.Add(QStringLiteral("MISep2"), QStringLiteral("-"));
-    AddCommand(Root, QStringLiteral("MICopyImage"), QStringLiteral("Copy Image"), Actions.CopyImage);
+    AddCommand(Root, QStringLiteral("MICopyImage"), QStringLiteral("Copy Image"),
+               Actions.CopyImage);
     AddCommand(Root, QStringLiteral("MISaveImage"), QStringLiteral("Save Image As..."),
                Actions.SaveImage);
     AddCommand(Root, QStringLiteral("MIPrint"), QStringLiteral("Print..."), Actions.Print);

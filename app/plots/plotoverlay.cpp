@@ -75,10 +75,10 @@ void TPlotOverlay::PaintLabels(TKurvex& Chart, TCanvas* C, QPoint Shift)
     std::vector<TLabelRequest> requests;
     QStringList texts;
     requests.reserve(std::size_t(count));
+    const int height = C->TextHeight(QStringLiteral("Xg")); // one line in one font
     for (int i = 1; i <= count; ++i) {
         texts << (FKind == pkScores ? FData.RowName(i) : FData.ColumnName(i));
-        requests.push_back({MarkPixel(Chart, i), QSize(C->TextWidth(texts.back()),
-                                                       C->TextHeight(texts.back()))});
+        requests.push_back({MarkPixel(Chart, i), QSize(C->TextWidth(texts.back()), height)});
     }
     std::vector<QRect> obstacles;
     if (!FLegendRect.isEmpty()) obstacles.push_back(FLegendRect);

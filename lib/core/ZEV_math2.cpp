@@ -1,12 +1,15 @@
 #include "ZEV_math2.h"
 
 #include "Memory.h"
+#include "ZEV_math2_follower.h"
 #include "ZEV_math2_kernels.h"
 #include "ZEV_vector.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <new>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -42,6 +45,23 @@ template <class T> struct TCacheLineAllocator {
 };
 using TAlignedDoubles = std::vector<double, TCacheLineAllocator<double>>;
 
+// Cross products (rows times pairs of columns) from which a second thread pays for its start.
+constexpr long long kTwoCoreProducts = 1 << 21;
+
+// Share(0) on a second thread and Share(1) on this one when Both, else the two in turn here.
+// The shares must not throw.
+template <class F> void OnTwoCores(bool Both, const F& Share)
+{
+    if (!Both || std::thread::hardware_concurrency() < 2) {
+        Share(0);
+        Share(1);
+        return;
+    }
+    std::thread other([&Share] { Share(0); });
+    Share(1);
+    other.join();
+}
+
 } // namespace
 
 bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, int HiCol, int LoRow,
@@ -72,60 +92,85 @@ bool CalcCrossProdMatrix(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, i
     TVector sum;
     sum.Resize(n);
     std::vector<double> mean(un, 0.0), var(un, 0.0);
+    // Big enough to pay for starting a thread: both cores share the work, each sum keeping its
+    // order of additions.
+    const bool twoCores = mm * nn * nn >= kTwoCoreProducts;
     if (Mode > 0) {
         double* s = sum.Data();
         // Rows outside the matrix read as 0.
         const long long inside = std::max(0, lastRow - firstRow + 1);
         const double outside = static_cast<double>(mm - inside);
-        for (int c = 0; c < n; ++c) {
-            const double shift = DataMat.Elem(LoCol + c, LoRow);
-            if (cols[c] && inside > 0)
-                s[c] = kernels.SumShifted(cols[c] + firstRow - 1, inside, shift);
-            s[c] -= outside * shift;
-            mean[c] = shift + s[c] / m;
-        }
+        OnTwoCores(twoCores, [&](int Share) {
+            for (int c = Share * n / 2; c < (Share + 1) * n / 2; ++c) {
+                const double shift = DataMat.Elem(LoCol + c, LoRow);
+                if (cols[c] && inside > 0)
+                    s[c] = kernels.SumShifted(cols[c] + firstRow - 1, inside, shift);
+                s[c] -= outside * shift;
+                mean[c] = shift + s[c] / m;
+            }
+        });
     }
 
     // The sums, pair (c, j) with j <= c at c n4 + j (the square's other half is scratch), and
-    // one block of rows of every column, both padded to whole panels of columns.
+    // one block of rows of every column for each core, all padded to whole panels of columns.
     const int n4 = (n + kPanel - 1) / kPanel * kPanel;
     const auto un4 = static_cast<std::size_t>(n4);
-    if (!CanAllocateBytes((un4 * un4 + un4 * kBlockRows) * sizeof(double)))
+    if (!CanAllocateBytes((un4 * un4 + 2 * un4 * kBlockRows) * sizeof(double)))
         throw EZEVVectorError(NotEnoughMemoryMessage(QStringLiteral("CalcCrossProdMatrix")));
-    TAlignedDoubles total, tile;
+    TAlignedDoubles total, tiles;
     try {
         total.assign(un4 * un4, 0.0);
-        tile.assign(un4 * kBlockRows, 0.0);
+        tiles.assign(2 * un4 * kBlockRows, 0.0);
     } catch (const std::bad_alloc&) {
         throw EZEVVectorError(NotEnoughMemoryMessage(QStringLiteral("CalcCrossProdMatrix")));
     }
-    if (Mode >= 0 && Mode <= 4) {
-        const bool centred = Mode >= 1 && Mode <= 3;
-        for (long long r0 = LoRow; r0 <= HiRow; r0 += kBlockRows) {
-            const long long r1 = std::min<long long>(HiRow, r0 + kBlockRows - 1);
-            for (int c = 0; c < n; ++c) {
-                double* t = &tile[static_cast<std::size_t>(c) * kBlockRows];
-                const double centre = centred ? mean[c] : 0.0;
-                // Rows outside the matrix read as 0 like every other access.
-                const long long in0 = std::max<long long>(r0, 1);
-                const long long in1 = cols[c] ? std::min<long long>(r1, dataRows) : 0;
-                int i = 0;
-                for (long long r = r0; r < std::min(in0, r1 + 1); ++r) t[i++] = -centre;
-                if (in0 <= in1) {
-                    const double* src = cols[c] + (in0 - 1);
-                    const int len = static_cast<int>(in1 - in0 + 1);
-                    kernels.CopyCentred(src, len, centre, t + i);
-                    i += len;
-                }
-                for (long long r = std::max(in1 + 1, in0); r <= r1; ++r) t[i++] = -centre;
-                // Padding contributes nothing to a product or a difference.
-                for (; i < kBlockRows; ++i) t[i] = 0.0;
+    const bool centred = Mode >= 1 && Mode <= 3;
+    // Rows R0..R1 of columns [0, Cols) into Tile, centred as the mode wants.
+    auto fillTile = [&](long long r0, long long r1, int Cols, double* Tile) {
+        for (int c = 0; c < Cols; ++c) {
+            double* t = &Tile[static_cast<std::size_t>(c) * kBlockRows];
+            const double centre = centred ? mean[c] : 0.0;
+            // Rows outside the matrix read as 0 like every other access.
+            const long long in0 = std::max<long long>(r0, 1);
+            const long long in1 = cols[c] ? std::min<long long>(r1, dataRows) : 0;
+            int i = 0;
+            for (long long r = r0; r < std::min(in0, r1 + 1); ++r) t[i++] = -centre;
+            if (in0 <= in1) {
+                const double* src = cols[c] + (in0 - 1);
+                const int len = static_cast<int>(in1 - in0 + 1);
+                kernels.CopyCentred(src, len, centre, t + i);
+                i += len;
             }
-            if (Mode == 4)
-                kernels.AccumulateSquaredDistances(tile.data(), n, n4, total.data());
-            else
-                kernels.AccumulateProducts(tile.data(), n4, total.data());
+            for (long long r = std::max(in1 + 1, in0); r <= r1; ++r) t[i++] = -centre;
+            // Padding contributes nothing to a product or a difference.
+            for (; i < kBlockRows; ++i) t[i] = 0.0;
         }
+    };
+    if (Mode == 4) {
+        for (long long r0 = LoRow; r0 <= HiRow; r0 += kBlockRows) {
+            fillTile(r0, std::min<long long>(HiRow, r0 + kBlockRows - 1), n, tiles.data());
+            kernels.AccumulateSquaredDistances(tiles.data(), n, n4, total.data());
+        }
+    } else if (Mode >= 0 && Mode <= 3) {
+        // Panel i pairs with i + 1 panels: the first share ends where about half the pairs lie
+        // before it, and reads only the columns of its own panels.
+        const int panels = n4 / kPanel;
+        const int split = std::clamp(static_cast<int>(std::lround(panels / std::sqrt(2.0))), 1,
+                                     std::max(panels - 1, 1));
+        auto accumulate = [&](int Begin, int End, double* Tile) {
+            const int width = std::min(n, End * kPanel);
+            for (long long r0 = LoRow; r0 <= HiRow; r0 += kBlockRows) {
+                fillTile(r0, std::min<long long>(HiRow, r0 + kBlockRows - 1), width, Tile);
+                kernels.AccumulateProducts(Tile, n4, Begin, End, total.data());
+            }
+        };
+        if (twoCores && panels > 1)
+            OnTwoCores(true, [&](int Share) {
+                accumulate(Share == 0 ? 0 : split, Share == 0 ? split : panels,
+                           tiles.data() + static_cast<std::size_t>(Share) * un4 * kBlockRows);
+            });
+        else
+            accumulate(0, panels, tiles.data());
     }
     auto sumOf = [&total, un4](int c, int j) {
         return total[static_cast<std::size_t>(c) * un4 + j];
@@ -204,7 +249,12 @@ TPCAResult JacobiEigen(TMatrix& Matrix, const TPCAProgress* Progress)
     const std::atomic<bool>* cancel = Progress ? Progress->Cancel : nullptr;
     auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     const TKernels& kernels = Kernels();
-    const TJacobiWork work{w.data(), v.data(), ld, n, d.data(), z.data(), cancel};
+    TJacobiWork work{w.data(), v.data(), ld, n, d.data(), z.data(), cancel};
+    std::unique_ptr<TEigenvectorFollower> follower;
+    if (TEigenvectorFollower::WorthIt(n)) {
+        follower = std::make_unique<TEigenvectorFollower>(kernels, v.data(), ld, n);
+        follower->Attach(work);
+    }
     r.Status = pcaNoConvergence;
     for (int k = 1; k <= 100; ++k) {
         double sm = 0;
@@ -218,10 +268,12 @@ TPCAResult JacobiEigen(TMatrix& Matrix, const TPCAProgress* Progress)
         if (Progress && Progress->OnSweep) Progress->OnSweep(k, sm);
         const double t0 = k < 4 ? 0.2 * sm / (static_cast<double>(n) * n) : 0.0;
         kernels.JacobiSweep(work, k, t0);
+        // Cancelled: the eigenvectors are of no use, so the follower stops after its row.
         if (cancelled()) {
             r.Status = pcaCancelled;
             return r;
         }
+        if (follower) follower->Drain();
         for (int i = 0; i < n; ++i) {
             b[i] += z[i];
             d[i] = b[i];

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 
 // The variants for newer instruction sets need GCC's per-function target options; any other
@@ -24,8 +26,9 @@ constexpr int kPassRows = 1;
 #include "ZEV_math2_kernels.inc"
 #undef ZEV_KERNEL_WIDTH
 } // namespace plain
-constexpr TKernels kPlain{plain::SumShifted, plain::CopyCentred, plain::AccumulateProducts,
-                          plain::AccumulateSquaredDistances, plain::JacobiSweep};
+constexpr TKernels kPlain{plain::SumShifted,         plain::CopyCentred,
+                          plain::AccumulateProducts, plain::AccumulateSquaredDistances,
+                          plain::JacobiSweep,        plain::RotateEigenvectors};
 
 #if ZEV_MATH2_X86_VARIANTS
 // Sixteen registers of four doubles: again one column at a time, its four sums in eight.
@@ -38,8 +41,9 @@ constexpr int kPassRows = 1;
 #undef ZEV_KERNEL_WIDTH
 } // namespace avx2
 #pragma GCC pop_options
-constexpr TKernels kAvx2{avx2::SumShifted, avx2::CopyCentred, avx2::AccumulateProducts,
-                         avx2::AccumulateSquaredDistances, avx2::JacobiSweep};
+constexpr TKernels kAvx2{avx2::SumShifted,         avx2::CopyCentred,
+                         avx2::AccumulateProducts, avx2::AccumulateSquaredDistances,
+                         avx2::JacobiSweep,        avx2::RotateEigenvectors};
 
 // Thirty-two registers of eight doubles: the sixteen sums of a panel pair fit.
 #pragma GCC push_options
@@ -51,8 +55,9 @@ constexpr int kPassRows = kPanel;
 #undef ZEV_KERNEL_WIDTH
 } // namespace avx512
 #pragma GCC pop_options
-constexpr TKernels kAvx512{avx512::SumShifted, avx512::CopyCentred, avx512::AccumulateProducts,
-                           avx512::AccumulateSquaredDistances, avx512::JacobiSweep};
+constexpr TKernels kAvx512{avx512::SumShifted,         avx512::CopyCentred,
+                           avx512::AccumulateProducts, avx512::AccumulateSquaredDistances,
+                           avx512::JacobiSweep,        avx512::RotateEigenvectors};
 #endif
 
 // The variant built for Set; null when this build has none.

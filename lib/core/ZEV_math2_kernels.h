@@ -5,7 +5,10 @@
 #pragma once
 
 #include <atomic>
+#include <bit>
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 namespace Math2Kernels {
 
@@ -17,10 +20,25 @@ constexpr int kBlockRows = 256;
 // Columns per panel; a tile is padded with zero columns to a whole number of panels.
 constexpr int kPanel = 4;
 
+// A rotation (p, Q) of one row p of a sweep, as the eigenvectors take it.
+struct TRotation {
+    int Q;
+    double S, Tau;
+};
+
+// Where the rotations of row p start in a log of one sweep of order N: row i holds up to
+// N - 1 - i of them.
+inline std::size_t RotationLogOffset(int N, int P)
+{
+    return std::size_t(P) * std::size_t(N - 1) - std::size_t(P) * std::size_t(P - 1) / 2;
+}
+
 // The Jacobi work: the matrix above its diagonal held column by column (W[q Ld + p] = a(p, q),
 // p < q; places below the diagonal are work space), the eigenvector columns padded with zeros to
 // Ld, a multiple of kLanes, and the eigenvalue stores D and Z of the cyclic method. A sweep
-// stops between two rows once Cancel (when given) is set.
+// stops between two rows once Cancel (when given) is set. With a Log, the eigenvectors are left
+// alone: the rotations of row p go to Log + RotationLogOffset(N, p), and RowDone hands them on
+// when the row is through, in the order of the sweep.
 struct TJacobiWork {
     double* W;
     double* V;
@@ -29,6 +47,9 @@ struct TJacobiWork {
     double* D;
     double* Z;
     const std::atomic<bool>* Cancel = nullptr;
+    TRotation* Log = nullptr;
+    void (*RowDone)(void* Context, int P, int Count) = nullptr;
+    void* Context = nullptr;
 };
 
 struct TKernels {
@@ -39,12 +60,40 @@ struct TKernels {
     // Add the products (or squared differences) of one block of kBlockRows rows of the N4 (a
     // multiple of kPanel) columns in Tile, column c at c kBlockRows, to Total, pair (c, j) with
     // j <= c at c N4 + j.
-    void (*AccumulateProducts)(const double* Tile, int N4, double* Total);
+    // Only the pairs whose first column lies in the panels [PanelBegin, PanelEnd).
+    void (*AccumulateProducts)(const double* Tile, int N4, int PanelBegin, int PanelEnd,
+                               double* Total);
     void (*AccumulateSquaredDistances)(const double* Tile, int N, int N4, double* Total);
     // One sweep of rotations over every pair p < q; T0 is the threshold below which an element
     // is left alone, Sweep counts from 1.
     void (*JacobiSweep)(const TJacobiWork& Work, int Sweep, double T0);
+    // The logged rotations (P, R[i].Q), in order, on rows [Begin, End) (multiples of kLanes)
+    // of the eigenvector columns of V, Ld apart.
+    void (*RotateEigenvectors)(double* V, std::size_t Ld, std::size_t Begin, std::size_t End, int P,
+                               const TRotation* R, int Count);
 };
+
+// |X| + 200 |A| == |X| summed in 80-bit extended precision, where 200 |A| is exact: the sum
+// stays |X| exactly when 200 |A| is at most half a unit in the last place of |X| as an extended
+// number, 2^(e - 64) for |X| in [2^e, 2^(e + 1)). As 200 |A| lies in [2^(a + 7), 2^(a + 9)) for
+// |A| in [2^a, 2^(a + 1)), the exponents decide at once unless they lie within two of that
+// boundary, or a value is subnormal or not finite; only then does the extended sum run.
+inline bool Negligible(double A, double X)
+{
+    constexpr std::uint64_t kMagnitude = ~(std::uint64_t(1) << 63);
+    const std::uint64_t a = std::bit_cast<std::uint64_t>(A) & kMagnitude;
+    const std::uint64_t x = std::bit_cast<std::uint64_t>(X) & kMagnitude;
+    const int ea = int(a >> 52), ex = int(x >> 52);
+    // Nothing added: |X| itself, unless it is not a number.
+    if (a == 0) return x <= 0x7ff0000000000000u;
+    if (ea != 0 && ex != 0 && ea != 0x7ff && ex != 0x7ff) {
+        if (ea + 9 <= ex - 64) return true;
+        if (ea + 7 > ex - 64) return false;
+    }
+    const long double g = 200.0L * std::fabs(static_cast<long double>(A));
+    const long double absX = std::fabs(static_cast<long double>(X));
+    return absX + g == absX;
+}
 
 enum class TInstructionSet { Plain, Avx2, Avx512 };
 

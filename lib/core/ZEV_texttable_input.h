@@ -57,14 +57,21 @@ class TTextInput {
     // The next field of the record, blanks around it removed and quotes resolved. The view lasts
     // until the next call. End tells what followed it.
     std::string_view NextField(TFieldEnd& End);
-    // The next field when it is a plain number ([-]digits[.digits], at most 19 digits) followed
-    // directly by the separator or a line end; otherwise false with nothing read, and NextField
-    // reads it.
-    bool NextNumber(double& Value, TFieldEnd& End);
+    // Plain numbers ([-]digits[.digits], at most 19 digits, followed directly by the separator
+    // or a line end) into Cells[f][Row] for the fields f = From.. of the record, as long as they
+    // come; Cells[f] nullptr stops too. Returns the field that stopped it, unread (NextField
+    // reads it), or Fields when the record ended after its last field; -1 when the record ended
+    // elsewhere than there.
+    int NextNumbers(double* const* Cells, std::size_t Row, int From, int Fields);
+
+    // The whole record when it is one line without quotes that ends within the data read so
+    // far: returns its number of fields. Otherwise 0 with nothing read.
+    int SkipPlainRecord();
 
     [[noreturn]] void Fault(int Line, int Column, const QString& Expected) const;
 
   private:
+    bool NextNumber(double& Value, TFieldEnd& End);
     int Peek();
     void ApplyPendingLineFeed();
     void SkipBlanks();
@@ -76,6 +83,7 @@ class TTextInput {
     bool Refill(std::size_t& Keep);
 
     QIODevice& FDevice;
+    std::size_t FCapacity;  // bytes of data the buffer takes
     std::vector<char> FBuf; // FBuf[FEnd] is always 0, so scans stop at the end of the data
     std::size_t FPos = 0;
     std::size_t FEnd = 0;

@@ -1,11 +1,16 @@
 #include "ZEV_valgrid_scan.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <string>
-#include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 enum TCharClass : std::uint8_t { ccSeparator, ccDigit, ccE, ccSign, ccBlank, ccOther };
@@ -178,14 +183,82 @@ const char16_t* SkipBlanks(const char16_t* P, const char16_t* End)
     return P;
 }
 
-// Digits at P into the mantissa, which counts significant digits only.
+// Four UTF-16 characters read at once, the first in the lowest 16 bits.
+std::uint64_t FourChars(const char16_t* P)
+{
+    std::uint64_t chars;
+    std::memcpy(&chars, P, sizeof chars);
+    if constexpr (std::endian::native == std::endian::big)
+        chars = (chars >> 48) | ((chars >> 16) & 0xFFFF0000u) | ((chars << 16) & 0xFFFF00000000u) |
+                (chars << 48);
+    return chars;
+}
+
+// Whether each of the four characters is a digit: below 128, at least "0", below ":".
+bool FourDigits(std::uint64_t Chars)
+{
+    constexpr std::uint64_t Lanes = 0x0001000100010001u;
+    const std::uint64_t high = Lanes * 0xFF80u;
+    const std::uint64_t belowZero = (Chars + Lanes * (0x80u - '0')) & (Lanes * 0x80u);
+    const std::uint64_t aboveNine = (Chars + Lanes * (0x80u - ':')) & (Lanes * 0x80u);
+    return (Chars & high) == 0 && belowZero == Lanes * 0x80u && aboveNine == 0;
+}
+
+// The number the four digits make, the first the most significant.
+std::uint32_t FourDigitsValue(std::uint64_t Chars)
+{
+    constexpr std::uint64_t Lanes = 0x0001000100010001u;
+    const std::uint64_t digits = Chars - Lanes * '0';
+    // Pairs in lanes 0 and 2, then both pairs in lane 0.
+    const std::uint64_t pairs = (digits * 10 + (digits >> 16)) & 0x0000FFFF0000FFFFu;
+    return std::uint32_t((pairs * 100 + (pairs >> 32)) & 0xFFFF);
+}
+
+// Whether the eight characters at P are digits, and the number they make.
+bool EightDigits(const char16_t* P, std::uint32_t& Value)
+{
+#if defined(__SSE2__)
+    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+    const __m128i digits = _mm_sub_epi16(chars, _mm_set1_epi16('0'));
+    // Below "0" wraps to above 9; saturating subtraction of 9 leaves 0 for digits only.
+    const __m128i over = _mm_subs_epu16(digits, _mm_set1_epi16(9));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(over, _mm_setzero_si128())) != 0xFFFF) return false;
+    const __m128i pairs = _mm_madd_epi16(digits, _mm_set_epi16(1, 10, 1, 10, 1, 10, 1, 10));
+    const __m128i quads = _mm_madd_epi16(_mm_packs_epi32(pairs, pairs),
+                                         _mm_set_epi16(1, 100, 1, 100, 1, 100, 1, 100));
+    Value = std::uint32_t(_mm_cvtsi128_si32(quads)) * 10000 +
+            std::uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(quads, 4)));
+    return true;
+#else
+    const std::uint64_t high = FourChars(P), low = FourChars(P + 4);
+    if (!FourDigits(high) || !FourDigits(low)) return false;
+    Value = FourDigitsValue(high) * 10000 + FourDigitsValue(low);
+    return true;
+#endif
+}
+
+int DecimalDigits(std::uint32_t N) // of N below 10^4
+{
+    return N >= 1000 ? 4 : N >= 100 ? 3 : N >= 10 ? 2 : N > 0 ? 1 : 0;
+}
+
+// Digits at P into the mantissa, which counts significant digits only; four at a time while
+// there are four.
 const char16_t* TakeMantissaDigits(const char16_t* P, const char16_t* End, std::uint64_t& Mantissa,
                                    int& Significant, int& Scale, bool AfterPoint)
 {
+    for (; End - P >= 4; P += 4) {
+        const std::uint64_t chars = FourChars(P);
+        if (!FourDigits(chars)) break;
+        const std::uint32_t four = FourDigitsValue(chars);
+        Significant += Mantissa != 0 ? 4 : DecimalDigits(four);
+        Mantissa = Mantissa * 10000 + four; // wraps only past digits the exact way refuses
+        Scale -= 4 * AfterPoint;
+    }
     for (; P < End && IsDigit(*P); ++P) {
         const unsigned d = unsigned(*P - u'0');
         if (Mantissa != 0 || d != 0) {
-            Mantissa = Mantissa * 10 + d; // wraps only past 19 digits, which are refused
+            Mantissa = Mantissa * 10 + d;
             ++Significant;
         }
         Scale -= AfterPoint;
@@ -257,12 +330,43 @@ bool Scan(QStringView Text, bool ExponentAllowed, const TCharReading& Reading, q
     }
 }
 
+// Whether the character after a number read in one pass is one the general scan stops at as
+// well, so that both end the number in the same place.
+bool EndsPlainNumber(const char16_t* P, const char16_t* End)
+{
+    return P == End || !(IsDigit(*P) || *P == u'.' || *P == u',' || *P == u'E' || *P == u'e');
+}
+
+// The form Copy writes, "[-]d.dddddddddddddE+dddd", in fixed places: four digits at a time.
+const char16_t* ReadCopiedNumber(const char16_t* P, const char16_t* End, double& Value)
+{
+    const bool negative = P < End && *P == u'-';
+    P += negative;
+    if (End - P < 21 || !IsDigit(P[0]) || P[1] != u'.' || P[15] != u'E' ||
+        (P[16] != u'+' && P[16] != u'-'))
+        return nullptr;
+    // The 13 decimals as digits 2..9 and 7..14, which overlap.
+    std::uint32_t first = 0, last = 0;
+    const std::uint64_t exponentDigits = FourChars(P + 17);
+    if (!EightDigits(P + 2, first) || !EightDigits(P + 7, last) || !FourDigits(exponentDigits) ||
+        !EndsPlainNumber(P + 21, End))
+        return nullptr;
+    const std::uint64_t mantissa =
+        (std::uint64_t(P[0] - u'0') * 100000000 + first) * 100000 + last % 100000;
+    const int exponent = int(FourDigitsValue(exponentDigits));
+    if (!ExactDecimal(mantissa, 14, (P[16] == u'-' ? -exponent : exponent) - 13, Value))
+        return nullptr;
+    if (negative) Value = -Value;
+    return P + 21;
+}
+
 // The common token "[sign]digits[.digits][E[sign]digits]" read in one pass, when at most 15
 // significant digits and a power of ten within 1e22 make the conversion exact, and the token
 // ends where the general scan would end it too. Returns the character after the token, or
 // nullptr when the general scan must read it; both give the same value.
 const char16_t* ReadPlainNumber(const char16_t* P, const char16_t* End, double& Value)
 {
+    if (const char16_t* after = ReadCopiedNumber(P, End, Value)) return after;
     bool negative = false;
     if (P < End && (*P == u'-' || *P == u'+')) negative = *P++ == u'-';
     std::uint64_t mantissa = 0;
@@ -281,12 +385,15 @@ const char16_t* ReadPlainNumber(const char16_t* P, const char16_t* End, double& 
         bool exponentNegative = false;
         if (++P < End && (*P == u'-' || *P == u'+')) exponentNegative = *P++ == u'-';
         first = P;
+        if (End - P >= 4 && FourDigits(FourChars(P))) {
+            exponent = int(FourDigitsValue(FourChars(P)));
+            P += 4;
+        }
         for (; P < End && IsDigit(*P) && P - first < 4; ++P) exponent = exponent * 10 + (*P - u'0');
         if (P == first) return nullptr;
         if (exponentNegative) exponent = -exponent;
     }
-    if (P < End && (IsDigit(*P) || *P == u'.' || *P == u',' || *P == u'E' || *P == u'e'))
-        return nullptr;
+    if (!EndsPlainNumber(P, End)) return nullptr;
     if (!ExactDecimal(mantissa, significant, scale + exponent, Value)) return nullptr;
     if (negative) Value = -Value;
     return P;
@@ -312,13 +419,10 @@ class TRunCollector {
     void Add(double Value)
     {
         // Runs stay short, so a line of a million numbers needs no buffer of that size.
-        if (!FValues.empty() && (FCell != FFirst + int(FValues.size()) || FValues.size() >= 4096))
-            Flush();
-        if (FValues.empty()) FFirst = FCell;
-        FValues.push_back(Value);
+        if (FCount != 0 && (FCell != FFirst + FCount || FCount == RunLength)) Flush();
+        if (FCount == 0) FFirst = FCell;
+        FValues[std::size_t(FCount++)] = Value;
         FStarted = true;
-        FColumns = std::max(FColumns, FCell + 1);
-        FRows = FLine + 1;
     }
     TExtractExtent Finish()
     {
@@ -327,14 +431,20 @@ class TRunCollector {
     }
 
   private:
+    static constexpr int RunLength = 1024;
+
     void Flush()
     {
-        if (!FValues.empty() && FSink) FSink({FLine, FFirst, FValues.data(), int(FValues.size())});
-        FValues.clear();
+        if (FCount == 0) return;
+        FColumns = std::max(FColumns, FFirst + FCount);
+        FRows = FLine + 1;
+        if (FSink) FSink({FLine, FFirst, FValues.data(), FCount});
+        FCount = 0;
     }
 
     const TExtractSink& FSink;
-    std::vector<double> FValues;
+    std::array<double, RunLength> FValues;
+    int FCount = 0;
     int FLine = 0, FCell = 0, FFirst = 0, FColumns = 0, FRows = 0;
     bool FStarted = false;
 };

@@ -57,6 +57,9 @@ template <typename T> void TScale::ChangeLook(T TScaleLooks::*Field, T Value)
 
 void TScale::SetSettings(const TScaleSettings& Value)
 {
+    // A property set keeps rules of its own (MinTicks as given, ends MinRange apart); the scale
+    // applies its own on top, the label type last so that its consequences win, as they do
+    // when the setters run one by one in their published order.
     ChangeSettings([&](TScaleSettings& s) {
         const bool wasLogarithmic = s.Logarithmic();
         s = Value;
@@ -64,7 +67,7 @@ void TScale::SetSettings(const TScaleSettings& Value)
         s.SetMinTicks(BandedMinTicks(s.MinTicks()));
         s.SetLogarithmic(wasLogarithmic, false);
         s.SetLogarithmic(Value.Logarithmic(), !FNotLoaded);
-        s.SetLabelType(s.LabelType()); // its consequences come last, as in a stored form
+        s.SetLabelType(s.LabelType());
     });
     if (parentWidget()) QWidget::setVisible(Visible());
 }

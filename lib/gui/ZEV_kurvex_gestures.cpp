@@ -1,7 +1,7 @@
 // Left-button gestures inside the plot area, by MouseAction: panning and zooming of the layers
 // that follow the mouse, rubber lines and windows drawn in exclusive-or mode on the control,
 // cross-hair and text-label drags, and the free-hand trace.
-#include "ZEV_kurvex.h"
+#include "ZEV_kurvex_interactor.h"
 
 #include <cmath>
 #include <utility>
@@ -53,23 +53,23 @@ void OrderLikeAxis(double& A, double& B, double Lo, double Hi)
 }
 } // namespace
 
-void TCustomKurvex::GestureStep(int X, int Y)
+void TkxInteractor::GestureStep(int X, int Y)
 {
-    switch (FMouseAction) {
+    switch (Settings.Action) {
     case maPan:
     case maPanHoriz:
     case maPanVert:
     case maPanGrid:
     case maZoomDrag:
-        if (!FMouse.DragActive) {
+        if (!FDragActive) {
             StartDrag(X, Y);
             return;
         }
-        if (!InPlotArea(X, Y)) return;
+        if (!H.Geometry().InPlot(X, Y)) return;
         ChangeRanges([&] {
             for (int n = 1; n <= kxMaxLayer; ++n) {
                 if (!LayerFollowsMouse(n)) continue;
-                if (IsPanMode(FMouseAction))
+                if (IsPanMode(Settings.Action))
                     PanStep(n, X, Y);
                 else
                     ZoomDragStep(n, X, Y);
@@ -80,22 +80,22 @@ void TCustomKurvex::GestureStep(int X, int Y)
     case maZoomWind:
     case maZoomWindPos:
     case maSelectRect:
-        if (FMouse.BandActive) MoveBand(X, Y);
+        if (FBandActive) MoveBand(X, Y);
         break;
     case maDragCrossH:
-        if (!FMouse.DragActive)
+        if (!FDragActive)
             StartCrossHairDrag(X, Y);
-        else if (InPlotArea(X, Y))
+        else if (H.Geometry().InPlot(X, Y))
             MoveCrossHair(X, Y);
         break;
     case maDragLabel:
-        if (!FMouse.DragActive)
+        if (!FDragActive)
             StartLabelDrag(X, Y);
         else
             MoveLabel(X, Y);
         break;
     case maDrawMTrace:
-        if (!FMouse.BandActive) AddTracePoint(X, Y);
+        if (!FBandActive) AddTracePoint(X, Y);
         break;
     default:
         break;
@@ -104,71 +104,73 @@ void TCustomKurvex::GestureStep(int X, int Y)
 
 // ---- pan and zoom ------------------------------------------------------------------------------
 
-void TCustomKurvex::PanStep(int Layer, int X, int Y)
+void TkxInteractor::PanStep(int Layer, int X, int Y)
 {
-    const int w = PlotWidth(), h = PlotHeight();
+    const TkxPlotGeometry g = H.Geometry();
+    const int w = g.PlotWidth(), h = g.PlotHeight();
     if (w <= 0 || h <= 0) return;
-    const TkxLayerRange& s = FMouse.StartRanges[std::size_t(Layer - 1)];
-    const TkxLayerRange cur = RangeOf(Layer);
-    const bool logX = LayerAt(Layer).PropsX->Logarithmic();
-    const bool logY = LayerAt(Layer).PropsY->Logarithmic();
+    const TkxLayerRange& s = FStartRanges[std::size_t(Layer - 1)];
+    const TkxLayerRange cur = H.Layers().Range(Layer);
+    const bool logX = H.Layers().X(Layer).Logarithmic();
+    const bool logY = H.Layers().Y(Layer).Logarithmic();
     TEnds x{cur.LoX, cur.HiX}, y{cur.LoY, cur.HiY};
-    if (FMouseAction != maPanVert) {
-        x = PanAxis(s.LoX, s.HiX, cur.LoX, cur.HiX, logX, double(FMouse.DragStart.x() - X) / w);
-        if (FMouseAction == maPanGrid && !logX)
-            x = SnapToGrid(x, s.LoX, s.HiX, FPanGridDx, FPanGridOffsX);
+    if (Settings.Action != maPanVert) {
+        x = PanAxis(s.LoX, s.HiX, cur.LoX, cur.HiX, logX, double(FDragStart.x() - X) / w);
+        if (Settings.Action == maPanGrid && !logX)
+            x = SnapToGrid(x, s.LoX, s.HiX, Settings.PanGridDx, Settings.PanGridOffsX);
     }
-    if (FMouseAction != maPanHoriz) {
-        y = PanAxis(s.LoY, s.HiY, cur.LoY, cur.HiY, logY, double(Y - FMouse.DragStart.y()) / h);
-        if (FMouseAction == maPanGrid && !logY)
-            y = SnapToGrid(y, s.LoY, s.HiY, FPanGridDy, FPanGridOffsY);
+    if (Settings.Action != maPanHoriz) {
+        y = PanAxis(s.LoY, s.HiY, cur.LoY, cur.HiY, logY, double(Y - FDragStart.y()) / h);
+        if (Settings.Action == maPanGrid && !logY)
+            y = SnapToGrid(y, s.LoY, s.HiY, Settings.PanGridDy, Settings.PanGridOffsY);
     }
-    SetLayerRange(Layer, x.first, y.first, x.second, y.second);
+    H.SetRanges(Layer, x.first, y.first, x.second, y.second);
 }
 
-void TCustomKurvex::ZoomDragStep(int Layer, int X, int Y)
+void TkxInteractor::ZoomDragStep(int Layer, int X, int Y)
 {
-    const TkxLayerRange& s = FMouse.StartRanges[std::size_t(Layer - 1)];
+    const TkxLayerRange& s = FStartRanges[std::size_t(Layer - 1)];
     // Moving right or up zooms in.
-    const double fx = 1 - double(X - FMouse.DragStart.x()) / Width();
-    const double fy = FIsometric ? fx : 1 + double(Y - FMouse.DragStart.y()) / Height();
-    const TEnds x = ZoomAxis(s.LoX, s.HiX, LayerAt(Layer).PropsX->Logarithmic(), fx);
-    const TEnds y = ZoomAxis(s.LoY, s.HiY, LayerAt(Layer).PropsY->Logarithmic(), fy);
-    SetLayerRange(Layer, x.first, y.first, x.second, y.second);
+    const TkxPlotGeometry g = H.Geometry();
+    const double fx = 1 - double(X - FDragStart.x()) / g.Width;
+    const double fy = H.Isometric() ? fx : 1 + double(Y - FDragStart.y()) / g.Height;
+    const TEnds x = ZoomAxis(s.LoX, s.HiX, H.Layers().X(Layer).Logarithmic(), fx);
+    const TEnds y = ZoomAxis(s.LoY, s.HiY, H.Layers().Y(Layer).Logarithmic(), fy);
+    H.SetRanges(Layer, x.first, y.first, x.second, y.second);
 }
 
 // ---- rubber line and windows -------------------------------------------------------------------
 
-void TCustomKurvex::MoveBand(int X, int Y)
+void TkxInteractor::MoveBand(int X, int Y)
 {
     QPoint p;
-    if (FMouseAction == maRubberBand) {
+    if (Settings.Action == maRubberBand) {
         p = ClampToPlot({X, Y});
     } else {
-        const QPoint s = FMouse.BandStart;
+        const QPoint s = FBandStart;
         p = ClampToPlot({X, s.y()});
-        if (FIsometric && FMouseAction != maSelectRect) {
+        if (H.Isometric() && Settings.Action != maSelectRect) {
             const int dx = p.x() - s.x();
             Y = (Y - s.y()) * dx >= 1 ? s.y() + dx : s.y() - dx;
         }
         p.setY(ClampToPlot({p.x(), Y}).y());
     }
     EraseBand();
-    FMouse.BandEnd = p;
+    FBandEnd = p;
     XorBand();
 }
 
-void TCustomKurvex::XorBand()
+void TkxInteractor::XorBand()
 {
     // Nothing is on the control before its first paint; that paint draws the band.
-    if (!ControlPainted()) return;
-    TCanvas* c = Canvas();
+    TCanvas* c = H.ScreenCanvas();
+    if (!c) return;
     c->Pen()->SetMode(pmXor);
     c->Pen()->SetStyle(psSolid);
     c->Pen()->SetWidth(1);
     c->Pen()->SetColor(clWhite);
-    const QPoint a = FMouse.BandStart, b = FMouse.BandEnd;
-    if (FMouseAction == maRubberBand) {
+    const QPoint a = FBandStart, b = FBandEnd;
+    if (Settings.Action == maRubberBand) {
         c->MoveTo(a.x(), a.y());
         c->LineTo(b.x(), b.y());
     } else {
@@ -178,162 +180,158 @@ void TCustomKurvex::XorBand()
         c->Brush()->SetStyle(bsSolid);
     }
     c->Pen()->SetMode(pmCopy);
-    FMouse.BandDrawn = !FMouse.BandDrawn;
-    ShowCanvas();
+    FBandDrawn = !FBandDrawn;
+    H.ShowScreen();
 }
 
-void TCustomKurvex::EraseBand()
+void TkxInteractor::EraseBand()
 {
-    if (FMouse.BandDrawn) XorBand();
+    if (FBandDrawn) XorBand();
 }
 
-void TCustomKurvex::RedrawMouseBand()
+void TkxInteractor::RedrawBand()
 {
-    if (!FMouse.BandDrawn) return;
-    FMouse.BandDrawn = false;
+    if (!FBandDrawn) return;
+    FBandDrawn = false;
     XorBand();
 }
 
-void TCustomKurvex::FinishWindow()
+void TkxInteractor::FinishWindow()
 {
     EraseBand();
-    const QPoint a = FMouse.BandStart, b = FMouse.BandEnd;
+    const QPoint a = FBandStart, b = FBandEnd;
     if (a.x() == b.x() || a.y() == b.y()) return;
-    const bool wasLocked = FUpdateLock;
-    FUpdateLock = true;
+    const bool wasLocked = H.Lock();
     for (int n = 1; n <= kxMaxLayer; ++n) {
         if (!LayerFollowsMouse(n)) continue;
         double x1, y1, x2, y2;
-        PixelToWorld(n, a.x(), a.y(), x1, y1);
-        PixelToWorld(n, b.x(), b.y(), x2, y2);
-        const TkxLayerRange r = RangeOf(n);
-        switch (FMouseAction) {
+        H.Layers().PixelToWorld(n, a.x(), a.y(), x1, y1);
+        H.Layers().PixelToWorld(n, b.x(), b.y(), x2, y2);
+        const TkxLayerRange r = H.Layers().Range(n);
+        switch (Settings.Action) {
         case maRubberBand:
-            FireEvent(OnRubberBand, this, n, x1, y1, x2, y2);
+            H.ReportWindow(false, n, x1, y1, x2, y2);
             break;
         case maSelectRect:
             OrderLikeAxis(x1, x2, r.LoX, r.HiX);
             OrderLikeAxis(y1, y2, r.LoY, r.HiY);
-            FireEvent(OnSelectRect, this, n, x1, y1, x2, y2);
+            H.ReportWindow(true, n, x1, y1, x2, y2);
             break;
         case maZoomWindPos:
             OrderLikeAxis(x1, x2, r.LoX, r.HiX);
             OrderLikeAxis(y1, y2, r.LoY, r.HiY);
-            SetLayerRange(n, x1, y1, x2, y2);
+            H.SetRanges(n, x1, y1, x2, y2);
             break;
         default:
             // Drag order: left to right and top to bottom keep the axes' directions, the
             // opposite drags reverse them.
-            SetLayerRange(n, x1, y2, x2, y1);
+            H.SetRanges(n, x1, y2, x2, y1);
             break;
         }
     }
-    FireEvent(OnZoomPan, this);
-    SetUpdateLock(wasLocked);
+    H.ReportZoomPan();
+    H.Unlock(wasLocked);
 }
 
 // ---- cross-hairs and text labels ---------------------------------------------------------------
 
-void TCustomKurvex::StartCrossHairDrag(int X, int Y)
+void TkxInteractor::StartCrossHairDrag(int X, int Y)
 {
     int best = 1;
     double bestDistance = HUGE_VAL;
     for (int i = 1; i <= kxNumCrossHairs; ++i) {
-        const TCrossHair& ch = *CrossHair(i);
+        const TCrossHair& ch = *H.CrossHair(i);
         const TCrossHMode m = ch.Mode();
         if (m == chOff) continue;
         int px, py;
-        WorldToPixel(ch.Layer(), ch.PosX(), ch.PosY(), px, py);
+        H.Layers().WorldToPixel(ch.Layer(), ch.PosX(), ch.PosY(), px, py);
         const double dx = X - px, dy = Y - py;
         double d = 0;
         if (m != chHoriz) d += dx * dx; // chVert, chBoth, chCrossBox, chBox
         if (m != chVert) d += dy * dy;  // chHoriz, chBoth, chCrossBox, chBox
         if (d < bestDistance) bestDistance = d, best = i;
     }
-    FMouse.CrossHair = best;
-    const TCrossHair& ch = *CrossHair(best);
+    FCrossHair = best;
+    const TCrossHair& ch = *H.CrossHair(best);
     int px, py;
-    WorldToPixel(ch.Layer(), ch.PosX(), ch.PosY(), px, py);
-    bool allow = true;
-    FireEvent(OnBeforeCrossHairMove, this, best, X - px, Y - py, allow);
-    if (allow) FMouse.DragActive = true;
+    H.Layers().WorldToPixel(ch.Layer(), ch.PosX(), ch.PosY(), px, py);
+    if (H.AllowCrossHairMove(best, X - px, Y - py)) FDragActive = true;
 }
 
-void TCustomKurvex::MoveCrossHair(int X, int Y)
+void TkxInteractor::MoveCrossHair(int X, int Y)
 {
-    TCrossHair& ch = *CrossHair(FMouse.CrossHair);
+    TCrossHair& ch = *H.CrossHair(FCrossHair);
     double wx, wy;
-    PixelToWorld(ch.Layer(), X, Y, wx, wy);
-    const bool wasLocked = FUpdateLock;
-    FUpdateLock = true;
+    H.Layers().PixelToWorld(ch.Layer(), X, Y, wx, wy);
+    const bool wasLocked = H.Lock();
     ch.SetPosX(wx);
     ch.SetPosY(wy);
-    SetUpdateLock(wasLocked);
-    FireEvent(OnCrossHairMove, this, FMouse.CrossHair);
+    H.Unlock(wasLocked);
+    H.ReportCrossHairMove(FCrossHair);
 }
 
-QPoint TCustomKurvex::LabelAnchor(const TTextLabel& Label) const
+QPoint TkxInteractor::LabelAnchor(const TTextLabel& Label) const
 {
     const TTxtLblAttachMode m = Label.AttachToData();
     int px, py;
-    WorldToPixel(Label.Layer(), Label.PosX(), Label.PosY(), px, py);
+    H.Layers().WorldToPixel(Label.Layer(), Label.PosX(), Label.PosY(), px, py);
     return {m == tlamXOnly || m == tlamBoth ? px : int(std::lround(Label.PosX())),
             m == tlamYOnly || m == tlamBoth ? py : int(std::lround(Label.PosY()))};
 }
 
-void TCustomKurvex::StartLabelDrag(int X, int Y)
+void TkxInteractor::StartLabelDrag(int X, int Y)
 {
     int best = 1;
     double bestDistance = HUGE_VAL;
     for (int i = 1; i <= kxNumTextLabels; ++i) {
-        const TTextLabel& label = *TextLabel(i);
+        const TTextLabel& label = *H.TextLabel(i);
         if (label.Mode() == tlOff || !label.Visible()) continue;
         const QPoint a = LabelAnchor(label);
         const double dx = X - a.x(), dy = Y - a.y();
         if (dx * dx + dy * dy < bestDistance) bestDistance = dx * dx + dy * dy, best = i;
     }
-    FMouse.TextLabel = best;
-    FMouse.DragActive = true;
+    FTextLabel = best;
+    FDragActive = true;
 }
 
-void TCustomKurvex::MoveLabel(int X, int Y)
+void TkxInteractor::MoveLabel(int X, int Y)
 {
-    TTextLabel& label = *TextLabel(FMouse.TextLabel);
+    TTextLabel& label = *H.TextLabel(FTextLabel);
     const TTxtLblAttachMode m = label.AttachToData();
     double wx, wy;
-    PixelToWorld(label.Layer(), X, Y, wx, wy);
-    const bool wasLocked = FUpdateLock;
-    FUpdateLock = true;
+    H.Layers().PixelToWorld(label.Layer(), X, Y, wx, wy);
+    const bool wasLocked = H.Lock();
     label.SetPosX(m == tlamXOnly || m == tlamBoth ? wx : X);
     label.SetPosY(m == tlamYOnly || m == tlamBoth ? wy : Y);
-    SetUpdateLock(wasLocked);
-    FireEvent(OnTextLabelMove, this, FMouse.TextLabel);
+    H.Unlock(wasLocked);
+    H.ReportLabelMove(FTextLabel);
 }
 
 // ---- free-hand trace ---------------------------------------------------------------------------
 
-void TCustomKurvex::AddTracePoint(int X, int Y)
+void TkxInteractor::AddTracePoint(int X, int Y)
 {
-    if (FMouseTrace.size() >= std::size_t(MaxMouseTracePoints)) return;
+    if (FTrace.size() >= std::size_t(MaxTracePoints)) return;
     const QPoint p = ClampToPlot({X, Y});
     TMouseTracePoint point;
-    PixelToWorld(FActiveLayer, p.x(), p.y(), point.X, point.Y);
-    point.Color = FMouseTraceColor;
-    point.Flags = FMouseTraceInvert ? 2 : 0;
-    FMouseTrace.push_back(point);
-    if (FMouseTrace.size() < 2) return;
-    const TMouseTracePoint& previous = FMouseTrace[FMouseTrace.size() - 2];
-    if (previous.Flags & 1 || !ControlPainted()) return;
-    DrawTraceSegment(Canvas(), previous, point, {0, 0});
-    ShowCanvas();
+    H.Layers().PixelToWorld(H.ActiveLayerOfItems(), p.x(), p.y(), point.X, point.Y);
+    point.Color = Settings.TraceColor;
+    point.Flags = Settings.TraceInvert ? 2 : 0;
+    FTrace.push_back(point);
+    if (FTrace.size() < 2) return;
+    const TMouseTracePoint& previous = FTrace[FTrace.size() - 2];
+    TCanvas* screen = H.ScreenCanvas();
+    if (previous.Flags & 1 || !screen) return;
+    DrawTraceSegment(screen, previous, point, {0, 0});
+    H.ShowScreen();
 }
 
-void TCustomKurvex::DrawTraceSegment(TCanvas* Canvas, const TMouseTracePoint& From,
-                                     const TMouseTracePoint& To, QPoint Offset)
+void TkxInteractor::DrawTraceSegment(TCanvas* Canvas, const TMouseTracePoint& From,
+                                     const TMouseTracePoint& To, QPoint Offset) const
 {
     int x1, y1, x2, y2;
-    WorldToPixel(FActiveLayer, From.X, From.Y, x1, y1);
-    WorldToPixel(FActiveLayer, To.X, To.Y, x2, y2);
+    H.Layers().WorldToPixel(H.ActiveLayerOfItems(), From.X, From.Y, x1, y1);
+    H.Layers().WorldToPixel(H.ActiveLayerOfItems(), To.X, To.Y, x2, y2);
     Canvas->Pen()->SetMode(To.Flags & 2 ? pmXor : pmCopy);
     Canvas->Pen()->SetStyle(psSolid);
     Canvas->Pen()->SetWidth(1);
@@ -343,10 +341,10 @@ void TCustomKurvex::DrawTraceSegment(TCanvas* Canvas, const TMouseTracePoint& Fr
     Canvas->Pen()->SetMode(pmCopy);
 }
 
-void TCustomKurvex::PaintMouseTrace(TCanvas* Canvas, int Left, int Top)
+void TkxInteractor::PaintTrace(TCanvas* Canvas, int Left, int Top) const
 {
-    const QPoint offset(FMarginLeft - Left, FMarginTop - Top);
-    for (std::size_t i = 1; i < FMouseTrace.size(); ++i)
-        if (!(FMouseTrace[i - 1].Flags & 1))
-            DrawTraceSegment(Canvas, FMouseTrace[i - 1], FMouseTrace[i], offset);
+    const TkxPlotGeometry g = H.Geometry();
+    const QPoint offset(g.MarginLeft - Left, g.MarginTop - Top);
+    for (std::size_t i = 1; i < FTrace.size(); ++i)
+        if (!(FTrace[i - 1].Flags & 1)) DrawTraceSegment(Canvas, FTrace[i - 1], FTrace[i], offset);
 }

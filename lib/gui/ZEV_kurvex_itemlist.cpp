@@ -69,6 +69,20 @@ void TkxItemList::Clear()
     FCapacity = 0;
 }
 
+void TkxItemList::CopyFrom(const TkxItemList& Source, int AllocSize)
+{
+    if (&Source == this) return;
+    const std::size_t step = std::size_t(std::max(1, AllocSize));
+    const std::size_t capacity = (std::size_t(Source.FCount) + step - 1) / step * step;
+    Reserve(capacity);
+    if (Source.FCount > 0)
+        std::memcpy(FItems, Source.FItems, std::size_t(Source.FCount) * sizeof(TkxChartItem));
+    FCount = Source.FCount;
+    FCapacity = int(capacity);
+    FLongTexts = Source.FLongTexts;
+    FLongTextCount = Source.FLongTextCount;
+}
+
 QString TkxItemList::LongText(int Entry) const
 {
     if (Entry < 1 || Entry > FLongTextCount) return QString();

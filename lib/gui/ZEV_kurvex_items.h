@@ -120,6 +120,9 @@ class TkxItemList {
     // Count and capacity 0; the long texts stay. The pages go back to the system, which takes
     // them only when it needs them, so a list filled again at once does not fault them in anew.
     void Clear();
+    // This list becomes a copy of Source: its items, with the capacity rounded up to a multiple
+    // of AllocSize, and its long texts.
+    void CopyFrom(const TkxItemList& Source, int AllocSize);
 
     int LongTextCount() const { return FLongTextCount; }
     // Entry 1..50; others give an empty string.

@@ -1,84 +1,15 @@
-// Construction of the chart and its sub-objects, the layout properties with their setter rules,
-// the standard layouts, the isometric rule and the world-to-pixel mapping of the layers.
+// Construction of the chart and its sub-objects, the geometry and the appearance properties with
+// their setter rules, and the isometric rule.
 #include "ZEV_kurvex.h"
 
-#include <QFileInfo>
 #include <algorithm>
-#include <cmath>
-#include <limits>
-
-// ---- TBakGndImg -----------------------------------------------------------------------------
-
-void TBakGndImg::SetName(const QString& Value)
-{
-    FName = FIncludePath ? Value : QFileInfo(Value).fileName();
-    Changed();
-}
-
-void TBakGndImg::SetIncludePath(bool Value)
-{
-    FIncludePath = Value;
-    if (!Value) FName = QFileInfo(FName).fileName();
-    Changed();
-}
-
-void TBakGndImg::SetFillMode(TBkgFill Value)
-{
-    FFillMode = Value, Changed();
-}
-void TBakGndImg::SetAreaMode(TBGAreaMode Value)
-{
-    FAreaMode = Value, Changed();
-}
-void TBakGndImg::SetAreaColor(TColor Value)
-{
-    FAreaColor = Value, Changed();
-}
-void TBakGndImg::SetAreaLeft(double Value)
-{
-    FAreaLeft = Value, Changed();
-}
-void TBakGndImg::SetAreaRight(double Value)
-{
-    FAreaRight = Value, Changed();
-}
-void TBakGndImg::SetAreaTop(double Value)
-{
-    FAreaTop = Value, Changed();
-}
-void TBakGndImg::SetAreaBottom(double Value)
-{
-    FAreaBottom = Value, Changed();
-}
-
-void TBakGndImg::Assign(TPersistent* Source)
-{
-    auto* s = dynamic_cast<TBakGndImg*>(Source);
-    if (!s) {
-        TPersistent::Assign(Source);
-        return;
-    }
-    FName = s->FName, FIncludePath = s->FIncludePath;
-    FFillMode = s->FFillMode, FAreaMode = s->FAreaMode, FAreaColor = s->FAreaColor;
-    FAreaLeft = s->FAreaLeft, FAreaRight = s->FAreaRight;
-    FAreaTop = s->FAreaTop, FAreaBottom = s->FAreaBottom;
-    Changed();
-}
-
-void TBakGndImg::AssignTo(TPersistent* Dest)
-{
-    if (!AssignToOwnKind(this, Dest)) TPersistent::AssignTo(Dest);
-}
 
 // ---- construction ------------------------------------------------------------------------------
 
 TCustomKurvex::TCustomKurvex(QWidget* Parent)
-    : TCustomControl(Parent), FDataList(std::make_shared<TkxItemList>()),
-      FAnnotationList(std::make_shared<TkxItemList>())
+    : TCustomControl(Parent), FMouseHost(MakeMouseHost(*this)), FMouse(*FMouseHost)
 {
-    FLayerShown.fill(true);
-    FDataClassShown.fill(true);
-    FAnnotationClassShown.fill(true);
+    FLayers.GeometryOf = [this] { return Geometry(); };
     resize(280, 200);
     CreateSubObjects();
     ResetScaleProps();
@@ -113,84 +44,37 @@ void TCustomKurvex::CreateSubObjects()
         l->OnChange = changed;
     }
     FBackGroundImg.OnChange = changed;
-    FJointLayers = std::make_unique<TJointLayers>(this);
-    FJointLayers->OnChange = changed;
+    FLayers.Joint().OnChange = changed;
     FFrameBitmap = std::make_unique<TBitmap>();
     FPlotBitmap = std::make_unique<TBitmap>();
-    FPictureBitmap = std::make_unique<TBitmap>();
-    FPictureBitmap->SetSize(10, 10);
-    const QImage& device = FPictureBitmap->Image();
+    // The device of a small bitmap tells the shape of a screen pixel.
+    TBitmap device;
+    device.SetSize(10, 10);
+    const QImage& image = device.Image();
     FAspectX = 1.0;
-    FAspectY = double(device.dotsPerMeterX()) / device.dotsPerMeterY();
+    FAspectY = double(image.dotsPerMeterX()) / image.dotsPerMeterY();
     FFrameBitmap->SetSize(Width(), Height());
-    for (int n = 1; n <= kxMaxLayer; ++n) {
-        TkxLayer& layer = LayerAt(n);
-        layer.PropsX = std::make_unique<TScalePropsHoriz>();
-        layer.PropsY = std::make_unique<TScalePropsVert>();
-        layer.ScaleX = std::make_unique<TScale>();
-        layer.ScaleY = std::make_unique<TScale>();
-        layer.ScaleX->SetName(QStringLiteral("KX_FScale_X_%1").arg(n));
-        layer.ScaleY->SetName(QStringLiteral("KX_FScale_Y_%1").arg(n));
-        for (TScale* s : {layer.ScaleX.get(), layer.ScaleY.get()}) {
-            s->SetTargetCanvas(FFrameBitmap->Canvas(), 0, 0);
-            s->SetDirectPaint(true);
-            s->SetTransparent(true);
-            s->SetColorBackGnd(FWindColor);
-            s->SetFrameStyle(fsNone);
-            s->OnScaleTickDrawn = [this](TObject* Sender, TCanvas* C, TScaleType T, double V, int X,
-                                         int Y) {
-                FireEvent(OnScaleTickDrawn, Sender, C, T, V, X, Y);
-            };
-            s->OnBeforeTickLabel = [this](TObject* Sender, TScaleType T, double V, QString& L) {
-                FireEvent(OnBeforeTickLabel, Sender, T, V, L);
-            };
-        }
-    }
+    CreateScales();
     FTextFont.Assign(Font());
     FTextFont.OnChange = changed;
 }
 
-TkxLayer& TCustomKurvex::LayerAt(int Layer)
+void TCustomKurvex::Assign(TPersistent* Source)
 {
-    return FLayers[std::size_t(std::clamp(Layer, 1, kxMaxLayer) - 1)];
+    auto* s = dynamic_cast<TCustomKurvex*>(Source);
+    if (!s) {
+        TCustomControl::Assign(Source);
+        return;
+    }
+    if (s == this) return;
+    FStore.Assign(s->FStore);
+    HandOnItems();
+    Changed();
 }
 
-const TkxLayer& TCustomKurvex::LayerAt(int Layer) const
+void TCustomKurvex::AssignTo(TPersistent* Dest)
 {
-    return FLayers[std::size_t(std::clamp(Layer, 1, kxMaxLayer) - 1)];
-}
-
-TScale* TCustomKurvex::ScaleObjectX(int Layer) const
-{
-    return LayerAt(Layer).ScaleX.get();
-}
-
-TScale* TCustomKurvex::ScaleObjectY(int Layer) const
-{
-    return LayerAt(Layer).ScaleY.get();
-}
-
-bool TCustomKurvex::LayerShown(int Layer) const
-{
-    return Layer >= 1 && Layer <= kxMaxLayer && FLayerShown[std::size_t(Layer - 1)];
-}
-
-void TCustomKurvex::SetLayerShown(int Layer, bool Value)
-{
-    if (Layer >= 1 && Layer <= kxMaxLayer) SetAndRedraw(FLayerShown[std::size_t(Layer - 1)], Value);
-}
-
-bool TCustomKurvex::ClassShown(int ClassNo, bool IsAnnotation) const
-{
-    if (ClassNo < 0 || ClassNo > 255) return false;
-    return (IsAnnotation ? FAnnotationClassShown : FDataClassShown)[std::size_t(ClassNo)];
-}
-
-void TCustomKurvex::SetClassShown(int ClassNo, bool IsAnnotation, bool Value)
-{
-    if (ClassNo < 0 || ClassNo > 255) return;
-    SetAndRedraw((IsAnnotation ? FAnnotationClassShown : FDataClassShown)[std::size_t(ClassNo)],
-                 Value);
+    if (!AssignToOwnKind(this, Dest)) TCustomControl::AssignTo(Dest);
 }
 
 TCrossHair* TCustomKurvex::CrossHair(int Index) const
@@ -214,6 +98,55 @@ void TCustomKurvex::SetUpdateLock(bool Value)
     if (!Value) Changed();
 }
 
+bool TCustomKurvex::Lock()
+{
+    const bool wasLocked = FUpdateLock;
+    FUpdateLock = true;
+    return wasLocked;
+}
+
+// ---- item attributes and visibility ------------------------------------------------------------
+
+void TCustomKurvex::SetClassDefault(std::uint8_t Value)
+{
+    if (TkxItemStyle::ClassAccepted(Value)) FStore.Style.ClassDefault = Value;
+}
+
+void TCustomKurvex::SetActiveLayer(int Value)
+{
+    if (TkxItemStyle::LayerAccepted(Value)) FStore.Style.ActiveLayer = Value;
+}
+
+void TCustomKurvex::SetAllocSize(int Value)
+{
+    if (TkxItemStyle::AllocSizeAccepted(Value)) FStore.Style.AllocSize = Value;
+}
+
+bool TCustomKurvex::ClassShown(int ClassNo, bool IsAnnotation) const
+{
+    return FStore.ClassShown(ClassNo, IsAnnotation);
+}
+
+void TCustomKurvex::WorldToPixel(int Layer, double X, double Y, int& PX, int& PY) const
+{
+    FLayers.WorldToPixel(Layer, X, Y, PX, PY);
+}
+
+void TCustomKurvex::PixelToWorld(int Layer, int PX, int PY, double& X, double& Y) const
+{
+    FLayers.PixelToWorld(Layer, PX, PY, X, Y);
+}
+
+void TCustomKurvex::SetLayerShown(int Layer, bool Value)
+{
+    if (FLayers.SetShown(Layer, Value)) Changed();
+}
+
+void TCustomKurvex::SetClassShown(int ClassNo, bool IsAnnotation, bool Value)
+{
+    if (FStore.SetClassShown(ClassNo, IsAnnotation, Value)) Changed();
+}
+
 // ---- geometry ----------------------------------------------------------------------------------
 
 void TCustomKurvex::SetBounds(int Left, int Top, int Width, int Height)
@@ -227,21 +160,6 @@ void TCustomKurvex::SetBounds(int Left, int Top, int Width, int Height)
     if (size() != before && !isVisible()) Resize();
 }
 
-void TCustomKurvex::UpdateScaleGeometry()
-{
-    setMinimumSize(FMarginLeft + FMarginRight + FShadowWidth + 80,
-                   FMarginTop + FMarginBottom + FShadowWidth + 20);
-    for (TkxLayer& layer : FLayers) {
-        layer.ScaleX->SetMarginLeft(FMarginLeft);
-        layer.ScaleX->SetMarginRight(FMarginRight + FShadowWidth - 1);
-        layer.ScaleY->SetMarginTop(FMarginTop);
-        layer.ScaleY->SetMarginBottom(FMarginBottom + FShadowWidth - 1);
-        layer.ScaleX->SetBounds(0, 0, Width(), Height());
-        layer.ScaleY->SetBounds(0, 0, Width(), Height());
-    }
-    ApplyAllScaleProps();
-}
-
 void TCustomKurvex::SizePlotBitmap()
 {
     FPlotBitmap->SetDevicePixelRatio(devicePixelRatioF());
@@ -250,33 +168,27 @@ void TCustomKurvex::SizePlotBitmap()
 
 void TCustomKurvex::MarginsChanged()
 {
-    SizePlotBitmap();
-    if (FIsometric) ApplyIsometric(PlotWidth() + 1);
+    // The new minimum size may grow the control, also one not shown yet; the plot bitmap and the
+    // isometric rule follow the size it ends up with.
     UpdateScaleGeometry();
+    SizePlotBitmap();
+    if (FLook.Isometric) ApplyIsometric(PlotWidth() + 1);
     ComputeLayerFactors();
     Changed();
 }
 
-void TCustomKurvex::SetMarginLeft(int Value)
+void TCustomKurvex::SetMargin(int& Margin, int Value)
 {
-    FMarginLeft = Value, MarginsChanged();
-}
-void TCustomKurvex::SetMarginRight(int Value)
-{
-    FMarginRight = Value, MarginsChanged();
-}
-void TCustomKurvex::SetMarginTop(int Value)
-{
-    FMarginTop = Value, MarginsChanged();
-}
-void TCustomKurvex::SetMarginBottom(int Value)
-{
-    FMarginBottom = Value, MarginsChanged();
+    if (Margin == Value) return;
+    Margin = Value;
+    MarginsChanged();
 }
 
 void TCustomKurvex::SetShadowWidth(int Value)
 {
-    FShadowWidth = std::clamp(Value, 0, 32);
+    const int width = TkxAppearance::ShadowWidthFor(Value);
+    if (width == FLook.ShadowWidth) return;
+    FLook.ShadowWidth = width;
     SizePlotBitmap();
     UpdateScaleGeometry();
     ComputeLayerFactors();
@@ -285,10 +197,9 @@ void TCustomKurvex::SetShadowWidth(int Value)
 
 void TCustomKurvex::Resize()
 {
-    if (!FLayers.back().ScaleY) return; // still being built
-    const bool wasLocked = FUpdateLock;
-    FUpdateLock = true;
-    if (FIsometric) ApplyIsometric(PlotWidth() + 1 - FShadowWidth);
+    if (!FScalesY.back()) return; // still being built
+    const bool wasLocked = Lock();
+    if (FLook.Isometric) ApplyIsometric(PlotWidth() + 1 - FLook.ShadowWidth);
     UpdateScaleGeometry();
     ComputeLayerFactors();
     SetUpdateLock(wasLocked);
@@ -298,115 +209,65 @@ void TCustomKurvex::ApplyIsometric(int PlotWidthPixels)
 {
     const int h = PlotHeight() + 1;
     if (PlotWidthPixels <= 0 || h <= 0) return;
-    const bool wasLocked = FUpdateLock;
-    FUpdateLock = true;
-    for (int n = 1; n <= kxMaxLayer; ++n) {
-        const TScaleProps& x = *LayerAt(n).PropsX;
-        const TScaleProps& y = *LayerAt(n).PropsY;
-        // The y axis keeps its direction; only the x span's size counts.
-        const double span =
-            std::abs(x.RangeHigh() - x.RangeLow()) * h / PlotWidthPixels * FAspectY / FAspectX;
-        const double half = (y.RangeHigh() < y.RangeLow() ? -span : span) / 2;
-        const double mid = (y.RangeLow() + y.RangeHigh()) / 2;
-        StoreLayerRange(n, x.RangeLow(), x.RangeHigh(), mid - half, mid + half);
-    }
+    const bool wasLocked = Lock();
+    FLayers.MakeIsometric(PlotWidthPixels, h, FAspectX, FAspectY);
     ScalePropsChanged();
     SetUpdateLock(wasLocked);
 }
 
-// ---- appearance properties ---------------------------------------------------------------------
-
-void TCustomKurvex::SetShadowStyle(TShadowStyle Value)
-{
-    SetAndRedraw(FShadowStyle, Value);
-}
-void TCustomKurvex::SetShadowColor(TColor Value)
-{
-    SetAndRedraw(FShadowColor, Value);
-}
-void TCustomKurvex::SetShadowBakColor(TColor Value)
-{
-    SetAndRedraw(FShadowBakColor, Value);
-}
-void TCustomKurvex::SetWindColor(TColor Value)
-{
-    for (TkxLayer& layer : FLayers) {
-        layer.ScaleX->SetColorBackGnd(Value);
-        layer.ScaleY->SetColorBackGnd(Value);
-    }
-    SetAndRedraw(FWindColor, Value);
-}
-void TCustomKurvex::SetChartColor(TColor Value)
-{
-    SetAndRedraw(FChartColor, Value);
-}
-void TCustomKurvex::SetChartFrameColor(TColor Value)
-{
-    SetAndRedraw(FChartFrameColor, Value);
-}
-void TCustomKurvex::SetGridStyle(GridStyleType Value)
-{
-    SetAndRedraw(FGridStyle, Value);
-}
-void TCustomKurvex::SetGridColor(TColor Value)
-{
-    SetAndRedraw(FGridColor, Value);
-}
-void TCustomKurvex::SetGridDx(double Value)
-{
-    if (Value >= -3) SetAndRedraw(FGridDx, Value);
-}
-void TCustomKurvex::SetGridDy(double Value)
-{
-    if (Value >= -3) SetAndRedraw(FGridDy, Value);
-}
-void TCustomKurvex::SetCaption(const QString& Value)
-{
-    SetAndRedraw(FCaption, Value);
-}
-void TCustomKurvex::SetCaptionPosX(int Value)
-{
-    SetAndRedraw(FCaptionPosX, Value);
-}
-void TCustomKurvex::SetCaptionPosY(int Value)
-{
-    SetAndRedraw(FCaptionPosY, Value);
-}
-void TCustomKurvex::SetCaptionAlignment(TAlignment Value)
-{
-    SetAndRedraw(FCaptionAlignment, Value);
-}
-void TCustomKurvex::SetCaptionAnchorHoriz(TCaptionAnchorHoriz Value)
-{
-    SetAndRedraw(FCaptionAnchorHoriz, Value);
-}
-void TCustomKurvex::SetCaptionAnchorVert(TCaptionAnchorVert Value)
-{
-    SetAndRedraw(FCaptionAnchorVert, Value);
-}
-void TCustomKurvex::SetCaptionTrim(int Value)
-{
-    SetAndRedraw(FCaptionTrim, Value == 0 ? 0 : std::clamp(Value, 5, 100));
-}
-
 void TCustomKurvex::SetIsometric(bool Value)
 {
-    FIsometric = Value;
+    if (Value == FLook.Isometric) return;
+    FLook.Isometric = Value;
     if (Value) ApplyIsometric(PlotWidth() + 1);
     Changed();
 }
 
+// ---- appearance properties ---------------------------------------------------------------------
+
+void TCustomKurvex::SetWindColor(TColor Value)
+{
+    if (Value == FLook.WindColor) return;
+    for (int n = 1; n <= kxMaxLayer; ++n) {
+        ScaleObjectX(n)->SetColorBackGnd(Value);
+        ScaleObjectY(n)->SetColorBackGnd(Value);
+    }
+    FLook.WindColor = Value;
+    Changed();
+}
+
+void TCustomKurvex::SetCaptionAnchorHoriz(TCaptionAnchorHoriz Value)
+{
+    Update(FLook.CaptionAnchorHoriz, Value);
+}
+
+void TCustomKurvex::SetCaptionTrim(int Value)
+{
+    Update(FLook.CaptionTrim, TkxAppearance::CaptionTrimFor(Value));
+}
+
+void TCustomKurvex::SetGridDx(double Value)
+{
+    if (TkxAppearance::GridStepAccepted(Value)) Update(FLook.GridDx, Value);
+}
+
+void TCustomKurvex::SetGridDy(double Value)
+{
+    if (TkxAppearance::GridStepAccepted(Value)) Update(FLook.GridDy, Value);
+}
+
 void TCustomKurvex::SetAvoidDuplicateMarks(bool Value)
 {
-    if (Value == FAvoidDuplicateMarks) return;
-    FAvoidDuplicateMarks = Value;
+    if (Value == FLook.AvoidDuplicateMarks) return;
+    FLook.AvoidDuplicateMarks = Value;
     Invalidate();
 }
 
 void TCustomKurvex::SetMinDupMarkDist(int Value)
 {
-    if (Value == FMinDupMarkDist) return;
-    FMinDupMarkDist = std::clamp(Value, 1, 3);
+    const int distance = TkxAppearance::MinDupMarkDistFor(Value);
+    if (distance == FLook.MinDupMarkDist) return;
+    FLook.MinDupMarkDist = distance;
     Invalidate();
 }
 
@@ -418,89 +279,4 @@ void TCustomKurvex::SetTextFont(TFont* Value)
 void TCustomKurvex::SetBackGroundImg(TBakGndImg* Value)
 {
     if (Value && Value != &FBackGroundImg) FBackGroundImg.Assign(Value);
-}
-
-// ---- mapping -----------------------------------------------------------------------------------
-
-namespace {
-// Pixel = k * v + d maps the range's low end to pixel A and its high end to pixel B (v is ln of
-// the value on a logarithmic axis). Ranges without a usable span map to the middle.
-struct TAxisMap {
-    long double k = 0, d = 0;
-};
-
-TAxisMap MapAxis(const TScaleProps& P, int A, int B, bool& LogError)
-{
-    const long double mid = (static_cast<long double>(A) + B) / 2;
-    long double lo = P.RangeLow(), hi = P.RangeHigh();
-    if (P.Logarithmic()) {
-        if (lo <= 0 || hi <= 0) {
-            LogError = true;
-            return {0, mid};
-        }
-        lo = std::log(lo), hi = std::log(hi);
-    }
-    const long double span = hi - lo;
-    const long double k = (B - A) / span, d = (A * hi - B * lo) / span;
-    if (span == 0 || !std::isfinite(k) || !std::isfinite(d)) return {0, mid};
-    return {k, d};
-}
-
-double ToWorld(long double P, long double K, long double D, bool Logarithmic, double Lo, double Hi)
-{
-    if (K == 0)
-        return Logarithmic && Lo > 0 && Hi > 0 ? std::sqrt(Lo) * std::sqrt(Hi) : Lo / 2 + Hi / 2;
-    const long double v = (P - D) / K;
-    return double(Logarithmic ? std::exp(v) : v);
-}
-} // namespace
-
-bool TCustomKurvex::ComputeLayerFactors()
-{
-    bool logError = false;
-    const int right = Width() - FMarginRight - FShadowWidth;
-    const int bottom = Height() - FMarginBottom - FShadowWidth;
-    for (TkxLayer& layer : FLayers) {
-        TAxisMap x{0, Width() / 2.0L}, y{0, Height() / 2.0L};
-        if (PlotWidth() > 0) x = MapAxis(*layer.PropsX, FMarginLeft, right, logError);
-        if (PlotHeight() > 0) y = MapAxis(*layer.PropsY, bottom, FMarginTop, logError);
-        layer.kx = x.k, layer.dx = x.d, layer.ky = y.k, layer.dy = y.d;
-    }
-    return !logError;
-}
-
-void TCustomKurvex::CalcLayerFactors()
-{
-    if (FLoading) return;
-    if (!ComputeLayerFactors())
-        throw EZEVKurvexError(QStringLiteral("Logarithmic axis must not be negative."));
-}
-
-TkxAxisMap TCustomKurvex::AxisMapX(int Layer) const
-{
-    const TkxLayer& l = LayerAt(Layer);
-    const TScaleProps& p = *l.PropsX;
-    return {l.kx, l.dx, p.Logarithmic(), p.RangeHigh() >= p.RangeLow() ? 0 : Width()};
-}
-
-TkxAxisMap TCustomKurvex::AxisMapY(int Layer) const
-{
-    const TkxLayer& l = LayerAt(Layer);
-    const TScaleProps& p = *l.PropsY;
-    return {l.ky, l.dy, p.Logarithmic(), p.RangeHigh() >= p.RangeLow() ? Height() : 0};
-}
-
-void TCustomKurvex::WorldToPixel(int Layer, double X, double Y, int& PX, int& PY) const
-{
-    PX = AxisMapX(Layer).Pixel(X);
-    PY = AxisMapY(Layer).Pixel(Y);
-}
-
-void TCustomKurvex::PixelToWorld(int Layer, int PX, int PY, double& X, double& Y) const
-{
-    const TkxLayer& l = LayerAt(Layer);
-    const TScaleProps& px = *l.PropsX;
-    const TScaleProps& py = *l.PropsY;
-    X = ToWorld(PX, l.kx, l.dx, px.Logarithmic(), px.RangeLow(), px.RangeHigh());
-    Y = ToWorld(PY, l.ky, l.dy, py.Logarithmic(), py.RangeLow(), py.RangeHigh());
 }

@@ -27,24 +27,26 @@ bool IsText(TkxItemKind Kind)
 }
 } // namespace
 
-void TCustomKurvex::RenderItems(TCanvas* Canvas, int Left, int Top, bool NoGrid, bool Monochrome)
+void TkxRenderer::RenderItems(const TkxRenderView& View, TCanvas* Canvas, int Left, int Top,
+                              bool NoGrid, bool Monochrome)
 {
     if (!Canvas) return;
-    TkxRenderPass(*this, Canvas, Left, Top, Monochrome).Run(NoGrid);
+    TkxRenderPass(View, FDupMarkMap, Canvas, Left, Top, Monochrome).Run(NoGrid);
 }
 
-TkxRenderPass::TkxRenderPass(TCustomKurvex& Chart, TCanvas* Canvas, int Left, int Top,
-                             bool Monochrome)
-    : K(Chart), C(Canvas), FLeft(Left), FTop(Top), FMono(Monochrome), FPlotW(Chart.PlotWidth()),
-      FPlotH(Chart.PlotHeight())
+TkxRenderPass::TkxRenderPass(const TkxRenderView& View, std::vector<int>& DupMarkMap,
+                             TCanvas* Canvas, int Left, int Top, bool Monochrome)
+    : V(View), FDupMarkMap(DupMarkMap), C(Canvas), FLeft(Left), FTop(Top),
+      FMarginLeft(View.Geometry.MarginLeft), FMarginTop(View.Geometry.MarginTop), FMono(Monochrome),
+      FPlotW(View.Geometry.PlotWidth()), FPlotH(View.Geometry.PlotHeight())
 {
     FRun.reserve(RunLimit);
     for (int n = 1; n <= kxMaxLayer; ++n) {
-        const TScaleProps& x = *K.LayerAt(n).PropsX;
-        const TScaleProps& y = *K.LayerAt(n).PropsY;
+        const TScaleProps& x = V.Layers.X(n);
+        const TScaleProps& y = V.Layers.Y(n);
         FLayerViews[std::size_t(n - 1)] = {
-            K.AxisMapX(n),
-            K.AxisMapY(n),
+            V.Layers.AxisMapX(n),
+            V.Layers.AxisMapY(n),
             std::min(x.RangeLow(), x.RangeHigh()),
             std::max(x.RangeLow(), x.RangeHigh()),
             std::min(y.RangeLow(), y.RangeHigh()),
@@ -55,43 +57,46 @@ TkxRenderPass::TkxRenderPass(TCustomKurvex& Chart, TCanvas* Canvas, int Left, in
 
 void TkxRenderPass::Run(bool NoGrid)
 {
-    if (K.FAvoidDuplicateMarks) {
-        FDupDist = K.FMinDupMarkDist;
-        FDupWidth = K.Width() + 2 * FDupDist;
-        K.FDupMarkMap.assign(std::size_t(FDupWidth) * std::size_t(K.Height() + 2 * FDupDist), -1);
+    const TkxAppearance& look = V.Look;
+    if (look.AvoidDuplicateMarks) {
+        FDupDist = look.MinDupMarkDist;
+        FDupWidth = V.Geometry.Width + 2 * FDupDist;
+        FDupMarkMap.assign(std::size_t(FDupWidth) * std::size_t(V.Geometry.Height + 2 * FDupDist),
+                           -1);
     }
     const TColor brush = C->Brush()->Color(), pen = C->Pen()->Color();
-    FireRenderEvent(K.OnBeforeRenderData);
+    FireRenderEvent(V.OnBeforeRenderData);
     C->Brush()->SetColor(brush);
     C->Pen()->SetColor(pen);
-    if (K.FGridStyle != gsNone && !NoGrid) DrawGrid();
+    if (look.GridStyle != gsNone && !NoGrid) DrawGrid();
 
-    C->Pen()->SetWidth(K.FLineWidth), FPenWidth = K.FLineWidth;
+    const int lineWidth = V.Store.Style.LineWidth;
+    C->Pen()->SetWidth(lineWidth), FPenWidth = lineWidth;
     FPenPos = {FLeft, FTop};
-    C->Pen()->SetColor(K.FChartColor), FPenColor = K.FChartColor;
-    C->Brush()->SetColor(K.FChartColor), FBrushColor = K.FChartColor;
-    C->Font()->SetColor(K.FChartColor), FFontColor = K.FChartColor;
+    C->Pen()->SetColor(look.ChartColor), FPenColor = look.ChartColor;
+    C->Brush()->SetColor(look.ChartColor), FBrushColor = look.ChartColor;
+    C->Font()->SetColor(look.ChartColor), FFontColor = look.ChartColor;
     C->Pen()->SetStyle(psSolid), FPenStyle = psSolid;
 
-    if (!K.FDataOnTop) DrawList(*K.FDataList, false, TWhich::All);
-    if (K.FAnnotationsShown) DrawAnnotations();
-    if (K.FDataOnTop) DrawList(*K.FDataList, false, TWhich::All);
+    if (!look.DataOnTop) DrawList(V.Store.Data(), false, TWhich::All);
+    if (look.AnnotationsShown) DrawAnnotations();
+    if (look.DataOnTop) DrawList(V.Store.Data(), false, TWhich::All);
 
     UsePenWidth(1);
     DrawTextLabels();
-    FireRenderEvent(K.OnDataRendered);
+    FireRenderEvent(V.OnDataRendered);
     DrawPlotFrame();
 }
 
-void TkxRenderPass::FireRenderEvent(const TRenderEvent& Event)
+void TkxRenderPass::FireRenderEvent(const TRenderEvent* Event)
 {
-    FireEvent(Event, &K, C, K.FMarginTop - FTop, K.FMarginLeft - FLeft);
+    if (Event) FireEvent(*Event, V.Sender, C, FMarginTop - FTop, FMarginLeft - FLeft);
 }
 
 void TkxRenderPass::DrawAnnotations()
 {
-    const TkxItemList& list = *K.FAnnotationList;
-    if (K.FTextsLast) {
+    const TkxItemList& list = V.Store.Annotations();
+    if (V.Look.TextsLast) {
         DrawList(list, true, TWhich::NonTexts);
         DrawList(list, true, TWhich::Texts);
     } else {
@@ -101,21 +106,22 @@ void TkxRenderPass::DrawAnnotations()
 
 void TkxRenderPass::DrawList(const TkxItemList& List, bool IsAnnotation, TWhich Which)
 {
-    const auto& classShown = IsAnnotation ? K.FAnnotationClassShown : K.FDataClassShown;
+    const auto& classShown = V.Store.ClassTable(IsAnnotation);
+    const TBeforeRenderCItemEvent* before = V.OnBeforeRenderChartItem && *V.OnBeforeRenderChartItem
+                                                ? V.OnBeforeRenderChartItem
+                                                : nullptr;
     const int count = List.Count();
     for (int i = 0; i < count; ++i) {
         const TkxChartItem& item = List[i];
         if (Which != TWhich::All && IsText(item.Kind) != (Which == TWhich::Texts)) continue;
-        const bool layerShown = item.Layer >= 1 && item.Layer <= kxMaxLayer &&
-                                K.FLayerShown[std::size_t(item.Layer - 1)];
-        if (!classShown[item.ClassNo] || !layerShown) continue;
-        if (!K.OnBeforeRenderChartItem) {
+        if (!classShown[item.ClassNo] || !V.Layers.Shown(item.Layer)) continue;
+        if (!before) {
             DrawItem(item, i, IsAnnotation, List);
             continue;
         }
         // Handlers change a copy: the stored item keeps what it was given.
         TkxChartItem copy = item;
-        K.OnBeforeRenderChartItem(&K, copy, i, IsAnnotation);
+        (*before)(V.Sender, copy, i, IsAnnotation);
         DrawItem(copy, i, IsAnnotation, List);
     }
     Flush();
@@ -202,7 +208,7 @@ void TkxRenderPass::DrawItem(const TkxChartItem& Item, int Index, bool IsAnnotat
 void TkxRenderPass::DrawPlotFrame()
 {
     C->Pen()->SetStyle(psSolid);
-    C->Pen()->SetColor(K.FChartFrameColor);
+    C->Pen()->SetColor(V.Look.ChartFrameColor);
     C->Brush()->SetStyle(bsClear);
     C->Rectangle(FLeft, FTop, FLeft + FPlotW + 1, FTop + FPlotH + 1);
     C->Brush()->SetStyle(bsSolid);

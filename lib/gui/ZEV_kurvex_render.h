@@ -1,9 +1,9 @@
 // One rendering pass of a chart: the state it keeps while drawing (the canvas attributes last
 // set, the run of line segments not yet drawn, the pen position) and the drawing of each item
-// kind, the grid and the text labels. Private to the chart unit.
+// kind, the grid and the text labels. Private to the renderer.
 #pragma once
 
-#include "ZEV_kurvex.h"
+#include "ZEV_kurvex_renderer.h"
 
 #include <optional>
 #include <vector>
@@ -13,7 +13,8 @@ constexpr int kxDrawLimit = 30000;
 
 class TkxRenderPass {
   public:
-    TkxRenderPass(TCustomKurvex& Chart, TCanvas* Canvas, int Left, int Top, bool Monochrome);
+    TkxRenderPass(const TkxRenderView& View, std::vector<int>& DupMarkMap, TCanvas* Canvas,
+                  int Left, int Top, bool Monochrome);
     void Run(bool NoGrid);
 
   private:
@@ -29,7 +30,7 @@ class TkxRenderPass {
     void DrawAnnotations();
     void DrawItem(const TkxChartItem& Item, int Index, bool IsAnnotation, const TkxItemList& List);
     void DrawPlotFrame();
-    void FireRenderEvent(const TRenderEvent& Event);
+    void FireRenderEvent(const TRenderEvent* Event);
 
     // ---- canvas attributes, set only when they change ----
     void UsePen(TColor Color, TPenStyle Style);
@@ -48,9 +49,9 @@ class TkxRenderPass {
     TPoint FromControl(int X, int Y) const
     {
         constexpr long long limit = kxDrawLimit;
-        return {int(std::clamp<long long>(static_cast<long long>(X) - K.FMarginLeft + FLeft, -limit,
+        return {int(std::clamp<long long>(static_cast<long long>(X) - FMarginLeft + FLeft, -limit,
                                           limit)),
-                int(std::clamp<long long>(static_cast<long long>(Y) - K.FMarginTop + FTop, -limit,
+                int(std::clamp<long long>(static_cast<long long>(Y) - FMarginTop + FTop, -limit,
                                           limit))};
     }
     TPoint World(int Layer, double X, double Y) const;
@@ -96,9 +97,11 @@ class TkxRenderPass {
     void DrawTextLabel(const TTextLabel& Label);
 
     std::array<TLayerView, kxMaxLayer> FLayerViews;
-    TCustomKurvex& K;
+    const TkxRenderView& V;
+    std::vector<int>& FDupMarkMap;
     TCanvas* C;
     const int FLeft, FTop;
+    const int FMarginLeft, FMarginTop;
     const bool FMono;
     int FPlotW, FPlotH;
     // What the canvas was last given; empty until this pass set it.

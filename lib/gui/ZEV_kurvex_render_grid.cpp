@@ -1,5 +1,6 @@
 // The chart's grid: where its lines go on linear and logarithmic axes (fixed steps, decades,
 // 1-2-5 and 1..9 steps within decades, or the axis ticks) and how they are drawn.
+#include "ZEV_Scale.h"
 #include "ZEV_kurvex_render.h"
 
 #include <algorithm>
@@ -33,7 +34,7 @@ double Mantissa(double V, int E)
 }
 
 // The grid values of one axis below its upper end, at most GridCap of them.
-std::vector<double> GridValues(const TScaleProps& Axis, const TScale& Scale, double Step)
+std::vector<double> GridValues(const TScaleProps& Axis, const TScale* Scale, double Step)
 {
     const double lo = std::min(Axis.RangeLow(), Axis.RangeHigh());
     const double hi = std::max(Axis.RangeLow(), Axis.RangeHigh());
@@ -45,12 +46,12 @@ std::vector<double> GridValues(const TScaleProps& Axis, const TScale& Scale, dou
     };
     const bool logSteps = Axis.Logarithmic() && Step < 0 && lo > 0;
     if (Step == 0) {
-        if (Scale.NumTicks() == 0) {
+        if (!Scale || Scale->NumTicks() == 0) {
             take(lo);
             return values;
         }
-        for (int i = 1; i <= Scale.NumTicks(); ++i)
-            if (!take(Scale.TickValue(i))) break;
+        for (int i = 1; i <= Scale->NumTicks(); ++i)
+            if (!take(Scale->TickValue(i))) break;
         return values;
     }
     if (!logSteps) {
@@ -82,9 +83,11 @@ std::vector<double> GridValues(const TScaleProps& Axis, const TScale& Scale, dou
 
 void TkxRenderPass::DrawGrid()
 {
-    const int layer = K.FActiveLayer;
-    const TkxLayer& l = K.LayerAt(layer);
-    const GridStyleType style = K.FGridStyle;
+    const int layer = V.Store.Style.ActiveLayer;
+    const TScaleProps& x = V.Layers.X(layer);
+    const TScaleProps& y = V.Layers.Y(layer);
+    const TkxAppearance& look = V.Look;
+    const GridStyleType style = look.GridStyle;
     const bool vertical = style == gsVertLines || style == gsLines || style == gsVertDotLines ||
                           style == gsDotLines || style == gsPoints;
     const bool horizontal = style == gsHorizLines || style == gsLines || style == gsHorizDotLines ||
@@ -92,23 +95,23 @@ void TkxRenderPass::DrawGrid()
     const bool dotted = style == gsVertDotLines || style == gsHorizDotLines || style == gsDotLines;
     std::vector<int> xs, ys;
     if (vertical)
-        for (double v : GridValues(*l.PropsX, *l.ScaleX, K.FGridDx))
-            xs.push_back(World(layer, v, l.PropsY->RangeLow()).X);
+        for (double v : GridValues(x, V.GridScaleX, look.GridDx))
+            xs.push_back(World(layer, v, y.RangeLow()).X);
     if (horizontal)
-        for (double v : GridValues(*l.PropsY, *l.ScaleY, K.FGridDy))
-            ys.push_back(World(layer, l.PropsX->RangeLow(), v).Y);
+        for (double v : GridValues(y, V.GridScaleY, look.GridDy))
+            ys.push_back(World(layer, x.RangeLow(), v).Y);
 
     C->Pen()->SetWidth(1);
-    C->Pen()->SetColor(K.FGridColor);
+    C->Pen()->SetColor(look.GridColor);
     if (style == gsPoints) {
         std::size_t points = 0;
         for (int x : xs)
             for (int y : ys)
-                if (points++ < GridCap) C->SetPixel(x, y, K.FGridColor);
+                if (points++ < GridCap) C->SetPixel(x, y, look.GridColor);
         return;
     }
     C->Pen()->SetStyle(dotted ? psDot : psSolid);
-    FPenColor = K.FGridColor;
+    FPenColor = look.GridColor;
     FPenStyle = dotted ? psDot : psSolid;
     auto line = [this](int X1, int Y1, int X2, int Y2) {
         C->MoveTo(X1, Y1);

@@ -52,10 +52,10 @@ void TkxRenderPass::DrawMarkItem(const TkxChartItem& Item)
 bool TkxRenderPass::DuplicateMark(TPoint P, int MarkType)
 {
     const int d = FDupDist;
-    const int x = P.X - FLeft + K.FMarginLeft + d, y = P.Y - FTop + K.FMarginTop + d;
-    const int rows = int(K.FDupMarkMap.size()) / FDupWidth;
+    const int x = P.X - FLeft + FMarginLeft + d, y = P.Y - FTop + FMarginTop + d;
+    const int rows = int(FDupMarkMap.size()) / FDupWidth;
     if (x < 0 || y < 0 || x >= FDupWidth || y >= rows) return false;
-    int* map = K.FDupMarkMap.data();
+    int* map = FDupMarkMap.data();
     if (map[std::size_t(y) * FDupWidth + x] == MarkType) return true;
     for (int cy = std::max(0, y - d); cy <= std::min(rows - 1, y + d); ++cy)
         for (int cx = std::max(0, x - d); cx <= std::min(FDupWidth - 1, x + d); ++cx)
@@ -228,8 +228,8 @@ void TkxRenderPass::DrawTextItem(const TkxChartItem& Item, int Index, bool IsAnn
                                  const TkxItemList& List)
 {
     TFont* font = C->Font();
-    font->SetName(K.FTextFont.Name());
-    font->SetStyle(K.FTextFont.Style());
+    font->SetName(V.TextFont.Name());
+    font->SetStyle(V.TextFont.Style());
     font->SetSize(Item.Param1);
     UseFontColor(ItemColor(Item));
     const TColor background = FMono ? clWhite : Item.FillColor;
@@ -242,7 +242,7 @@ void TkxRenderPass::DrawTextItem(const TkxChartItem& Item, int Index, bool IsAnn
     TPoint anchor = FirstPoint(Item);
     if (Item.Kind == ikTextOffset) anchor = {anchor.X + int(Item.X2), anchor.Y + int(Item.Y2)};
     QString text = Item.LineWidth == 0 ? Item.Text.ToString() : List.LongText(Item.LineWidth);
-    FireEvent(K.OnBeforeRenderText, &K, text, Index, IsAnnotation);
+    if (V.OnBeforeRenderText) FireEvent(*V.OnBeforeRenderText, V.Sender, text, Index, IsAnnotation);
 
     const auto alignment = TAlignment(std::clamp(Item.Param3, 0, 2));
     const TTextBlock block = MeasureTextBlock(C, text, 1);

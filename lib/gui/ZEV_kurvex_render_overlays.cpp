@@ -21,8 +21,8 @@ int ControlPixel(double V)
 void TkxRenderPass::DrawTextLabels()
 {
     for (int i = kxNumTextLabels; i >= 1; --i) {
-        const TTextLabel& label = *K.TextLabel(i);
-        if (label.Mode() == tlOff || !K.LayerShown(label.Layer()) || !label.Visible()) continue;
+        const TTextLabel& label = *V.TextLabels[std::size_t(i - 1)];
+        if (label.Mode() == tlOff || !V.Layers.Shown(label.Layer()) || !label.Visible()) continue;
         DrawTextLabel(label);
     }
 }
@@ -30,7 +30,7 @@ void TkxRenderPass::DrawTextLabels()
 void TkxRenderPass::DrawTextLabel(const TTextLabel& Label)
 {
     int mappedX, mappedY;
-    K.WorldToPixel(Label.Layer(), Label.PosX(), Label.PosY(), mappedX, mappedY);
+    V.Layers.WorldToPixel(Label.Layer(), Label.PosX(), Label.PosY(), mappedX, mappedY);
     const TTxtLblAttachMode attach = Label.AttachToData();
     const bool dataX = attach == tlamXOnly || attach == tlamBoth;
     const bool dataY = attach == tlamYOnly || attach == tlamBoth;
@@ -88,9 +88,10 @@ void TkxRenderPass::DrawTextLabel(const TTextLabel& Label)
 
 // ---- cross-hairs -------------------------------------------------------------------------------
 
-void TCustomKurvex::DrawCrossHairs(TCanvas* Canvas, int OffsetX, int OffsetY)
+void TkxRenderer::DrawCrossHairs(const TkxRenderView& View, TCanvas* Canvas, int OffsetX,
+                                 int OffsetY)
 {
-    const bool any = std::any_of(FCrossHairs.begin(), FCrossHairs.end(),
+    const bool any = std::any_of(View.CrossHairs.begin(), View.CrossHairs.end(),
                                  [](const auto& c) { return c->Mode() != chOff; });
     if (!Canvas || !any) return;
     TPen pen;
@@ -106,26 +107,26 @@ void TCustomKurvex::DrawCrossHairs(TCanvas* Canvas, int OffsetX, int OffsetY)
         Canvas->Rectangle(X - Half - OffsetX, Y - Half - OffsetY, X + Half + 1 - OffsetX,
                           Y + Half + 1 - OffsetY);
     };
-    const int right = Width() - FMarginRight - FShadowWidth;
-    const int bottom = Height() - FMarginBottom - FShadowWidth;
+    const TkxPlotGeometry& g = View.Geometry;
+    const int right = g.PlotRight(), bottom = g.PlotBottom();
     for (int i = kxNumCrossHairs; i >= 1; --i) {
-        const TCrossHair& ch = *CrossHair(i);
+        const TCrossHair& ch = *View.CrossHairs[std::size_t(i - 1)];
         const TCrossHMode mode = ch.Mode();
         if (mode == chOff) continue;
         int x, y;
-        WorldToPixel(ch.Layer(), ch.PosX(), ch.PosY(), x, y);
+        View.Layers.WorldToPixel(ch.Layer(), ch.PosX(), ch.PosY(), x, y);
         Canvas->Pen()->SetColor(ch.Color());
         Canvas->Pen()->SetWidth(ch.LineWid());
         Canvas->Pen()->SetStyle(ch.LineType());
-        Canvas->Brush()->SetColor(FChartColor);
+        Canvas->Brush()->SetColor(View.Look.ChartColor);
         const int hw = ch.LineWid() / 2;
         // Strict bounds: a line on the plot's edge (or within half its width of it) is hidden.
-        const bool rowInside = FMarginTop + hw < y && y < bottom - hw;
-        const bool columnInside = FMarginLeft + hw < x && x < right - hw;
+        const bool rowInside = g.MarginTop + hw < y && y < bottom - hw;
+        const bool columnInside = g.MarginLeft + hw < x && x < right - hw;
         if ((mode == chHoriz || mode == chBoth) && rowInside)
-            line(FMarginLeft + hw + 1, y, right - hw, y);
+            line(g.MarginLeft + hw + 1, y, right - hw, y);
         if ((mode == chVert || mode == chBoth) && columnInside)
-            line(x, FMarginTop + hw + 1, x, bottom - hw);
+            line(x, g.MarginTop + hw + 1, x, bottom - hw);
         if (!rowInside || !columnInside) continue;
         if (mode == chCrossBox) {
             line(x - CrossBoxArm, y, x + CrossBoxArm + 1, y);

@@ -1,6 +1,7 @@
-// Scale property sets: setters, defaults and Assign; on the chart's side their reset, their
-// passing to the axis scales and the handler that reacts to their changes.
-#include "ZEV_kurvex.h"
+// Scale property sets: setters, defaults and Assign. The chart's side of them (reset, passing to
+// the axis scales, change handler) is in ZEV_kurvex_layers.cpp and ZEV_kurvex_axes.cpp.
+#include "ZEV_kurvex_scaleprops.h"
+#include "ZEV_kurvex_base.h"
 
 #include <algorithm>
 
@@ -191,105 +192,4 @@ void TScalePropsVert::SetDefaults()
 {
     FScaleLocation = slLeft;
     TScaleProps::SetDefaults();
-}
-
-// ---- the chart's side --------------------------------------------------------------------------
-
-TScalePropsHoriz* TCustomKurvex::ScalePropsX(int Layer) const
-{
-    const int n = Layer >= 1 && Layer <= kxMaxLayer ? Layer : 1;
-    return FLayers[std::size_t(n - 1)].PropsX.get();
-}
-
-TScalePropsVert* TCustomKurvex::ScalePropsY(int Layer) const
-{
-    const int n = Layer >= 1 && Layer <= kxMaxLayer ? Layer : 1;
-    return FLayers[std::size_t(n - 1)].PropsY.get();
-}
-
-void TCustomKurvex::SetScaleX(int Layer, TScalePropsHoriz* Value)
-{
-    ScalePropsX(Layer)->Assign(Value);
-}
-
-void TCustomKurvex::SetScaleY(int Layer, TScalePropsVert* Value)
-{
-    ScalePropsY(Layer)->Assign(Value);
-}
-
-void TCustomKurvex::ResetScaleProps()
-{
-    for (int n = 1; n <= kxMaxLayer; ++n) {
-        TkxLayer& layer = LayerAt(n);
-        for (TScaleProps* p : {static_cast<TScaleProps*>(layer.PropsX.get()),
-                               static_cast<TScaleProps*>(layer.PropsY.get())}) {
-            p->SetDefaults();
-            p->OnChange = [this](TObject*) { ScalePropsChanged(); };
-            p->DateFormat()->OnChange = p->OnChange;
-        }
-        const bool odd = n % 2 == 1;
-        layer.PropsX->SetPositionCode(odd ? spcBottom : spcTop);
-        layer.PropsX->StoreScalePos((n - 1) / 2 * 30);
-        layer.PropsX->StoreColorScale(LayerColor(n));
-        layer.PropsY->SetPositionCode(odd ? spcLeft : spcRight);
-        layer.PropsY->StoreScalePos((n - 1) / 2 * 50);
-        layer.PropsY->StoreColorScale(LayerColor(n));
-    }
-    ApplyAllScaleProps();
-}
-
-void TCustomKurvex::ApplyScaleProps(TScale* Scale, const TScaleProps* Props)
-{
-    const int w = Width(), h = Height(), pos = Props->ScalePos();
-    const TScalePosCode code = Props->PositionCode();
-    Scale->SetScaleType(TScaleType(code));
-    switch (code) {
-    case spcTop:
-        Scale->SetMarginBottom(pos + h - FMarginTop - 1);
-        break;
-    case spcBottom:
-        Scale->SetMarginTop(pos + h - FMarginBottom - FShadowWidth);
-        break;
-    case spcRight:
-        Scale->SetMarginLeft(pos + w - FMarginRight - FShadowWidth);
-        break;
-    case spcLeft:
-        Scale->SetMarginRight(pos + w - FMarginLeft - 1);
-        break;
-    }
-    Scale->Font()->Assign(const_cast<TFont*>(Props->Font()));
-    Scale->SetSettings(Props->Settings());
-}
-
-void TCustomKurvex::ApplyAllScaleProps()
-{
-    for (TkxLayer& layer : FLayers) {
-        ApplyScaleProps(layer.ScaleX.get(), layer.PropsX.get());
-        ApplyScaleProps(layer.ScaleY.get(), layer.PropsY.get());
-    }
-}
-
-void TCustomKurvex::ScalePropsChanged()
-{
-    const bool wasLocked = FUpdateLock;
-    FUpdateLock = true;
-    ApplyAllScaleProps();
-    for (int n = 1; n <= kxMaxLayer; ++n) {
-        const TkxLayer& layer = LayerAt(n);
-        SetLayerRange(n, layer.PropsX->RangeLow(), layer.PropsY->RangeLow(),
-                      layer.PropsX->RangeHigh(), layer.PropsY->RangeHigh());
-    }
-    SetUpdateLock(wasLocked);
-}
-
-void TCustomKurvex::Loaded()
-{
-    FLoading = false;
-    for (TkxLayer& layer : FLayers) {
-        layer.PropsX->SetNotLoaded(false);
-        layer.PropsY->SetNotLoaded(false);
-    }
-    ApplyAllScaleProps();
-    ComputeLayerFactors();
-    Changed();
 }

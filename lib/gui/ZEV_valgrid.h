@@ -192,7 +192,8 @@ class TValgrid : public TCustomGrid {
     void PasteFromBuffer();
     void ExtractFromClipboard();
     bool CopyBufferFilled() const { return FCopyBufferFilled; }
-    // The clipboard text of the data cells Left..Right x Top..Bottom (1-based data indices).
+    // The clipboard text of the data cells Left..Right x Top..Bottom (1-based data indices)
+    // that lie in the table.
     QString ClipboardText(int Left, int Top, int Right, int Bottom) const;
 
     // Commands of the data popup.
@@ -296,6 +297,10 @@ class TValgrid : public TCustomGrid {
     void ReportSelection();
     // Shows and reports where a wheel step moved the current cell; passes Handled on.
     bool AfterWheelStep(bool Handled);
+    // The text of a block of data cells inside the table; Meanwhile runs while a second thread
+    // already writes part of a large block.
+    QString BlockText(TGridRect Block, const std::function<void()>& Meanwhile) const;
+    void FillCopyBuffer(const TGridRect& Block);
     double ClampEntered(double Value) const
     {
         return ClampToValueRange(Value, FVRangeLow, FVRangeHigh);

@@ -1,93 +1,11 @@
-// Table editor: the copy buffer and clipboard text exchange ("Copy", "Paste", "Extract from
-// Clipboard").
+// Table editor: "Paste" from the copy buffer and "Extract from Clipboard".
 #include "ZEV_valgrid.h"
 
 #include "Clipboard.h"
 #include "ZEV_matrix.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-
-namespace {
-const QLatin1StringView NoNumber("####");
-
-// How a column's numbers are written: FloatToField(Width, Decimals, value). Full precision is
-// (22, -1): exponential with 14 significant digits; otherwise (1, Precision): fixed notation,
-// or two significant digits for precision -1. Either text is exactly as wide as its field.
-struct TCellForm {
-    int Width;
-    int Decimals;
-};
-
-// FloatToField for the two forms above without a string per cell.
-void AppendNumber(QString& Out, double Value, TCellForm Form)
-{
-    if (!std::isfinite(Value)) {
-        Out += FloatToField(Form.Width, Form.Decimals, Value);
-        return;
-    }
-    char buf[400]; // the longest fixed text: 309 integer digits and 10 decimals
-    if (Form.Decimals >= 0) {
-        const auto r = std::to_chars(buf, buf + sizeof buf, Value + 0.0, std::chars_format::fixed,
-                                     Form.Decimals);
-        Out += QLatin1StringView(buf, r.ptr);
-        return;
-    }
-    // Sign and point take 2 characters, "E", its sign and four digits 6 more.
-    const int decimals = std::max(1, Form.Width - 9);
-    buf[0] = Value < 0 ? '-' : ' ';
-    const auto r =
-        std::to_chars(buf + 1, buf + 64, std::fabs(Value), std::chars_format::scientific, decimals);
-    char* e = std::find(buf + 1, r.ptr, 'e');
-    int exponent = 0;
-    std::from_chars(e + 2, r.ptr, exponent);
-    e[0] = 'E';
-    for (int k = 5; k >= 2; --k, exponent /= 10) e[k] = char('0' + exponent % 10);
-    Out += QLatin1StringView(buf, e + 6);
-}
-} // namespace
-
-QString TValgrid::ClipboardText(int Left, int Top, int Right, int Bottom) const
-{
-    QString text;
-    if (Right < Left || Bottom < Top) return text;
-    const qsizetype perCell = FClipboardUseFullPrec ? 23 : 12;
-    text.reserve(qsizetype(Right - Left + 1) * qsizetype(Bottom - Top + 1) * perCell +
-                 2 * qsizetype(Bottom - Top + 1));
-    std::vector<TCellForm> forms;
-    for (int c = Left; c <= Right; ++c)
-        forms.push_back(FClipboardUseFullPrec ? TCellForm{22, -1} : TCellForm{1, Precision(c)});
-    for (int r = Top; r <= Bottom; ++r) {
-        for (int c = Left; c <= Right; ++c) {
-            text += c == Left ? QChar(' ') : QChar('\t');
-            if (FTable->IsNumber(c, r))
-                AppendNumber(text, FTable->Elem(c, r), forms[std::size_t(c - Left)]);
-            else
-                text += NoNumber;
-        }
-        text += QLatin1StringView("\r\n");
-    }
-    return text;
-}
-
-void TValgrid::CopyToClipboard()
-{
-    const TGridRect sel = DataSelection();
-    const int cols = sel.Right - sel.Left + 1, rows = sel.Bottom - sel.Top + 1;
-    if (cols < 1 || rows < 1) return;
-    FCopyBuffer->Resize(cols, rows);
-    for (int i = 0; i < cols; ++i) {
-        const int c = sel.Left + i;
-        double* to = FCopyBuffer->DataMat()->ColumnData(i + 1);
-        for (int j = 0; j < rows; ++j) {
-            to[j] = FTable->Elem(c, sel.Top + j);
-            FCopyBuffer->SetCellState(i + 1, j + 1, FTable->CellState(c, sel.Top + j));
-        }
-    }
-    Clipboard().SetAsText(ClipboardText(sel.Left, sel.Top, sel.Right, sel.Bottom));
-    FCopyBufferFilled = true;
-}
 
 void TValgrid::PasteFromBuffer()
 {
@@ -129,15 +47,17 @@ void TValgrid::ExtractFromClipboard()
         TQuietTable quiet(*FTable);
         TMatrix* m = FTable->DataMat();
         const int nc = NrOfColumns(), nr = NrOfRows();
+        const bool ranged = FVRangeLow != 0 || FVRangeHigh != 0;
         extent = ExtractNumbers(text, [&](const TExtractRun& Run) {
             const long long r = (long long)top + Run.Line;
             if (r < 1 || r > nr) return;
             // Only the part of the run that lies inside the table.
-            const long long from = std::max<long long>(1, (long long)left + Run.First);
-            const long long to =
-                std::min<long long>(nc, (long long)left + Run.First + Run.Count - 1);
+            const long long first = (long long)left + Run.First;
+            const long long from = std::max<long long>(1, first);
+            const long long to = std::min<long long>(nc, first + Run.Count - 1);
             for (long long c = from; c <= to; ++c) {
-                m->ColumnData(int(c))[r - 1] = ClampEntered(Run.Values[c - left - Run.First]);
+                const double v = Run.Values[c - first];
+                m->ColumnData(int(c))[r - 1] = ranged ? ClampEntered(v) : v;
                 ShowNumber(int(c), int(r));
             }
         });

@@ -1,5 +1,6 @@
 // Every instruction-set variant of the analysis kernels gives the same bits as a plain loop.
 #include "ZEV_math2.h"
+#include "ZEV_math2_follower.h"
 #include "ZEV_math2_kernels.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -161,6 +163,117 @@ double ScatterInLaneOrder(const TMatrix& d, int C, int J, int R0, int R1)
     return total / (R1 - R0);
 }
 
+// The state of a Jacobi iteration after some sweeps, as the library lays it out: the part above
+// the diagonal column by column (W[q Ld + p] = a(p, q)) and the eigenvectors column by column.
+struct TSweepState {
+    int N;
+    std::size_t Ld;
+    std::vector<double> W, V, D, B, Z;
+
+    explicit TSweepState(const TMatrix& A)
+        : N(A.NrOfColumns()), Ld((std::size_t(N) + kLanes - 1) / kLanes * kLanes),
+          W(Ld * std::size_t(N), 0.0), V(Ld * std::size_t(N), 0.0), D(std::size_t(N)),
+          B(std::size_t(N)), Z(std::size_t(N), 0.0)
+    {
+        for (int q = 0; q < N; ++q) {
+            for (int p = 0; p < q; ++p) W[q * Ld + p] = A.Elem(q + 1, p + 1);
+            V[q * Ld + q] = 1;
+            B[q] = D[q] = A.Elem(q + 1, q + 1);
+        }
+    }
+    double OffDiagonalSum() const
+    {
+        double sm = 0;
+        for (int q = 1; q < N; ++q)
+            for (int p = 0; p < q; ++p) sm += std::fabs(W[q * Ld + p]);
+        return sm;
+    }
+    void EndSweep()
+    {
+        for (int i = 0; i < N; ++i) {
+            B[i] += Z[i];
+            D[i] = B[i];
+            Z[i] = 0;
+        }
+    }
+    // Sweep number Sweep by the library's kernels, the eigenvectors on a second thread or not.
+    void KernelSweep(int Sweep, bool Follow)
+    {
+        const double t0 = Sweep < 4 ? 0.2 * OffDiagonalSum() / (double(N) * N) : 0.0;
+        TJacobiWork work{W.data(), V.data(), Ld, N, D.data(), Z.data()};
+        std::unique_ptr<TEigenvectorFollower> follower;
+        if (Follow) {
+            follower = std::make_unique<TEigenvectorFollower>(Kernels(), V.data(), Ld, N);
+            follower->Attach(work);
+        }
+        Kernels().JacobiSweep(work, Sweep, t0);
+        if (follower) follower->Drain();
+        EndSweep();
+    }
+    // The same sweep as the textbook writes it: each rotation over the whole matrix and all
+    // eigenvectors before the next pair is planned.
+    void TextbookSweep(int Sweep)
+    {
+        const double t0 = Sweep < 4 ? 0.2 * OffDiagonalSum() / (double(N) * N) : 0.0;
+        auto a = [this](int p, int q) -> double& { return W[std::size_t(q) * Ld + p]; };
+        for (int p = 0; p < N - 1; ++p)
+            for (int q = p + 1; q < N; ++q) {
+                const long double g = 200.0L * std::fabs(static_cast<long double>(a(p, q)));
+                const long double dp = std::fabs(static_cast<long double>(D[p]));
+                const long double dq = std::fabs(static_cast<long double>(D[q]));
+                if (Sweep > 4 && dp + g == dp && dq + g == dq) {
+                    a(p, q) = 0;
+                    continue;
+                }
+                if (!(std::fabs(a(p, q)) > t0)) continue;
+                double h = D[q] - D[p];
+                double t;
+                const long double absH = std::fabs(static_cast<long double>(h));
+                if (absH + g == absH) {
+                    t = a(p, q) / h;
+                } else {
+                    const double theta = h / a(p, q) / 2;
+                    t = 1 / (std::fabs(theta) + std::sqrt(theta * theta + 1));
+                    if (theta < 0) t = -t;
+                }
+                const double c = 1 / std::sqrt(t * t + 1);
+                const double s = t * c;
+                const double tau = s / (1 + c);
+                h = t * a(p, q);
+                Z[p] -= h;
+                Z[q] += h;
+                D[p] -= h;
+                D[q] += h;
+                a(p, q) = 0;
+                for (int j = 0; j < p; ++j) RotatePair(a(j, p), a(j, q), s, tau);
+                for (int j = p + 1; j < q; ++j) RotatePair(a(p, j), a(j, q), s, tau);
+                for (int j = q + 1; j < N; ++j) RotatePair(a(p, j), a(q, j), s, tau);
+                double* vp = &V[std::size_t(p) * Ld];
+                double* vq = &V[std::size_t(q) * Ld];
+                for (int j = 0; j < N; ++j) RotatePair(vp[j], vq[j], s, tau);
+            }
+        EndSweep();
+    }
+};
+
+// Equal to the last bit, the part above the diagonal and the eigenvectors in full.
+::testing::AssertionResult SameState(const TSweepState& A, const TSweepState& B)
+{
+    for (int q = 0; q < A.N; ++q) {
+        for (int p = 0; p < q; ++p)
+            if (std::bit_cast<std::uint64_t>(A.W[q * A.Ld + p]) !=
+                std::bit_cast<std::uint64_t>(B.W[q * B.Ld + p]))
+                return ::testing::AssertionFailure() << "a(" << p << ", " << q << ")";
+        for (int j = 0; j < A.N; ++j)
+            if (std::bit_cast<std::uint64_t>(A.V[q * A.Ld + j]) !=
+                std::bit_cast<std::uint64_t>(B.V[q * B.Ld + j]))
+                return ::testing::AssertionFailure() << "V(" << j << ", " << q << ")";
+        if (std::bit_cast<std::uint64_t>(A.D[q]) != std::bit_cast<std::uint64_t>(B.D[q]))
+            return ::testing::AssertionFailure() << "d " << q;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 } // namespace
 
 TEST(Math2Kernels, EveryVariantTheProcessorHasCanBeForced)
@@ -173,10 +286,14 @@ TEST(Math2Kernels, EveryVariantTheProcessorHasCanBeForced)
     ResetKernels();
 }
 
-// Sizes 1..70 cover one tile, whole tiles and every way of ending between two.
+// Sizes 1..70 cover one tile, whole tiles and every way of ending between two; 128 and 131 run
+// with the eigenvectors on a second thread.
 TEST(Math2Kernels, EigenpairsMatchTheTextbookSweepBitForBit)
 {
-    for (int n = 1; n <= 70; ++n) {
+    std::vector<int> sizes;
+    for (int n = 1; n <= 70; ++n) sizes.push_back(n);
+    sizes.insert(sizes.end(), {128, 131});
+    for (int n : sizes) {
         const Dense a = RandomSymmetric(n, 7000 + n);
         const TEigen expected = TextbookJacobi(a);
         ForEachVariant([&] {
@@ -225,4 +342,70 @@ TEST(Math2Kernels, CrossProductsAreTheSameInEveryVariant)
         });
         if (HasFailure()) return;
     }
+}
+
+// Wide tables, rank deficient (three or five rows, a repeated column): the first sweeps, where
+// nearly every pair rotates, with and without the eigenvectors on a second thread. Whole runs
+// to convergence at these sizes are left to the console program's checks against stored output.
+TEST(Math2Kernels, WideSweepsMatchTheTextbookBitForBit)
+{
+    const struct {
+        int cols, rows, sweeps;
+    } sizes[] = {{129, 5, 3}, {517, 3, 2}, {1000, 3, 1}};
+    for (const auto& s : sizes) {
+        TMatrix data = RandomData(s.cols, s.rows, 77 + s.cols);
+        for (int r = 1; r <= s.rows; ++r) data.SetElem(s.cols, r, data.Elem(1, r));
+        TMatrix cross;
+        cross.Resize(s.cols, s.cols);
+        ASSERT_TRUE(CalcCrossProdMatrix(data, cross, 0, 0, 0, 0, 1));
+        std::vector<TSweepState> expected(1, TSweepState(cross));
+        for (int k = 1; k <= s.sweeps; ++k) {
+            expected.push_back(expected.back());
+            expected.back().TextbookSweep(k);
+        }
+        ForEachVariant([&] {
+            for (bool follow : {false, true}) {
+                TSweepState state(cross);
+                for (int k = 1; k <= s.sweeps; ++k) {
+                    state.KernelSweep(k, follow);
+                    EXPECT_TRUE(SameState(state, expected[std::size_t(k)]))
+                        << s.cols << " columns, sweep " << k << (follow ? ", followed" : "");
+                }
+            }
+        });
+        if (HasFailure()) return;
+    }
+}
+
+// The exponent shortcut of the "negligible" test against the extended-precision sum it stands
+// for: named edge values, then pairs whose exponents lie around the boundary where the
+// shortcut hands over (|X| / |A| near 2^71 to 2^73).
+TEST(Math2Kernels, NegligibleDecidesAsTheExtendedSum)
+{
+    auto extended = [](double A, double X) {
+        const long double g = 200.0L * std::fabs(static_cast<long double>(A));
+        const long double x = std::fabs(static_cast<long double>(X));
+        return x + g == x;
+    };
+    const double inf = HUGE_VAL, nan = std::nan(""), tiny = 4.9e-324;
+    const double named[][2] = {
+        {0, 0},      {0, 1},      {-0.0, -3},  {0, nan},      {0, inf},       {1, inf},
+        {inf, inf},  {nan, 1},    {1, nan},    {tiny, 0},     {tiny, 1e-300}, {1e-300, tiny},
+        {1, 0x1p72}, {1, 0x1p73}, {1, 0x1p80}, {-1, -0x1p80}, {0x1p-1022, 1}, {1e300, 1e-300}};
+    for (const auto& p : named)
+        EXPECT_EQ(Negligible(p[0], p[1]), extended(p[0], p[1])) << p[0] << ", " << p[1];
+    std::mt19937_64 gen(42);
+    std::uniform_real_distribution<double> mantissa(1.0, 2.0);
+    std::uniform_int_distribution<int> shift(68, 76), exponent(-900, 900);
+    int decided = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const int e = exponent(gen);
+        const double a = std::ldexp(mantissa(gen), e) * (i % 2 ? -1 : 1);
+        const double x = std::ldexp(mantissa(gen), e + shift(gen)) * (i % 3 ? 1 : -1);
+        ASSERT_EQ(Negligible(a, x), extended(a, x)) << a << ", " << x;
+        decided += extended(a, x);
+    }
+    // Both answers were well represented.
+    EXPECT_GT(decided, 50000);
+    EXPECT_LT(decided, 150000);
 }

@@ -49,6 +49,17 @@ std::string Dump(const TDataTable& T)
     return s;
 }
 
+// A heading and two rows of Fields fields of many widths, some empty.
+std::string LongRows(int Fields)
+{
+    std::string text;
+    for (int row = 0; row < 3; ++row)
+        for (int f = 0; f < Fields; ++f)
+            text += (row == 0 ? "c" + std::to_string(f) : f % 5 == 3 ? "" : std::to_string(f * f)) +
+                    (f + 1 < Fields ? "," : "\r\n");
+    return text;
+}
+
 } // namespace
 
 TEST(TextTable, ReadsWhatSpreadsheetsAndDataToolsWrite)
@@ -129,6 +140,8 @@ TEST(TextTable, FaultsSayWhereAndWhatWasExpected)
         {"a row too long", "a,b\n1,2\n\n3,4,5\n", 4, 3, "2 fields, as on line 1; found 3"},
         {"a row too short", "a,b,c\n1,2,3\n4\n", 3, 2, "3 fields, as on line 1; found 1"},
         {"without heading", "1,2\n3\n", 2, 2, "2 fields, as on line 1; found 1"},
+        {"a long row one field short, empty fields counted",
+         LongRows(40) + std::string(38, ',') + "7\r\n", 4, 40, "40 fields, as on line 1; found 39"},
         {"quote not closed", "a,b\n1,\"2\n3,4\n", 2, 2,
          "a closing quote for the field that begins on this line"},
         {"text after the closing quote", "a,b\n1,\"2\"x\n", 2, 2,

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <bit>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 #include <tuple>
@@ -178,6 +179,14 @@ TEST(ValgridScan, ExtractReadsEveryNumberAsScanNumberDoes)
                           .arg(random() % 2 ? "-" : "+")
                           .arg(int(random() % 40), int(random() % 5), 10, QChar('0'));
         tokens << digits;
+    }
+    // Copy's form, with a four-digit exponent.
+    std::uniform_real_distribution<double> mantissas(-10, 10);
+    for (int k = 0; k < 2000; ++k) {
+        QString text =
+            QString::number(mantissas(random) * std::pow(10.0, int(random() % 80) - 40), 'E', 13);
+        text.insert(text.size() - 2, QStringLiteral("00"));
+        tokens << text;
     }
     for (double v : {1.0 / 3, -2.5e-12, 123456.789, 6.02214076e23, 5e-324, 1.7e308})
         tokens << QString::number(v, 'E', 13);

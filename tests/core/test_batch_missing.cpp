@@ -1,40 +1,5 @@
 // The console program on text tables and with --missing, run as a user runs it.
-#include <gtest/gtest.h>
-
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-
-namespace {
-
-struct TRun {
-    int ExitCode = -1;
-    QByteArray Out, Err;
-};
-
-TRun RunBatch(const QStringList& Arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(ZEV_BATCH_PROGRAM), Arguments);
-    EXPECT_TRUE(process.waitForFinished(60000)) << Arguments.join(' ').toStdString();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
-QString Example(const char* Name)
-{
-    return QStringLiteral(ZEV_EXAMPLES_DIR "/") + QLatin1String(Name);
-}
-
-QString WriteFile(const QTemporaryDir& Dir, const char* Name, const QByteArray& Content)
-{
-    QFile file(Dir.filePath(QLatin1String(Name)));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(Content);
-    return file.fileName();
-}
-
-} // namespace
+#include "batch_run.h"
 
 TEST(BatchTextTable, IrisAsCsvGivesTheOutputOfIrisAsAscByteForByte)
 {

@@ -1,22 +1,16 @@
-// The main window for the plot tests: data loaded or generated, the analysis run, and the plots'
-// context menu opened with a real right click and driven as a user would.
+// The main window for the plot tests, with the plots' context menu opened by a real right click
+// and driven as a user would.
 #pragma once
 
 #include "MenuPicker.h"
 #include "RecordingDialogs.h"
-#include "analysis.h"
 #include "exportservice.h"
 #include "mainfrm.h"
 #include "plotcontroller.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QPrinter>
-#include <QTest>
-#include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 
 inline void PrintTo(const QString& S, std::ostream* Os)
 {
@@ -27,16 +21,12 @@ inline void PrintTo(const QString& S, std::ostream* Os)
 class TAnsweringExport : public TExportService {
   public:
     QString FileName, PrintFile;
-    int Asked = 0;
-    QString SaveFileName(QWidget*, const QString&) override { return ++Asked, FileName; }
+    QString SaveFileName(QWidget*, const QString&) override { return FileName; }
     bool SetUpPrinter(QWidget*, QPrinter& Printer) override
     {
-        ++Asked;
-        if (PrintFile.isEmpty()) return false;
         Printer.setOutputFormat(QPrinter::PdfFormat);
         Printer.setOutputFileName(PrintFile);
-        Printer.setPageSize(QPageSize(QPageSize::A4));
-        return true;
+        return !PrintFile.isEmpty();
     }
 };
 
@@ -53,10 +43,6 @@ class PlotWindow : public ::testing::Test {
     void TearDown() override { SetExportService(nullptr); }
 
     static QString Pictures() { return QStringLiteral(ZEV_TEST_OUTPUT_DIR); }
-    static QString Example(const char* Name)
-    {
-        return QStringLiteral(ZEV_EXAMPLES_DIR "/") + QString::fromLatin1(Name);
-    }
     void NewDataAndPCA()
     {
         QTest::mouseClick(form->BButNewData, Qt::LeftButton);
@@ -65,42 +51,40 @@ class PlotWindow : public ::testing::Test {
     // Loads an example and runs the analysis with scaling 0..2.
     void LoadAndPCA(const char* Name, int Scaling)
     {
-        form->LoadDataFile(Example(Name));
-        form->RGScaling->Button(Scaling)->setChecked(true);
+        form->LoadDataFile(QStringLiteral(ZEV_EXAMPLES_DIR "/") + QString::fromLatin1(Name));
         form->RGScaling->SetItemIndex(Scaling);
         QTest::mouseClick(form->BButPerformPCA, Qt::LeftButton);
     }
     TPlotController& Plots() const { return *form->Plots(); }
-    TKurvex* Chart(TPlotKind Kind) const { return Kind == pkScores ? form->KXScores : form->KXLoadings; }
+    TKurvex* Chart(TPlotKind Kind) const
+    {
+        return Kind == pkScores ? form->KXScores : form->KXLoadings;
+    }
     void ShowPage(TPlotKind Kind)
     {
         form->PageControl1->setCurrentWidget(Kind == pkScores ? form->TSScores : form->TSLoadings);
     }
-    // A right click in the plot and the items of Path chosen one after the other.
+    // A right click in the plot, then the items of Path one after the other.
     void Choose(TPlotKind Kind, const QStringList& Path)
     {
         ShowPage(Kind);
         TMenuPicker picker(Path);
-        // Never where the last click was: two would make a double click.
-        clicks = (clicks + 1) % 2;
+        clicks = (clicks + 1) % 2; // never where the last click was: that makes a double click
         QTest::mouseClick(Chart(Kind), Qt::RightButton, {}, QPoint(100 + 40 * clicks, 100));
-        EXPECT_TRUE(picker.Done()) << Path.join('/').toStdString();
-        EXPECT_TRUE(picker.Refused.isEmpty()) << picker.Refused.join('/').toStdString();
+        EXPECT_TRUE(picker.Done() && picker.Refused.isEmpty()) << Path.join('/').toStdString();
     }
-    // Runs Action with the first modal dialog that comes up, then closes it.
+    // Runs Action with the next modal dialog, then closes it.
     static void WhenModal(std::function<void(QWidget&)> Action)
     {
         auto* timer = new QTimer;
-        timer->setInterval(10);
         QObject::connect(timer, &QTimer::timeout, [timer, Action] {
             QWidget* modal = QApplication::activeModalWidget();
             if (!modal || !modal->isVisible()) return;
-            timer->stop();
             timer->deleteLater();
             Action(*modal);
             modal->close();
         });
-        timer->start();
+        timer->start(10);
     }
 
     TRecordingDialogs dialogs;

@@ -340,3 +340,40 @@ TEST(KurvexAutoRange, LogarithmicAxisWithNonPositiveEndRaises)
     // The low end 0 was refused, the high end written before the error.
     ExpectRange(XRange(k, 1), 0, 10);
 }
+
+// Assign copies both lists with their long texts, sized to the source's growth step, and the
+// creation attributes; the copy is the target's own.
+TEST(KurvexItems, AssignCopiesListsAndAttributes)
+{
+    TKurvex a, b;
+    a.SetAllocSize(400);
+    a.SetDataColor(clNavy);
+    a.SetClassDefault(9);
+    a.SetActiveLayer(3);
+    for (int i = 0; i < 1000; ++i) a.AddMark(i, -i, 2);
+    a.AddText(1, 2, 8, QStringLiteral("a text longer than fifteen"));
+    a.SetAnnotationMode(true);
+    a.AddLine(1, 2, 3, 4);
+
+    b.Assign(&a);
+    EXPECT_EQ(b.DataItems().Count(), 1001);
+    EXPECT_EQ(b.DataItems().Capacity(), 1200);
+    EXPECT_EQ(b.DataItems()[999].X, 999);
+    EXPECT_EQ(b.DataItems()[999].Layer, 3);
+    EXPECT_EQ(b.DataItems().LongText(1), QStringLiteral("a text longer than fifteen"));
+    EXPECT_EQ(b.AnnotationItems().Count(), 1);
+    EXPECT_EQ(b.AnnotationItems()[0].CoordMode, cmPixels);
+    EXPECT_EQ(b.DataColor(), clNavy);
+    EXPECT_EQ(b.ClassDefault(), 9);
+    EXPECT_EQ(b.ActiveLayer(), 3);
+    EXPECT_EQ(b.AllocSize(), 400);
+    EXPECT_TRUE(b.AnnotationMode());
+
+    a.SetAnnotationMode(false);
+    a.AddMark(0, 0, 1);
+    a.ClearItems();
+    EXPECT_EQ(b.DataItems().Count(), 1001);
+
+    TFont font;
+    EXPECT_THROW(b.Assign(&font), EAssignError);
+}

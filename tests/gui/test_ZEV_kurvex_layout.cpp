@@ -360,6 +360,23 @@ TEST(KurvexMapping, IsometricRuleOnWideAndTallControls)
     }
 }
 
+// A margin that grows a chart not yet shown: the rule follows the size the chart ends up with.
+TEST(KurvexMapping, IsometricRuleAfterMarginGrowsHiddenChart)
+{
+    TKurvex k;
+    k.SetLayerRange(1, 0, 0, 10, 10);
+    k.SetIsometric(true);
+    k.SetMarginLeft(200);
+    ASSERT_EQ(k.Width(), 300);
+    ASSERT_EQ(k.PlotWidth(), 80);
+    ASSERT_EQ(k.PlotHeight(), 140);
+    const TScaleProps* y = k.ScalePropsY(1);
+    const double half = 10.0 * 141 / 81 * k.AspectY() / k.AspectX() / 2;
+    EXPECT_NEAR(y->RangeLow(), 5 - half, 1e-9);
+    EXPECT_NEAR(y->RangeHigh(), 5 + half, 1e-9);
+    EXPECT_NEAR(y->RangeLow(), -3.7037, 1e-4);
+}
+
 // ---- painting ----------------------------------------------------------------------------------
 
 TEST(KurvexPaint, FrameShadowAndPlotColours)

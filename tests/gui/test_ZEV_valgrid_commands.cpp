@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <random>
 #include <set>
 
 namespace {
@@ -331,6 +332,51 @@ TEST(ValgridCommands, ClipboardNumbersMatchTheFieldForm)
                 << v << " precision " << p;
         }
     }
+}
+
+TEST(ValgridCommands, LargeBlocksMatchTheFieldFormToo)
+{
+    // Enough cells for two threads; magnitudes across the whole range, digits that round up to
+    // the next power of ten, halves of the last digit, and "####" in the upper half that the
+    // lower half closes up behind.
+    constexpr int Cols = 12, Rows = 20000;
+    TValgrid g;
+    g.SetNrOfColumns(Cols);
+    g.SetNrOfRows(Rows);
+    TDataTable* t = g.DataTable();
+    std::mt19937_64 random(3);
+    std::uniform_int_distribution<int> exponents(-320, 308);
+    const double special[] = {9.99999999999995e7,
+                              9.999999999999949e-3,
+                              1.00000000000005,
+                              5e-324,
+                              1.7976931348623157e308,
+                              0.0,
+                              -0.0,
+                              2.2250738585072014e-308,
+                              1e23,
+                              8.5e-15};
+    for (int c = 1; c <= Cols; ++c)
+        for (int r = 1; r <= Rows; ++r) {
+            double v = std::ldexp(double(random() >> 11), -53) * std::pow(10.0, exponents(random));
+            if (c == 3) v = special[r % std::size(special)] * (r % 2 ? 1 : -1);
+            if (c == 5) v = std::round(v * 1e6) / 1e6;
+            t->SetElem(c, r, random() % 2 ? v : -v);
+            if (r % 97 == 0 && c % 2)
+                t->SetCellState(c, r, r < Rows / 2 ? dtcsEmpty : dtcsNotANumber);
+        }
+    QString expected;
+    for (int r = 1; r <= Rows; ++r) {
+        for (int c = 1; c <= Cols; ++c) {
+            expected += c == 1 ? QChar(' ') : QChar('\t');
+            expected +=
+                t->IsNumber(c, r) ? FloatToField(22, -1, t->Elem(c, r)) : QStringLiteral("####");
+        }
+        expected += QStringLiteral("\r\n");
+    }
+    EXPECT_TRUE(g.ClipboardText(1, 1, Cols, Rows) == expected);
+    // Inside the table only.
+    EXPECT_EQ(g.ClipboardText(0, Rows, 1, Rows + 5), g.ClipboardText(1, Rows, 1, Rows));
 }
 
 TEST(ValgridCommands, PasteWritesTheBufferWhereItFits)

@@ -4,7 +4,6 @@
 #include "eigenvaluedialog.h"
 
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QTableWidget>
@@ -17,40 +16,35 @@ QStringList Captions(QMenu& Menu)
         if (!a->isSeparator()) texts << a->text();
     return texts;
 }
-
-std::vector<TkxChartItem> Items(const TKurvex* Chart)
+QByteArray Items(const TKurvex* Chart)
 {
-    return {Chart->DataItems().begin(), Chart->DataItems().end()};
-}
-bool SameItems(const std::vector<TkxChartItem>& A, const std::vector<TkxChartItem>& B)
-{
-    return A.size() == B.size() &&
-           std::memcmp(A.data(), B.data(), A.size() * sizeof(TkxChartItem)) == 0;
+    const auto& items = Chart->DataItems();
+    return QByteArray(reinterpret_cast<const char*>(&*items.begin()),
+                      qsizetype(items.Count() * sizeof(TkxChartItem)));
 }
 } // namespace
 
 TEST_F(PlotWindow, BothPlotsOfferTheirItemsOnARightClick)
 {
     NewDataAndPCA();
-    const QStringList common = {QStringLiteral("Label Points"), QStringLiteral("Equal Axis Scales"),
-                                QStringLiteral("Explained Variance on Axes"),
-                                QStringLiteral("Eigenvalues..."), QStringLiteral("Copy Image"),
-                                QStringLiteral("Save Image As..."), QStringLiteral("Print...")};
-    const struct {
-        TPlotKind Kind;
-        QStringList Expected;
-    } cases[] = {
-        {pkScores, QStringList{"Components", "Show Legend"} + common},
-        {pkLoadings, QStringList{"Components"} + common},
-    };
-    for (const auto& c : cases) {
+    for (TPlotKind kind : {pkScores, pkLoadings}) {
         std::vector<QStringList> seen;
-        ShowPage(c.Kind);
-        TMenuPicker picker({QStringLiteral("Components"), QStringLiteral("Vertical Axis"), {}});
+        ShowPage(kind);
+        TMenuPicker picker({"Components", "Vertical Axis", {}});
         picker.OnShown = [&](QMenu& Menu) { seen.push_back(Captions(Menu)); };
-        QTest::mouseClick(Chart(c.Kind), Qt::RightButton, {}, QPoint(100, 100));
+        QTest::mouseClick(Chart(kind), Qt::RightButton, {}, QPoint(100, 100));
         ASSERT_EQ(seen.size(), 3u);
-        EXPECT_EQ(seen[0], c.Expected);
+        QStringList expected = {"Components",
+                                "Show Legend",
+                                "Label Points",
+                                "Equal Axis Scales",
+                                "Explained Variance on Axes",
+                                "Eigenvalues...",
+                                "Copy Image",
+                                "Save Image As...",
+                                "Print..."};
+        if (kind == pkLoadings) expected.removeOne("Show Legend"); // it has no classes
+        EXPECT_EQ(seen[0], expected);
         EXPECT_EQ(seen[1], (QStringList{"Horizontal Axis", "Vertical Axis"}));
         EXPECT_EQ(seen[2], (QStringList{"PC 1", "PC 2", "PC 3", "PC 4", "PC 5"}));
     }
@@ -62,29 +56,25 @@ TEST_F(PlotWindow, ComponentsChooseTheAxesOfBothPlotsAndComeBackToTheWindowsOwnP
     ShowPage(pkLoadings); // laid out at the window's size
     const QImage scores = Chart(pkScores)->Picture().copy();
     const QImage loadings = Chart(pkLoadings)->Picture().copy();
-    const auto scoreItems = Items(Chart(pkScores)), loadingItems = Items(Chart(pkLoadings));
+    const QByteArray scoreItems = Items(Chart(pkScores)), loadingItems = Items(Chart(pkLoadings));
 
     Choose(pkScores, {"Components", "Vertical Axis", "PC 3"});
     for (TPlotKind kind : {pkScores, pkLoadings}) {
         EXPECT_EQ(Chart(kind)->Scale1X()->Caption(), QStringLiteral("PC 1"));
         EXPECT_EQ(Chart(kind)->Scale1Y()->Caption(), QStringLiteral("PC 3"));
     }
-    // The marks stand at the scores on component 3, as the engine's loadings give them.
-    const TScoreProjector projector(*form->Mean, *form->StdDev, 3);
-    const TDataTableDataSet data(*form->ValedData->DataTable());
-    for (int r : {1, 77, 150}) {
-        double s[3];
-        projector.Project(data, r, s);
-        EXPECT_EQ(Chart(pkScores)->DataItems()[r - 1].Y, s[2]) << r;
-    }
+    const TScoreProjector projector(LastEigVecResult(), *form->Mean, *form->StdDev, 3);
+    double s[3];
+    projector.Project(TDataTableDataSet(*form->ValedData->DataTable()), 77, s);
+    EXPECT_EQ(Chart(pkScores)->DataItems()[76].Y, s[2]);
     EXPECT_EQ(Chart(pkLoadings)->DataItems()[3].Y, EigVecElem(3, 1));
     ShowPage(pkScores);
     EXPECT_TRUE(form->grab().save(Pictures() + "/plot_pc1_pc3.png"));
 
     Choose(pkLoadings, {"Components", "Vertical Axis", "PC 2"});
     EXPECT_TRUE(Plots().Options().IsDefault());
-    EXPECT_TRUE(SameItems(Items(Chart(pkScores)), scoreItems));
-    EXPECT_TRUE(SameItems(Items(Chart(pkLoadings)), loadingItems));
+    EXPECT_EQ(Items(Chart(pkScores)), scoreItems);
+    EXPECT_EQ(Items(Chart(pkLoadings)), loadingItems);
     EXPECT_EQ(Chart(pkScores)->Picture(), scores);
     EXPECT_EQ(Chart(pkLoadings)->Picture(), loadings);
 }
@@ -95,10 +85,8 @@ TEST_F(PlotWindow, ChoicesLastAcrossAnalysesAndAComponentBeyondTheDataFallsBack)
     Choose(pkScores, {"Components", "Horizontal Axis", "PC 5"});
     Choose(pkScores, {"Explained Variance on Axes"});
     QTest::mouseClick(form->RGScaling->Button(2), Qt::LeftButton);
-    const QString expected =
-        QStringLiteral("PC 5 (%1 %)").arg(QString::number(100 * EigVecElem(5, 0), 'f', 2));
-    EXPECT_EQ(Chart(pkLoadings)->Scale1X()->Caption(), expected);
-    EXPECT_EQ(Chart(pkScores)->Caption(), QStringLiteral("Score/Score Plot - Correlation Matrix"));
+    EXPECT_EQ(Chart(pkLoadings)->Scale1X()->Caption(),
+              QStringLiteral("PC 5 (%1 %)").arg(100 * EigVecElem(5, 0), 0, 'f', 2));
 
     form->ValedData->SetNrOfColumns(3);
     QTest::mouseClick(form->BButPerformPCA, Qt::LeftButton);
@@ -113,10 +101,9 @@ TEST_F(PlotWindow, EqualAxisScalesGiveOneUnitTheSameLengthOnBothAxes)
     NewDataAndPCA();
     Choose(pkScores, {"Equal Axis Scales"});
     for (TPlotKind kind : {pkScores, pkLoadings}) {
-        EXPECT_TRUE(Chart(kind)->Isometric());
-        const double kx = double(Chart(kind)->AxisMapX(1).K), ky = double(Chart(kind)->AxisMapY(1).K);
-        // Up to the whole pixels the ranges are fitted to.
-        EXPECT_NEAR(std::abs(ky) / std::abs(kx), 1.0, 3e-3);
+        const double kx = double(Chart(kind)->AxisMapX(1).K),
+                     ky = double(Chart(kind)->AxisMapY(1).K);
+        EXPECT_NEAR(-ky / kx, 1.0, 3e-3); // up to the whole pixels the ranges are fitted to
     }
     Choose(pkLoadings, {"Equal Axis Scales"});
     EXPECT_FALSE(Chart(pkScores)->Isometric());
@@ -127,25 +114,21 @@ TEST_F(PlotWindow, TheLegendNamesEachClassInItsColour)
     NewDataAndPCA();
     Choose(pkScores, {"Show Legend"});
     const QRect box = Plots().Overlay(pkScores).LegendRect();
-    ASSERT_FALSE(box.isEmpty());
-    EXPECT_TRUE(QRect(Chart(pkScores)->MarginLeft(), Chart(pkScores)->MarginTop(),
-                      Chart(pkScores)->PlotWidth(), Chart(pkScores)->PlotHeight())
-                    .contains(box));
+    const TKurvex& k = *Chart(pkScores);
+    EXPECT_TRUE(QRect(k.MarginLeft(), k.MarginTop(), k.PlotWidth(), k.PlotHeight()).contains(box));
     const auto entries = LegendEntries(Plots().Snapshot());
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[2].second, QStringLiteral("Class 3"));
-    // Each class colour shows inside the box.
-    const QImage picture = Chart(pkScores)->Picture().convertToFormat(QImage::Format_RGB32);
-    for (int k = 1; k <= 3; ++k) {
-        const QColor want = ToQColor(ClassColor(k));
+    const QImage picture =
+        Chart(pkScores)->Picture().copy(box).convertToFormat(QImage::Format_RGB32);
+    for (int c = 1; c <= 3; ++c) {
         int count = 0;
-        for (int y = box.top(); y <= box.bottom(); ++y)
-            for (int x = box.left(); x <= box.right(); ++x) count += picture.pixelColor(x, y) == want;
-        EXPECT_GE(count, 7) << k;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                count += picture.pixelColor(x, y) == ToQColor(ClassColor(c));
+        EXPECT_GE(count, 7) << c; // a mark of each class colour
     }
     EXPECT_TRUE(form->grab().save(Pictures() + "/plot_legend.png"));
-    // The loading plot has no classes to explain.
-    EXPECT_TRUE(Plots().Overlay(pkLoadings).LegendRect().isEmpty());
 }
 
 TEST_F(PlotWindow, EigenvaluesShowsTheTableTheScreePlotAndTheCellsThatWereNotNumbers)
@@ -156,53 +139,37 @@ TEST_F(PlotWindow, EigenvaluesShowsTheTableTheScreePlotAndTheCellsThatWereNotNum
     QTest::mouseClick(form->BButPerformPCA, Qt::LeftButton);
     TMemoryClipboard clipboard;
     SetClipboard(&clipboard);
-    bool seen = false;
+    QStringList shown;
     WhenModal([&](QWidget& W) {
-        auto* dialog = dynamic_cast<TEigenvalueDialog*>(&W);
-        ASSERT_NE(dialog, nullptr);
-        seen = true;
-        const QTableWidget& table = *dialog->Table();
-        ASSERT_EQ(table.rowCount(), 4);
-        EXPECT_EQ(table.item(3, 3)->text(), QStringLiteral("100.00"));
-        EXPECT_EQ(table.item(0, 1)->text(), QString::number(AbsoluteEigVal(1), 'g', 8));
-        EXPECT_EQ(dialog->ScreePlot()->DataItems().Count(), 1 + 3 + 4);
-        bool noted = false;
-        for (QLabel* l : dialog->findChildren<QLabel*>())
-            noted = noted || l->text().startsWith(QStringLiteral("2 cells of the analysed block"));
-        EXPECT_TRUE(noted);
-        dialog->grab().save(Pictures() + "/plot_eigenvalues.png");
-        for (QPushButton* b : dialog->findChildren<QPushButton*>())
+        auto& dialog = dynamic_cast<TEigenvalueDialog&>(W);
+        const QTableWidget& table = *dialog.Table();
+        for (int c = 0; c < 4; ++c) shown << table.item(table.rowCount() - 1, c)->text();
+        shown << QString::number(dialog.ScreePlot()->DataItems().Count());
+        for (QLabel* l : dialog.findChildren<QLabel*>()) shown << l->text();
+        dialog.grab().save(Pictures() + "/plot_eigenvalues.png");
+        for (QPushButton* b : dialog.findChildren<QPushButton*>())
             if (b->text() == QStringLiteral("Copy")) QTest::mouseClick(b, Qt::LeftButton);
     });
     Choose(pkLoadings, {"Eigenvalues..."});
     SetClipboard(nullptr);
-    EXPECT_TRUE(seen);
-    const QStringList lines = clipboard.Text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(shown.size(), 6);
+    EXPECT_EQ(shown.mid(0, 4),
+              (QStringList{"4", QString::number(AbsoluteEigVal(4), 'g', 8),
+                           QString::number(100 * EigVecElem(4, 0), 'f', 2), "100.00"}));
+    EXPECT_EQ(shown[4], "8"); // a move, three lines and four marks
+    EXPECT_EQ(shown[5], EmptyCellsNote(2));
+    EXPECT_TRUE(EmptyCellsNote(2).startsWith("2 cells of the analysed block were empty"));
+    EXPECT_EQ(EmptyCellsNote(0), "No cell of the analysed block was empty or not a number.");
+    const QStringList lines = clipboard.Text.split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5);
-    EXPECT_EQ(lines[0], QStringLiteral("Component\tEigenvalue\t% of Total\tCumulative %"));
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("1\t")));
-    EXPECT_EQ(EmptyCellsNote(0), QStringLiteral("No cell of the analysed block was empty or not a number."));
-    EXPECT_TRUE(EmptyCellsNote(1).startsWith(QStringLiteral("1 cell of the analysed block was ")));
+    EXPECT_EQ(lines[0], "Component\tEigenvalue\t% of Total\tCumulative %");
+    EXPECT_EQ(lines[4], shown.mid(0, 4).join('\t'));
 }
 
 TEST_F(PlotWindow, CopyImagePutsThePlotAsShownOnTheClipboard)
 {
     NewDataAndPCA();
     Choose(pkScores, {"Copy Image"});
-    const QImage copied = QGuiApplication::clipboard()->image();
-    EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32),
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
               Chart(pkScores)->Picture().convertToFormat(QImage::Format_RGB32));
-}
-
-TEST_F(PlotWindow, BeforeAnyAnalysisTheMenuOffersNoComponentsAndDrawsNothing)
-{
-    {
-        TMenuPicker picker({QStringLiteral("Components")});
-        ShowPage(pkScores);
-        QTest::mouseClick(Chart(pkScores), Qt::RightButton, {}, QPoint(100, 100));
-        EXPECT_EQ(picker.Refused, QStringList{"Components"});
-    }
-    Choose(pkScores, {"Label Points"});
-    EXPECT_TRUE(Plots().Options().LabelPoints);
-    EXPECT_EQ(Chart(pkScores)->DataItems().Count(), 0);
 }
