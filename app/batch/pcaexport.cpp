@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -47,9 +49,59 @@ void PutJsonNumbers(TTextSink& Out, const double* Values, int Count)
     Out.Put(']');
 }
 
+// A row's name: the default "R-n" is written without going through a string.
+void PutRowName(TTextSink& Out, const TDataTable& Table, int Row, bool Json)
+{
+    if (Table.HasOwnRowName(Row)) {
+        const QByteArray name = Table.RowName(Row).toUtf8();
+        Json ? Out.PutJsonString(View(name)) : Out.PutCsvField(View(name));
+        return;
+    }
+    if (Json) Out.Put('"');
+    Out.Put("R-");
+    Out.PutInteger(Row);
+    if (Json) Out.Put('"');
+}
+
+// Writes rows 0..Rows-1 through Format(Out, First, Count) in chunks formatted two at a time, on
+// two threads, into buffers that then go out in order: turning numbers into text takes most of
+// a large job's time.
+template <typename FormatRows> void PutRowsInParallel(TTextSink& Out, int Rows, FormatRows&& Format)
+{
+    constexpr int kChunkRows = 16384;
+    const auto formatChunk = [&](std::string& Text, int First, int Count) {
+        Text.clear();
+        TTextSink sink(Text);
+        sink.SetShowControls(Out.ShowsControls());
+        Format(sink, First, Count);
+    };
+    std::string chunks[2];
+    for (int first = 0; first < Rows; first += 2 * kChunkRows) {
+        const int second = first + kChunkRows;
+        std::future<void> other;
+        if (second < Rows)
+            other = std::async(std::launch::async, formatChunk, std::ref(chunks[1]), second,
+                               std::min(kChunkRows, Rows - second));
+        formatChunk(chunks[0], first, std::min(kChunkRows, Rows - first));
+        Out.Put(chunks[0]);
+        if (other.valid()) {
+            other.get();
+            Out.Put(chunks[1]);
+        }
+    }
+}
+
+// Scores of Count rows from First, computed for the chunk.
+std::vector<double> ChunkScores(const TPCAExport& Export, int First, int Count)
+{
+    std::vector<double> scores(std::size_t(Count) * std::size_t(Export.Components));
+    Export.Scores.Compute(First, Count, scores.data());
+    return scores;
+}
+
 // Writes "name": [ item, ... ] with one item per line.
 template <typename Item>
-void PutJsonArray(TTextSink& Out, std::string_view Name, int Count, Item&& PutItem, bool Last)
+void PutJsonArray(TTextSink& Out, std::string_view Name, int Count, Item&& PutItem)
 {
     Out.Put("  \"");
     Out.Put(Name);
@@ -58,7 +110,7 @@ void PutJsonArray(TTextSink& Out, std::string_view Name, int Count, Item&& PutIt
         Out.Put(i ? ",\n    " : "\n    ");
         PutItem(i);
     }
-    Out.Put(Last ? "\n  ]\n" : "\n  ],\n");
+    Out.Put("\n  ],\n");
 }
 
 } // namespace
@@ -69,7 +121,7 @@ bool TPCAExport::AllFinite() const
         return std::all_of(v.begin(), v.end(), [](double x) { return std::isfinite(x); });
     };
     return finite(Eigenvalues) && finite(RelativeEigenvalues) && finite(CumulativeShares) &&
-           finite(Loadings) && finite(Scores);
+           finite(Loadings) && Scores.AllFinite(Rows);
 }
 
 TPCAExport CollectExport(TDataTable& Table, const TPCAResult& Result, const TVector& Mean,
@@ -91,11 +143,7 @@ TPCAExport CollectExport(TDataTable& Table, const TPCAResult& Result, const TVec
     for (int i = 1; i <= e.Variables; ++i)
         for (int k = 1; k <= Components; ++k) e.Loadings.push_back(Result.EigVecElem(k, i));
 
-    const TDataTableDataSet data(Table);
-    const TScoreProjector projector(Result, Mean, StdDev, Components);
-    e.Scores.resize(std::size_t(e.Rows) * std::size_t(Components));
-    for (int r = 1; r <= e.Rows; ++r)
-        projector.Project(data, r, e.Scores.data() + std::size_t(r - 1) * std::size_t(Components));
+    e.Scores = TScoreBlocks(Table, Result, Mean, StdDev, Components);
     return e;
 }
 
@@ -122,12 +170,15 @@ void WriteLoadingsCsv(const TPCAExport& Export, TTextSink& Out)
 void WriteScoresCsv(const TPCAExport& Export, TTextSink& Out)
 {
     PutComponentHeader(Out, "row,class", Export.Components);
-    for (int r = 0; r < Export.Rows; ++r) {
-        Out.PutCsvField(View(Export.Table->RowName(r + 1).toUtf8()));
-        Out.Put(',');
-        Out.PutInteger(Export.Table->RowAttrib(r + 1));
-        PutCsvNumbers(Out, Row(Export.Scores, r, Export.Components), Export.Components);
-    }
+    PutRowsInParallel(Out, Export.Rows, [&](TTextSink& Sink, int First, int Count) {
+        const std::vector<double> scores = ChunkScores(Export, First, Count);
+        for (int i = 0; i < Count; ++i) {
+            PutRowName(Sink, *Export.Table, First + i + 1, false);
+            Sink.Put(',');
+            Sink.PutInteger(Export.Table->RowAttrib(First + i + 1));
+            PutCsvNumbers(Sink, Row(scores, i, Export.Components), Export.Components);
+        }
+    });
 }
 
 void WriteJson(const TPCAExport& Export, const QString& Source, const QString& Scaling,
@@ -140,41 +191,36 @@ void WriteJson(const TPCAExport& Export, const QString& Source, const QString& S
     Out.Put(",\n  \"components\": ");
     Out.PutInteger(Export.Components);
     Out.Put(",\n");
-    PutJsonArray(
-        Out, "eigenvalues", int(Export.Eigenvalues.size()),
-        [&](int k) {
-            Out.Put("{\"component\": ");
-            Out.PutInteger(k + 1);
-            Out.Put(", \"eigenvalue\": ");
-            Out.PutNumber(Export.Eigenvalues[std::size_t(k)]);
-            Out.Put(", \"relative_eigenvalue\": ");
-            Out.PutNumber(Export.RelativeEigenvalues[std::size_t(k)]);
-            Out.Put(", \"cumulative_share\": ");
-            Out.PutNumber(Export.CumulativeShares[std::size_t(k)]);
-            Out.Put('}');
-        },
-        false);
-    PutJsonArray(
-        Out, "loadings", Export.Variables,
-        [&](int i) {
-            Out.Put("{\"variable\": ");
-            Out.PutJsonString(View(Export.Table->ColName(i + 1).toUtf8()));
-            Out.Put(", \"values\": ");
-            PutJsonNumbers(Out, Row(Export.Loadings, i, Export.Components), Export.Components);
-            Out.Put('}');
-        },
-        false);
-    PutJsonArray(
-        Out, "scores", Export.Rows,
-        [&](int r) {
-            Out.Put("{\"row\": ");
-            Out.PutJsonString(View(Export.Table->RowName(r + 1).toUtf8()));
-            Out.Put(", \"class\": ");
-            Out.PutInteger(Export.Table->RowAttrib(r + 1));
-            Out.Put(", \"values\": ");
-            PutJsonNumbers(Out, Row(Export.Scores, r, Export.Components), Export.Components);
-            Out.Put('}');
-        },
-        true);
-    Out.Put("}\n");
+    PutJsonArray(Out, "eigenvalues", int(Export.Eigenvalues.size()), [&](int k) {
+        Out.Put("{\"component\": ");
+        Out.PutInteger(k + 1);
+        Out.Put(", \"eigenvalue\": ");
+        Out.PutNumber(Export.Eigenvalues[std::size_t(k)]);
+        Out.Put(", \"relative_eigenvalue\": ");
+        Out.PutNumber(Export.RelativeEigenvalues[std::size_t(k)]);
+        Out.Put(", \"cumulative_share\": ");
+        Out.PutNumber(Export.CumulativeShares[std::size_t(k)]);
+        Out.Put('}');
+    });
+    PutJsonArray(Out, "loadings", Export.Variables, [&](int i) {
+        Out.Put("{\"variable\": ");
+        Out.PutJsonString(View(Export.Table->ColName(i + 1).toUtf8()));
+        Out.Put(", \"values\": ");
+        PutJsonNumbers(Out, Row(Export.Loadings, i, Export.Components), Export.Components);
+        Out.Put('}');
+    });
+    Out.Put("  \"scores\": [");
+    PutRowsInParallel(Out, Export.Rows, [&](TTextSink& Sink, int First, int Count) {
+        const std::vector<double> scores = ChunkScores(Export, First, Count);
+        for (int i = 0; i < Count; ++i) {
+            Sink.Put(First + i ? ",\n    {\"row\": " : "\n    {\"row\": ");
+            PutRowName(Sink, *Export.Table, First + i + 1, true);
+            Sink.Put(", \"class\": ");
+            Sink.PutInteger(Export.Table->RowAttrib(First + i + 1));
+            Sink.Put(", \"values\": ");
+            PutJsonNumbers(Sink, Row(scores, i, Export.Components), Export.Components);
+            Sink.Put('}');
+        }
+    });
+    Out.Put("\n  ]\n}\n");
 }

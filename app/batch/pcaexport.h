@@ -5,6 +5,7 @@
 #include "ZEV_datatable.h"
 #include "ZEV_math2.h"
 #include "ZEV_vector.h"
+#include "scoreblock.h"
 #include "textsink.h"
 
 #include <QString>
@@ -16,7 +17,8 @@ struct TPCAExport {
     // One entry per component of the analysis, also beyond Components.
     std::vector<double> Eigenvalues, RelativeEigenvalues, CumulativeShares;
     std::vector<double> Loadings; // by variable, Components values each
-    std::vector<double> Scores;   // by row, Components values each
+    // Computed as they are written, so that they cost no memory of the size of the table.
+    TScoreBlocks Scores;
 
     bool AllFinite() const;
 };

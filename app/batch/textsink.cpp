@@ -44,6 +44,12 @@ TTextSink::TTextSink(std::FILE* File)
 {
 }
 
+TTextSink::TTextSink(std::string& Memory)
+    : FMemory(&Memory), FBuffer(new char[BufferBytes]), FPos(FBuffer.get()),
+      FEnd(FBuffer.get() + BufferBytes)
+{
+}
+
 TTextSink::~TTextSink()
 {
     Flush();
@@ -54,7 +60,7 @@ bool TTextSink::Flush()
     const std::size_t bytes = std::size_t(FPos - FBuffer.get());
     FPos = FBuffer.get();
     Write(FBuffer.get(), bytes);
-    if (!FFailed && std::fflush(FFile) != 0) {
+    if (FFile && !FFailed && std::fflush(FFile) != 0) {
         FFailed = true;
         FErrno = errno;
     }
@@ -63,6 +69,10 @@ bool TTextSink::Flush()
 
 void TTextSink::Write(const char* Data, std::size_t Size)
 {
+    if (FMemory) {
+        FMemory->append(Data, Size);
+        return;
+    }
     if (Size == 0 || FFailed || std::fwrite(Data, 1, Size, FFile) == Size) return;
     FFailed = true;
     FErrno = errno;

@@ -15,6 +15,9 @@ class TTextSink {
   public:
     // File stays the caller's; everything is written to it by Flush and the destructor.
     explicit TTextSink(std::FILE* File);
+    // Collects the text in Memory instead (appended by Flush and the destructor), for a part
+    // formatted apart from the stream it belongs to.
+    explicit TTextSink(std::string& Memory);
     ~TTextSink();
     TTextSink(const TTextSink&) = delete;
     TTextSink& operator=(const TTextSink&) = delete;
@@ -33,6 +36,7 @@ class TTextSink {
     // For a terminal: names and strings show their control characters (ShowControls; in JSON
     // strings as \u escapes), so that they cannot drive the terminal. Files keep every byte.
     void SetShowControls(bool Value) { FShowControls = Value; }
+    bool ShowsControls() const { return FShowControls; }
 
     // False once a write to the stream has failed; Errno() then tells why.
     bool Flush();
@@ -44,7 +48,8 @@ class TTextSink {
     void Write(const char* Data, std::size_t Size);
     void PutJsonEscape(unsigned char Byte);
 
-    std::FILE* FFile;
+    std::FILE* FFile = nullptr;
+    std::string* FMemory = nullptr;
     std::unique_ptr<char[]> FBuffer;
     char* FPos;
     char* FEnd;

@@ -105,6 +105,11 @@ class TDataTable : public TComponent {
 
     TDTNameStr ColName(int Col) const;
     TDTNameStr RowName(int Row) const;
+    // Whether Row has a name of its own, not the default "R-n".
+    bool HasOwnRowName(int Row) const
+    {
+        return RowOk(Row) && !FRowNames[std::size_t(Row - 1)].isNull();
+    }
     // Keep the first DTNameLength characters; fire OnChangeNames.
     void SetColName(int Col, const TDTNameStr& Value);
     void SetRowName(int Row, const TDTNameStr& Value);

@@ -1,7 +1,9 @@
 // The console program run as a user runs it, its output read back and held against the engine
 // bit for bit; and the text sink's quoting and number forms.
+#include "ZEV_matrix.h"
 #include "analysis.h"
 #include "batch_run.h"
+#include "scoreblock.h"
 #include "textsink.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +163,43 @@ void ExpectScores(const TCsv& Csv, const TReference& Ref, int Components)
         for (int k = 3; k <= Components; ++k)
             EXPECT_TRUE(SameBits(Number(row[std::size_t(k + 1)]), Ref.Score(k, r)))
                 << "row " << r << " component " << k;
+    }
+}
+
+// Scores a block at a time from the columns give the window's projector's bits, whatever the
+// scaling, with a category column (read rounded), a constant column (left out) and a number of
+// rows that no block size divides; and the finiteness check agrees with them.
+TEST(ScoreBlocks, SameBitsAsTheWindowsProjector)
+{
+    TDataTable table;
+    table.Resize(5, 1003);
+    std::uint64_t seed = 7;
+    for (int r = 1; r <= 1003; ++r) {
+        for (int c = 1; c <= 5; ++c) {
+            seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+            table.SetElem(c, r, double(seed >> 11) * 0x1p-53 * 200.0 - 50.0);
+        }
+        table.SetElem(4, r, 3.25);
+    }
+    table.SetMeasLevel(2, mlOrdinal);
+    const TDataTableDataSet data(table);
+    for (int scaling : {psScatter, psCovariance, psCorrelation}) {
+        const TPCAResult result = CalcComponents(data, scaling);
+        ASSERT_TRUE(result.Ok());
+        TVector mean, stdDev;
+        FillMeanStdDev(data, scaling, mean, stdDev);
+        const TScoreProjector projector(result, mean, stdDev, 5);
+        const TScoreBlocks blocks(table, result, mean, stdDev, 5);
+        std::vector<double> all(1003 * 5), one(5);
+        blocks.Compute(0, 1003, all.data());
+        for (int r = 1; r <= 1003; ++r) {
+            projector.Project(data, r, one.data());
+            for (int k = 0; k < 5; ++k)
+                ASSERT_TRUE(
+                    SameBits(all[std::size_t(r - 1) * 5 + std::size_t(k)], one[std::size_t(k)]))
+                    << "scaling " << scaling << " row " << r << " component " << k + 1;
+        }
+        EXPECT_TRUE(blocks.AllFinite(1003));
     }
 }
 

@@ -1,0 +1,99 @@
+#include "scoreblock.h"
+
+#include "ZEV_matrix.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+// Rows per block: the deviations of a block stay in the first-level cache.
+constexpr int kBlockRows = 128;
+} // namespace
+
+TScoreBlocks::TScoreBlocks(const TDataTable& Table, const TPCAResult& Result, const TVector& Mean,
+                           const TVector& StdDev, int Components)
+    : FComponents(std::max(Components, 0))
+{
+    for (int i = 1; i <= Mean.NrOfElem(); ++i)
+        if (StdDev.Elem(i) != 0)
+            FColumns.push_back({Table.DataMat()->ColumnData(i), Table.IsCategory(i), Mean.Elem(i),
+                                StdDev.Elem(i)});
+    for (int k = 1; k <= FComponents; ++k)
+        for (int i = 1; i <= Mean.NrOfElem(); ++i)
+            if (StdDev.Elem(i) != 0) FLoadings.push_back(Result.EigVecElem(k, i));
+}
+
+void TScoreBlocks::Compute(int First, int Count, double* Out) const
+{
+    std::vector<double> deviations(FColumns.size() * kBlockRows);
+    for (int done = 0; done < Count; done += kBlockRows)
+        ComputeBlock(First + done, std::min(kBlockRows, Count - done),
+                     Out + std::size_t(done) * std::size_t(FComponents), deviations.data());
+}
+
+void TScoreBlocks::ComputeBlock(int First, int Count, double* Out, double* Deviations) const
+{
+    const std::size_t used = FColumns.size();
+    for (std::size_t i = 0; i < used; ++i) {
+        const TColumn& c = FColumns[i];
+        const double* x = c.Cells + First;
+        double* di = Deviations + i * kBlockRows;
+        if (c.Rounded)
+            for (int r = 0; r < Count; ++r) di[r] = std::nearbyint(x[r]) - c.Mean;
+        else
+            for (int r = 0; r < Count; ++r) di[r] = x[r] - c.Mean;
+    }
+    double s[kBlockRows];
+    const double* loading = FLoadings.data();
+    for (int k = 0; k < FComponents; ++k) {
+        std::fill_n(s, Count, 0.0);
+        for (std::size_t i = 0; i < used; ++i, ++loading) {
+            const double l = *loading, sd = FColumns[i].StdDev;
+            const double* di = Deviations + i * kBlockRows;
+            for (int r = 0; r < Count; ++r) s[r] += l * di[r] / sd;
+        }
+        for (int r = 0; r < Count; ++r) Out[std::size_t(r) * std::size_t(FComponents) + k] = s[r];
+    }
+}
+
+// A bound on every score from the largest deviation of each column: when it is far below the
+// largest double, no score can overflow and none needs computing to know it.
+bool TScoreBlocks::BoundedFar(int Rows) const
+{
+    std::vector<double> largest(FColumns.size(), 0.0);
+    for (std::size_t i = 0; i < FColumns.size(); ++i) {
+        const TColumn& c = FColumns[i];
+        double lo = c.Mean, hi = c.Mean;
+        for (int r = 0; r < Rows; ++r) {
+            const double x = c.Rounded ? std::nearbyint(c.Cells[r]) : c.Cells[r];
+            lo = std::min(lo, x);
+            hi = std::max(hi, x);
+        }
+        largest[i] = std::max(hi - c.Mean, c.Mean - lo) / std::fabs(c.StdDev);
+    }
+    const double* loading = FLoadings.data();
+    for (int k = 0; k < FComponents; ++k) {
+        double bound = 0;
+        for (std::size_t i = 0; i < FColumns.size(); ++i)
+            bound += std::fabs(*loading++) * largest[i];
+        // A quarter of the range covers the rounding of every product and sum along the way.
+        if (!(bound < std::numeric_limits<double>::max() / 4)) return false;
+    }
+    return true;
+}
+
+bool TScoreBlocks::AllFinite(int Rows) const
+{
+    if (BoundedFar(Rows)) return true;
+    std::vector<double> block(std::size_t(kBlockRows) * std::size_t(FComponents));
+    std::vector<double> deviations(FColumns.size() * kBlockRows);
+    for (int first = 0; first < Rows; first += kBlockRows) {
+        const int count = std::min(kBlockRows, Rows - first);
+        ComputeBlock(first, count, block.data(), deviations.data());
+        const auto end = block.begin() + std::ptrdiff_t(count) * FComponents;
+        if (!std::all_of(block.begin(), end, [](double v) { return std::isfinite(v); }))
+            return false;
+    }
+    return true;
+}
