@@ -39,10 +39,5 @@ BENCHMARK(BM_CsvLoad)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime
 
 int main(int argc, char** argv)
 {
-    gDataDir = TakeDataDirOption(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksWithDataDir(argc, argv, gDataDir);
 }

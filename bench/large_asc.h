@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <benchmark/benchmark.h>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -70,4 +71,15 @@ inline QString TakeDataDirOption(int& argc, char** argv)
     }
     argc = out;
     return dir;
+}
+
+// main() of a benchmark program over generated files: "--data DIR" keeps them in DIR.
+inline int RunBenchmarksWithDataDir(int argc, char** argv, QString& DataDir)
+{
+    DataDir = TakeDataDirOption(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
