@@ -15,9 +15,9 @@ void SetUpParser(QCommandLineParser& Parser)
         QStringLiteral("Principal component analysis of a data table."));
     Parser.addHelpOption();
     Parser.addVersionOption();
-    Parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("A data file (ASC or text table) to load at start."),
-                                 QStringLiteral("[FILE]"));
+    Parser.addPositionalArgument(
+        QStringLiteral("FILE"), QStringLiteral("A data file (ASC or text table) to load at start."),
+        QStringLiteral("[FILE]"));
 }
 
 // Help and version need no display: they are answered before any GUI object exists, which

@@ -115,8 +115,8 @@ TForm1::TForm1(QWidget* Parent) : QWidget(Parent)
     ODiag1 = FODiag1.get();
     ODiag1->SetName(QStringLiteral("ODiag1"));
     ODiag1->ParentWidget = this;
-    ODiag1->Filter = QStringLiteral(
-        "ASC data files (*.asc);;Text tables (*.csv *.tsv *.txt);;All files (*)");
+    ODiag1->Filter =
+        QStringLiteral("ASC data files (*.asc);;Text tables (*.csv *.tsv *.txt);;All files (*)");
     FMean = std::make_unique<TVector>();
     FStdDev = std::make_unique<TVector>();
     Mean = FMean.get(), StdDev = FStdDev.get();

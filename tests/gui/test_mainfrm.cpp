@@ -423,8 +423,8 @@ TEST_F(MainWindow, PlotsAfterEachScalingAndAfterLoadingIris)
     SavePlotPages(QStringLiteral("plots_iris"));
 }
 
-// Shrunk as far as it goes, the window still shows every tool bar control whole and leaves the plots
-// room for their axes and caption.
+// Shrunk as far as it goes, the window still shows every tool bar control whole and leaves the
+// plots room for their axes and caption.
 TEST_F(MainWindow, ShrinksNoFurtherThanItsControlsAndPlotsStayReadable)
 {
     Click(form->BButNewData);
@@ -433,8 +433,8 @@ TEST_F(MainWindow, ShrinksNoFurtherThanItsControlsAndPlotsStayReadable)
     QApplication::processEvents();
     EXPECT_EQ(form->size(), form->minimumSize());
     const QRect window = form->rect();
-    for (QWidget* control : std::initializer_list<QWidget*>{form->BButNewData, form->BButLoadData,
-                                                            form->BButPerformPCA, form->RGScaling}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             form->BButNewData, form->BButLoadData, form->BButPerformPCA, form->RGScaling}) {
         const QRect shown(control->mapTo(form.get(), QPoint(0, 0)), control->size());
         EXPECT_TRUE(window.contains(shown)) << control->objectName().toStdString();
     }
