@@ -8,6 +8,7 @@
 #include "hoverindex.h"
 #include "mainfrm.h"
 #include "plotcontroller.h"
+#include "window_pages.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,14 +45,8 @@ BENCHMARK(BM_HoverIndexBuild)->Unit(benchmark::kMillisecond);
 
 void PerformPCAWithBothPlots(benchmark::State& state, const TPlotOptions& Options)
 {
-    AnalysisStartUp();
     TForm1 form;
-    form.show();
-    form.BButNewDataClick();
-    for (QWidget* page : {form.TSLoadings, form.TSScores}) {
-        form.PageControl1->setCurrentWidget(page);
-        QCoreApplication::processEvents();
-    }
+    ShowWindowWithBothPlotPages(form);
     form.Plots()->SetOptions(Options);
     for (auto _ : state) {
         form.BButPerformPCAClick();
