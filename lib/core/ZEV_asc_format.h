@@ -44,7 +44,7 @@ bool ParseAscParenthesised(std::string_view Tok, double& Value);
 
 // One row of the token stream: class number, name and cells go to Sink, which offers
 // Class(int), Name(std::string), double& Cell(Column) and State(Column, byte) for the special
-// tokens (whose cell Sink sets itself); columns from 0. Returns ascOK, ascBadClassNumber or
+// tokens (whose cells hold 0 or the number in parentheses); columns from 0. Returns ascOK, ascBadClassNumber or
 // ascBadCell, with Filled the cells read before the bad one.
 template <class Sink> int ReadAscRow(TAscInput& In, const TAscHeader& Header, Sink& S, int& Filled)
 {
@@ -70,8 +70,10 @@ template <class Sink> int ReadAscRow(TAscInput& In, const TAscHeader& Header, Si
         if (ParseAscNumber(tok, v)) {
             cell = v;
         } else if (tok == "NAN") {
+            cell = 0;
             S.State(c, dtcsNotANumber);
         } else if (tok == "###") {
+            cell = 0;
             S.State(c, dtcsEmpty);
         } else if (tok == "(" && ParseAscParenthesised(In.ScanWord(), v)) {
             cell = v;

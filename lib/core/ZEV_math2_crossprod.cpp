@@ -85,6 +85,12 @@ double TShiftedSums::Sum(int Col) const
     return sum;
 }
 
+double ColumnMean(const TShiftedSums& Sums, int Col, double Outside, double M)
+{
+    const double s = Sums.Sum(Col) - Outside * Sums.Shift(Col);
+    return Sums.Shift(Col) + s / M;
+}
+
 int CrossPanelWidth(int N)
 {
     return (N + kPanel - 1) / kPanel * kPanel;
@@ -217,8 +223,7 @@ TCrossStatus CalcCrossProducts(const TMatrix& DataMat, TMatrix& CrossMat, int Lo
                 TShiftedSums sums({DataMat.Elem(LoCol + c, LoRow)});
                 const double* first = cols[c] ? cols[c] + firstRow - 1 : nullptr;
                 if (first) sums.Add(&first, inside);
-                const double s = sums.Sum(0) - outside * sums.Shift(0);
-                mean[c] = ShiftedMean(sums.Shift(0), s, m);
+                mean[c] = ColumnMean(sums, 0, outside, m);
             }
         });
     }

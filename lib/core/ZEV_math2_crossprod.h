@@ -62,11 +62,9 @@ class TCrossProductSums {
     int FFilled = 0; // rows in the tile
 };
 
-// The mean that the cross products centre on: Shift plus the shifted sum over Count rows.
-inline double ShiftedMean(double Shift, double Sum, double Count)
-{
-    return Shift + Sum / Count;
-}
+// The mean that the cross products centre on: column Col of Sums and Outside more rows that read
+// 0, over M rows in all.
+double ColumnMean(const TShiftedSums& Sums, int Col, double Outside, double M);
 
 // Columns rounded up to whole panels of four, as the sums are laid out.
 int CrossPanelWidth(int N);
