@@ -44,8 +44,8 @@ bool ParseAscParenthesised(std::string_view Tok, double& Value);
 
 // One row of the token stream: class number, name and cells go to Sink, which offers
 // Class(int), Name(std::string), double& Cell(Column) and State(Column, byte) for the special
-// tokens (whose cells hold 0 or the number in parentheses); columns from 0. Returns ascOK, ascBadClassNumber or
-// ascBadCell, with Filled the cells read before the bad one.
+// tokens (whose cells hold 0 or the number in parentheses); columns from 0. Returns ascOK,
+// ascBadClassNumber or ascBadCell, with Filled the cells read before the bad one.
 template <class Sink> int ReadAscRow(TAscInput& In, const TAscHeader& Header, Sink& S, int& Filled)
 {
     if (Header.HasClasses()) {

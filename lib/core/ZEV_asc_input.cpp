@@ -3,6 +3,7 @@
 #include "FileNames.h"
 #include "ZEV_zevbase.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -142,5 +143,16 @@ bool TAscInput::Refill(std::size_t* Keep)
         throw EInOutError(
             QStringLiteral("Cannot read file \"%1\": %2").arg(FName, FFile.errorString()));
     FEnd += std::size_t(got);
+    FAtEnd = got == 0;
     return got > 0;
+}
+
+std::string_view TAscInput::Ahead(std::size_t Want)
+{
+    Want = std::min(Want, FBuf.size());
+    while (FEnd - FPos < Want && !FAtEnd) {
+        std::size_t keep = FPos;
+        Refill(&keep);
+    }
+    return {FBuf.data() + FPos, FEnd - FPos};
 }

@@ -83,6 +83,13 @@ class TAscInput {
     // hold blanks and line breaks.
     std::string ReadWord();
 
+    // The unread input, at least Want bytes of it (at most the buffer's size) unless the input
+    // ends first, as AtEnd() then says. The view lasts until the next read.
+    std::string_view Ahead(std::size_t Want);
+    bool AtEnd() const { return FAtEnd; }
+    // Reads past Count bytes of what Ahead showed.
+    void Skip(std::size_t Count) { FPos += Count; }
+
   private:
     // Hands the pieces of the current line to Piece and reads past its CR (and an LF after it).
     template <typename PieceFn> bool ConsumeLine(PieceFn&& Piece);
@@ -98,4 +105,5 @@ class TAscInput {
     std::size_t FPos = 0;
     std::size_t FEnd = 0;
     qint64 FBase = 0; // file offset of FBuf[0]
+    bool FAtEnd = false;
 };
