@@ -53,6 +53,7 @@ int TAscStream::ForEachChunk(TAscRowSource& Source, bool WithNames, bool Count,
 
 void TAscStream::KeepCompleteRows(long long FirstRow)
 {
+    if (FChunk.Marked == 0) return;
     int kept = 0;
     for (int r = 0; r < FChunk.Rows; ++r) {
         if (RowHasMissingCell(FChunk, r)) continue;
@@ -72,6 +73,7 @@ void TAscStream::KeepCompleteRows(long long FirstRow)
 // In reading order, before any row is left out, as the table is counted.
 void TAscStream::CountMissing(long long FirstRow)
 {
+    if (FChunk.Marked == 0) return;
     for (int r = 0; r < FChunk.Rows; ++r)
         for (int c = 0; c < FColumns; ++c) {
             const int row = int(FirstRow + r);

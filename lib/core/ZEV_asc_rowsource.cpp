@@ -23,7 +23,11 @@ struct TChunkSink {
         if (WithNames) Chunk.Names[std::size_t(Row)] = Asc::NameOf(Word);
     }
     double& Cell(int Col) { return Chunk.Cells[Chunk.Offset(Col, Row)]; }
-    void State(int Col, std::uint8_t Value) { Chunk.States[Chunk.Offset(Col, Row)] = Value; }
+    void State(int Col, std::uint8_t Value)
+    {
+        Chunk.States[Chunk.Offset(Col, Row)] = Value;
+        ++Chunk.Marked;
+    }
 };
 
 } // namespace
@@ -33,6 +37,7 @@ void TAscRowChunk::Reset(int AColumns, int ACapacity)
     Columns = AColumns;
     Capacity = ACapacity;
     Rows = 0;
+    Marked = 0;
     const std::size_t cells = std::size_t(AColumns) * std::size_t(ACapacity);
     Cells.assign(cells, 0.0);
     States.assign(cells, 0);
@@ -58,7 +63,8 @@ int TAscRowSource::Open()
 
 int TAscRowSource::Read(TAscRowChunk& Chunk, bool WithNames)
 {
-    std::fill(Chunk.States.begin(), Chunk.States.end(), 0);
+    if (Chunk.Marked > 0) std::fill(Chunk.States.begin(), Chunk.States.end(), 0);
+    Chunk.Marked = 0;
     Chunk.Rows = 0;
     while (Chunk.Rows < Chunk.Capacity && !AtEnd()) {
         if (!FHeader.HasRowNames()) {
@@ -156,15 +162,15 @@ int TAscRowSource::RowFromTokens(TAscRowChunk& Chunk, int Row, std::size_t& K, b
             cell = v;
             break;
         case atNotANumber:
-            cell = 0, state = dtcsNotANumber;
+            cell = 0, state = dtcsNotANumber, ++Chunk.Marked;
             break;
         case atEmpty:
-            cell = 0, state = dtcsEmpty;
+            cell = 0, state = dtcsEmpty, ++Chunk.Marked;
             break;
         case atOpen:
             if (!next(kind, v)) return incomplete();
             if (kind == atClosed)
-                cell = v, state = dtcsParenthesis;
+                cell = v, state = dtcsParenthesis, ++Chunk.Marked;
             else
                 code = ascBadCell;
             break;

@@ -16,6 +16,7 @@ struct TAscRowChunk {
     std::vector<std::uint8_t> States; // the same places: the cell state bits of special tokens
     std::vector<int> Classes;         // 0 without class numbers
     std::vector<QString> Names;       // when asked for, and the file has row names
+    int Marked = 0;                   // 0: no state byte is set
 
     void Reset(int AColumns, int ACapacity);
     const double* Column(int Col) const { return Cells.data() + Offset(Col, 0); }

@@ -66,6 +66,7 @@ TEST(BatchStream, ExamplesGiveTheBytesOfTheWholeTable)
         ExpectSameRun({"--missing", missing, showcase}, missing);
     ExpectSameRun({"-k", "2", Example("wine.asc")}, "two components");
     ExpectSameRun({"-k", "20", Example("iris.asc")}, "more components than there are");
+    ExpectSameRun({"--solver", "fast", Example("wine.asc")}, "LAPACK");
 }
 
 TEST(BatchStream, RowsInManyChunksGiveTheBytesOfTheWholeTable)
