@@ -59,9 +59,16 @@ void WriteRows(const QString& Path, long long Rows)
 
 struct TJob {
     bool Ok = false;
-    double Seconds = 0, PeakMB = 0;
+    double Seconds = 0, PeakMB = 0, CpuSeconds = 0; // user and system time of both cores
     QByteArray Out;
 };
+
+double Field(const QString& Report, const char* Name)
+{
+    const QRegularExpressionMatch m =
+        QRegularExpression(QLatin1String(Name) + QStringLiteral(": ([0-9.]+)")).match(Report);
+    return m.hasMatch() ? m.captured(1).toDouble() : 0;
+}
 
 // pca-batch under /usr/bin/time -v; Keep: its standard output, else it goes to /dev/null.
 TJob RunBatch(const QStringList& Arguments, bool Keep)
@@ -75,10 +82,10 @@ TJob RunBatch(const QStringList& Arguments, bool Keep)
     job.Ok = p.waitForFinished(-1) && p.exitCode() == 0;
     job.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     job.Out = Keep ? p.readAllStandardOutput() : QByteArray();
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Maximum resident set size \\(kbytes\\): (\\d+)"))
-            .match(QString::fromLocal8Bit(p.readAllStandardError()));
-    job.PeakMB = m.hasMatch() ? m.captured(1).toDouble() / 1024 : 0;
+    const QString report = QString::fromLocal8Bit(p.readAllStandardError());
+    job.PeakMB = Field(report, "Maximum resident set size \\(kbytes\\)") / 1024;
+    job.CpuSeconds =
+        Field(report, "User time \\(seconds\\)") + Field(report, "System time \\(seconds\\)");
     return job;
 }
 
@@ -101,6 +108,9 @@ void BM_StreamLarge(benchmark::State& state)
     state.counters["file_MB"] = megabytes;
     state.counters["input_MB_per_s"] = megabytes / job.Seconds;
     state.counters["peak_RSS_MB"] = job.PeakMB;
+    // What the job would read per second with both cores to itself.
+    state.counters["cpu_s"] = job.CpuSeconds;
+    state.counters["input_MB_per_cpu_s"] = megabytes / job.CpuSeconds;
 }
 
 // 1,000,000 x 10, all components: the bytes of --stream against the whole table's.
@@ -121,6 +131,8 @@ void BM_StreamAgainstWholeTable(benchmark::State& state)
     state.counters["identical"] = whole.Out == passes.Out && !whole.Out.isEmpty() ? 1 : 0;
     state.counters["output_MB"] = double(passes.Out.size()) / 1e6;
     state.counters["whole_s"] = whole.Seconds;
+    state.counters["whole_cpu_s"] = whole.CpuSeconds;
+    state.counters["stream_cpu_s"] = passes.CpuSeconds;
     state.counters["whole_peak_RSS_MB"] = whole.PeakMB;
     state.counters["stream_peak_RSS_MB"] = passes.PeakMB;
 }

@@ -27,7 +27,8 @@ void OpenForReading(QFile& File, const QString& FileName)
     }
 }
 
-TAscInput::TAscInput(const QString& FileName) : FName(FileName), FBuf(kBufferSize)
+TAscInput::TAscInput(const QString& FileName, std::size_t BufferSize)
+    : FName(FileName), FBuf(BufferSize > 0 ? BufferSize : kBufferSize)
 {
     OpenForReading(FFile, FileName);
 }

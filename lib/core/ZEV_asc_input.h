@@ -26,7 +26,8 @@ struct TLineSpan {
 // or below, whatever the line structure. Read errors raise EInOutError.
 class TAscInput {
   public:
-    explicit TAscInput(const QString& FileName);
+    // BufferSize: bytes read at a time (the default when 0).
+    explicit TAscInput(const QString& FileName, std::size_t BufferSize = 0);
 
     int Get()
     {
