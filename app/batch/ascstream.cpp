@@ -124,16 +124,17 @@ TStreamOutcome TAscStream::Analyse()
     if (FAscCode != ascOK) return soAscError;
     FColumns = FHeader.Columns;
     FNames.Resize(FColumns, 1);
-    const std::vector<QString>& names = source.ColumnNames();
-    for (std::size_t c = 0; c < names.size(); ++c)
-        if (!names[c].isNull()) FNames.SetColName(int(c) + 1, names[c]);
+    const std::vector<QString>& columnNames = source.ColumnNames();
+    for (std::size_t c = 0; c < columnNames.size(); ++c)
+        if (!columnNames[c].isNull()) FNames.SetColName(int(c) + 1, columnNames[c]);
     FChunk.Reset(FColumns, ChunkRows(FColumns));
     FShift.assign(std::size_t(FColumns), 0.0);
     FSum = FSquares = FShift;
 
-    const bool names1 = FJob.Missing == mmError && FHeader.HasRowNames();
+    // Row names matter in the first pass only to name the first missing cell.
+    const bool names = FJob.Missing == mmError && FHeader.HasRowNames();
     FAscCode =
-        ForEachChunk(source, names1, true, [this](const TAscRowChunk& Chunk) { FirstPass(Chunk); });
+        ForEachChunk(source, names, true, [this](const TAscRowChunk& Chunk) { FirstPass(Chunk); });
     // The trailing sections are read also after a row error, as the table's reader does.
     if (FHeader.HasLevels())
         source.ReadLevels([this](int Col, TMeasLevel Level) { FNames.SetMeasLevel(Col, Level); });

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ZEV_asc_format.h"
-#include "ZEV_asc_tokens.h"
+#include "ZEV_asc_tokenrows.h"
 
 #include <QString>
 #include <cstdint>
@@ -46,17 +46,9 @@ class TAscRowSource {
     void ReadLevels(const std::function<void(int, TMeasLevel)>& Level);
 
   private:
-    // Rows of a file without row names from the tokens of what the input holds; the rows read,
-    // 0 when not one whole row is there. Code gets the code of a row that failed.
-    int ReadTokenRows(TAscRowChunk& Chunk, int& Code);
-    // Token K on: the row Row of Chunk from the tokens, K then after its last token. ascOK, a
-    // row's code, or 1 when the tokens end inside the row.
-    int RowFromTokens(TAscRowChunk& Chunk, int Row, std::size_t& K, bool AtEnd) const;
-
     TAscInput FIn;
-    TAscTokens FTokens;
-    double FRowBytes = 0; // bytes per row so far, to read about what a chunk needs
     TAscHeader FHeader;
+    TAscTokenRows FTokenRows;
     std::vector<QString> FColumnNames;
     long long FRowsRead = 0;
 };

@@ -2,6 +2,7 @@
 // the same cells, states, classes, names, the same code at the same row, and the same trailing
 // section read from where the rows stopped.
 #include "ZEV_asc_rowsource.h"
+#include "ZEV_asc_tokenrows.h"
 #include "ZEV_datatable.h"
 #include "ZEV_matrix.h"
 
@@ -109,3 +110,89 @@ TEST(AscRowSource, ReadsWhatTheTableReads)
 }
 
 } // namespace
+
+namespace {
+
+// Every row as the sink sees it, and the code, the cells before a bad one and what follows.
+struct TRowsRead {
+    std::vector<double> Cells;
+    std::vector<int> States, Classes;
+    int Code = ascOK, Filled = 0;
+    std::string Rest; // the next line after the rows
+};
+
+struct TVectorSink {
+    TRowsRead& R;
+    std::size_t Row, First;
+    void Class(int Value)
+    {
+        R.Classes.resize(std::max(R.Classes.size(), Row + 1));
+        R.Classes[Row] = Value;
+    }
+    void Name(const std::string&) {}
+    double& Cell(int Col)
+    {
+        R.Cells.resize(std::max(R.Cells.size(), First + std::size_t(Col) + 1));
+        R.States.resize(R.Cells.size());
+        return R.Cells[First + std::size_t(Col)];
+    }
+    void State(int Col, std::uint8_t Value) { R.States[First + std::size_t(Col)] = Value; }
+};
+
+// Rows of Path one token at a time, or from tokens of stretches of the input.
+TRowsRead ReadRows(const QString& Path, bool Tokens)
+{
+    TAscInput in(Path, TAscTokenRows::kInputBytes);
+    TAscHeader h;
+    TRowsRead read;
+    if (ReadAscHeader(in, h) != ascOK || h.HasRowNames() || h.HasColumnNames()) return read;
+    TAscTokenRows tokens(h);
+    for (int r = 0; r < h.Rows && read.Code == ascOK;) {
+        auto sinkFor = [&](int Row) {
+            // A row read again after the tokens ended inside it starts afresh.
+            const std::size_t first = std::size_t(r + Row) * std::size_t(h.Columns);
+            read.Cells.resize(first);
+            read.States.resize(first);
+            return TVectorSink{read, std::size_t(r + Row), first};
+        };
+        if (Tokens) {
+            const int got = tokens.Read(in, h.Rows - r, sinkFor, read.Code, read.Filled);
+            r += got;
+            if (got > 0 || read.Code != ascOK) continue;
+        }
+        TVectorSink sink = sinkFor(0);
+        read.Code = ReadAscRow(in, h, sink, read.Filled);
+        ++r;
+    }
+    in.ReadLine(read.Rest);
+    return read;
+}
+
+} // namespace
+
+// Classes, cells, states, codes and where the input stands after the rows: the tokens read on
+// two cores are the tokens read one by one.
+TEST(AscTokenRows, ReadWhatReadAscRowReads)
+{
+    QTemporaryDir dir;
+    for (const TCase& c : kCases) {
+        const QString path = dir.filePath(QStringLiteral("t.asc"));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.Content.data(), qint64(c.Content.size()));
+        f.close();
+        const TRowsRead one = ReadRows(path, false), tokens = ReadRows(path, true);
+        EXPECT_EQ(tokens.Code, one.Code) << c.Name;
+        if (one.Code != ascOK) {
+            EXPECT_EQ(tokens.Filled, one.Filled) << c.Name;
+        }
+        EXPECT_EQ(tokens.Classes, one.Classes) << c.Name;
+        EXPECT_EQ(tokens.States, one.States) << c.Name;
+        EXPECT_EQ(tokens.Rest, one.Rest) << c.Name;
+        ASSERT_EQ(tokens.Cells.size(), one.Cells.size()) << c.Name;
+        for (std::size_t i = 0; i < one.Cells.size(); ++i)
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(tokens.Cells[i]),
+                      std::bit_cast<std::uint64_t>(one.Cells[i]))
+                << c.Name << " cell " << i;
+    }
+}
