@@ -6,7 +6,6 @@
 #include "ZEV_asc_format.h"
 #include "ZEV_asc_pagemapper.h"
 #include "ZEV_asc_text.h"
-#include "ZEV_asc_tokenrows.h"
 #include "ZEV_matrix.h"
 
 #include <algorithm>
@@ -19,8 +18,7 @@
 class TAscReader {
   public:
     TAscReader(TDataTable& Table, const QString& AFileName, TStr2DArray& CustomData)
-        : T(Table), FileName(AFileName), In(AFileName, TAscTokenRows::kInputBytes),
-          Custom(CustomData)
+        : T(Table), FileName(AFileName), In(AFileName), Custom(CustomData)
     {
     }
 
@@ -116,30 +114,15 @@ class TAscReader {
         int code = ascOK;
         int r = 1;
         int filled = 0; // cells read in the failing row
-        // Columns are FNrOfRows apart; the table may have grown since the last row.
-        auto sinkFor = [&](int Row) {
-            if (Row > T.FNrOfRows) {
+        for (; r <= Rows; ++r) {
+            if (r > T.FNrOfRows) {
                 mapper.reset();
-                T.ResizeSilently(Cols, int(std::min<qint64>(Rows, 2 * qint64(Row))));
+                T.ResizeSilently(Cols, int(std::min<qint64>(Rows, 2 * qint64(r))));
             }
-            return TRowSink{T, T.FDataMat->ColumnData(1) + (Row - 1), std::size_t(T.FNrOfRows),
-                            Row};
-        };
-        // Rows without names come from tokens read on two cores; a row longer than what the
-        // input holds, and rows with names, token by token.
-        TAscTokenRows tokens(Header);
-        while (r <= Rows) {
-            if (!Header.HasRowNames()) {
-                const int got = tokens.Read(
-                    In, Rows - r + 1, [&](int Row) { return sinkFor(r + Row); }, code, filled);
-                r += got;
-                if (code != ascOK) break;
-                if (got > 0) continue;
-            }
-            TRowSink row = sinkFor(r);
+            // Columns are FNrOfRows apart; the table may have grown since the last row.
+            TRowSink row{T, T.FDataMat->ColumnData(1) + (r - 1), std::size_t(T.FNrOfRows), r};
             code = ReadAscRow(In, Header, row, filled);
             if (code != ascOK) break;
-            ++r;
         }
         // Cells after the error were never written: the cut need not read them.
         mapper.reset();
