@@ -76,7 +76,9 @@ template <typename FormatRows> void PutRowsInParallel(TTextSink& Out, int Rows, 
         sink.SetShowControls(Out.ShowsControls());
         Format(sink, First, Count);
     };
-    std::string chunks[2];
+    // Kept from call to call on this thread: scores written a chunk of rows at a time reuse
+    // their room instead of mapping it afresh for every chunk.
+    thread_local std::string chunks[2];
     for (int first = 0; first < Rows; first += 2 * kChunkRows) {
         const int second = first + kChunkRows;
         std::future<void> other;
