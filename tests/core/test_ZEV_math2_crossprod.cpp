@@ -78,8 +78,7 @@ TEST(CrossProductSums, ChunksGiveTheBitsOfTheWholeMatrix)
                 TShiftedSums sums(shifts);
                 InChunks(d, sizes, [&](const double* const* C, int Count) { sums.Add(C, Count); });
                 std::vector<double> means;
-                for (int c = 0; c < n; ++c)
-                    means.push_back(ColumnMean(sums, c, 0.0, double(rows)));
+                for (int c = 0; c < n; ++c) means.push_back(ColumnMean(sums, c, 0.0, double(rows)));
                 TCrossProductSums products(n, mode, means);
                 InChunks(d, sizes,
                          [&](const double* const* C, int Count) { products.Add(C, Count); });
