@@ -247,6 +247,7 @@ TCrossStatus CalcCrossProducts(const TMatrix& DataMat, TMatrix& CrossMat, int Lo
     const bool shared = twoCores && panels > 1 && Mode >= 0 && Mode <= 3;
     std::vector<TCrossProductSums> shares;
     try {
+        shares.reserve(2);
         shares.emplace_back(n, Mode, mean, 0, shared ? split : panels, total.data());
         if (shared) shares.emplace_back(n, Mode, mean, split, panels, total.data());
     } catch (const std::bad_alloc&) {

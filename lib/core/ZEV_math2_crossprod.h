@@ -39,6 +39,10 @@ class TCrossProductSums {
   public:
     TCrossProductSums(int N, int Mode, std::vector<double> Centres, int PanelBegin = 0,
                       int PanelEnd = -1, double* Total = nullptr);
+    // A copy would add into the original's sums.
+    TCrossProductSums(const TCrossProductSums&) = delete;
+    TCrossProductSums& operator=(const TCrossProductSums&) = delete;
+    TCrossProductSums(TCrossProductSums&&) noexcept = default;
     // Count more rows of every column, column c's at Cols[c]; a null column reads 0. Stops
     // between two blocks once Cancel is set.
     void Add(const double* const* Cols, long long Count);
