@@ -59,15 +59,19 @@ const TCase kCases[] = {
     {"bad header", "h\r\nx\r\n2\r\nFALSE FALSE FALSE FALSE\r\n1 2 3 4\r\n", ascBadColumnCount},
 };
 
+void WriteText(const QString& Path, const std::string& Content)
+{
+    QFile f(Path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(Content.data(), qint64(Content.size()));
+}
+
 TEST(AscRowSource, ReadsWhatTheTableReads)
 {
     QTemporaryDir dir;
     for (const TCase& c : kCases) {
         const QString path = dir.filePath(QStringLiteral("t.asc"));
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(c.Content.data(), qint64(c.Content.size()));
-        f.close();
+        WriteText(path, c.Content);
         TDataTable table;
         const int want = table.LoadFromASCFile(path);
         EXPECT_EQ(want, c.Code) << c.Name;
@@ -169,6 +173,22 @@ TRowsRead ReadRows(const QString& Path, bool Tokens)
     return read;
 }
 
+void ExpectSameRows(const TRowsRead& One, const TRowsRead& Tokens, const std::string& What)
+{
+    EXPECT_EQ(Tokens.Code, One.Code) << What;
+    if (One.Code != ascOK) {
+        EXPECT_EQ(Tokens.Filled, One.Filled) << What;
+    }
+    EXPECT_EQ(Tokens.Classes, One.Classes) << What;
+    EXPECT_EQ(Tokens.States, One.States) << What;
+    EXPECT_EQ(Tokens.Rest, One.Rest) << What;
+    ASSERT_EQ(Tokens.Cells.size(), One.Cells.size()) << What;
+    for (std::size_t i = 0; i < One.Cells.size(); ++i)
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(Tokens.Cells[i]),
+                  std::bit_cast<std::uint64_t>(One.Cells[i]))
+            << What << " cell " << i;
+}
+
 } // namespace
 
 // Classes, cells, states, codes and where the input stands after the rows: the tokens read on
@@ -178,23 +198,8 @@ TEST(AscTokenRows, ReadWhatReadAscRowReads)
     QTemporaryDir dir;
     for (const TCase& c : kCases) {
         const QString path = dir.filePath(QStringLiteral("t.asc"));
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(c.Content.data(), qint64(c.Content.size()));
-        f.close();
-        const TRowsRead one = ReadRows(path, false), tokens = ReadRows(path, true);
-        EXPECT_EQ(tokens.Code, one.Code) << c.Name;
-        if (one.Code != ascOK) {
-            EXPECT_EQ(tokens.Filled, one.Filled) << c.Name;
-        }
-        EXPECT_EQ(tokens.Classes, one.Classes) << c.Name;
-        EXPECT_EQ(tokens.States, one.States) << c.Name;
-        EXPECT_EQ(tokens.Rest, one.Rest) << c.Name;
-        ASSERT_EQ(tokens.Cells.size(), one.Cells.size()) << c.Name;
-        for (std::size_t i = 0; i < one.Cells.size(); ++i)
-            ASSERT_EQ(std::bit_cast<std::uint64_t>(tokens.Cells[i]),
-                      std::bit_cast<std::uint64_t>(one.Cells[i]))
-                << c.Name << " cell " << i;
+        WriteText(path, c.Content);
+        ExpectSameRows(ReadRows(path, false), ReadRows(path, true), c.Name);
     }
 }
 
@@ -240,22 +245,8 @@ TEST(AscTokenRows, RandomRowsReadAsTokenByToken)
         }
         if (gen() % 2) s += "<VARTYPES>\r\n1 Ordinal\r\n</VARTYPES>\r\n";
         if (gen() % 4 == 0 && !s.empty()) s.pop_back();
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(s.data(), qint64(s.size()));
-        f.close();
-        const TRowsRead one = ReadRows(path, false), tok = ReadRows(path, true);
-        ASSERT_EQ(tok.Code, one.Code) << s;
-        ASSERT_EQ(tok.Classes, one.Classes) << s;
-        ASSERT_EQ(tok.States, one.States) << s;
-        ASSERT_EQ(tok.Rest, one.Rest) << s;
-        ASSERT_EQ(tok.Cells.size(), one.Cells.size()) << s;
-        for (std::size_t i = 0; i < one.Cells.size(); ++i)
-            ASSERT_EQ(std::bit_cast<std::uint64_t>(tok.Cells[i]),
-                      std::bit_cast<std::uint64_t>(one.Cells[i]))
-                << s;
-        if (one.Code != ascOK) {
-            ASSERT_EQ(tok.Filled, one.Filled) << s;
-        }
+        WriteText(path, s);
+        ExpectSameRows(ReadRows(path, false), ReadRows(path, true), s);
+        if (::testing::Test::HasFailure()) return;
     }
 }
