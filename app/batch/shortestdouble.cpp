@@ -1,0 +1,235 @@
+#include "shortestdouble.h"
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+// The digits come from the Schubfach algorithm (R. Giulietti, "The Schubfach way to render
+// doubles"): the value and both ends of its rounding interval are scaled by a power of ten so
+// that the interval holds integers of 16 or 17 digits; the shortest candidates are then among
+// the nearest multiples of 10 and the two integers next to the scaled value.
+namespace {
+using u32 = std::uint32_t;
+using u64 = std::uint64_t;
+__extension__ typedef unsigned __int128 u128;
+
+constexpr u64 Mask63 = (u64(1) << 63) - 1;
+constexpr int MinPow10 = -292, MaxPow10 = 324; // the powers of ten a double needs
+
+// floor(log10(2^q)), floor(log10(3/4 * 2^q)) and floor(log2(10^e)) for the exponents of doubles
+constexpr int FloorLog10Pow2(int q) { return int((q * 661971961083LL) >> 41); }
+constexpr int FloorLog10ThreeQuartersPow2(int q)
+{
+    return int((q * 661971961083LL - 274743187321LL) >> 41);
+}
+constexpr int FloorLog2Pow10(int e) { return int((e * 913124641741LL) >> 38); }
+
+// 10^e * 2^-r rounded up to 126 bits (r = FloorLog2Pow10(e) - 125), as two 63-bit halves.
+struct TPow10 {
+    u64 Hi, Lo;
+};
+
+// Just enough of an unsigned big integer to compute the table exactly: 5^324 and 2^1024.
+struct TBig {
+    std::array<u32, 40> Words{}; // least significant first
+    constexpr void Multiply(u32 m)
+    {
+        u64 carry = 0;
+        for (u32& w : Words) {
+            const u64 p = u64(w) * m + carry;
+            w = u32(p);
+            carry = p >> 32;
+        }
+    }
+    constexpr void Divide(u32 d)
+    {
+        u64 rest = 0;
+        for (auto w = Words.rbegin(); w != Words.rend(); ++w) {
+            const u64 n = rest << 32 | *w;
+            *w = u32(n / d);
+            rest = n % d;
+        }
+    }
+    // floor(this / 2^Shift), its lowest 128 bits
+    constexpr u128 Shifted(int Shift) const
+    {
+        u128 r = 0;
+        for (int b = 127; b >= 0; --b) {
+            const int pos = Shift + b;
+            const bool bit = pos < 32 * int(Words.size()) && (Words[pos / 32] >> pos % 32 & 1);
+            r = r << 1 | u128(bit);
+        }
+        return r;
+    }
+};
+
+constexpr TPow10 Split(u128 g) { return {u64(g >> 63), u64(g) & Mask63}; }
+
+constexpr std::array<TPow10, MaxPow10 - MinPow10 + 1> MakePow10Table()
+{
+    std::array<TPow10, MaxPow10 - MinPow10 + 1> table{};
+    TBig p; // 5^e
+    p.Words[0] = 1;
+    for (int e = 0; e <= MaxPow10; ++e) {
+        if (e > 0) p.Multiply(5);
+        const int s = 125 - FloorLog2Pow10(e) + e; // 10^e * 2^-r = 5^e * 2^s
+        table[e - MinPow10] = Split((s >= 0 ? p.Shifted(0) << s : p.Shifted(-s)) + 1);
+    }
+    TBig q; // floor(2^1024 / 5^n), so that floor(2^m / 5^n) = floor(q / 2^(1024 - m))
+    q.Words[32] = 1;
+    for (int n = 1; n <= -MinPow10; ++n) {
+        q.Divide(5);
+        const int m = 125 - FloorLog2Pow10(-n) - n; // 10^-n * 2^-r = 2^m / 5^n
+        table[-n - MinPow10] = Split(q.Shifted(1024 - m) + 1);
+    }
+    return table;
+}
+constexpr auto Pow10Table = MakePow10Table();
+
+// cp * g / 2^127, rounded to odd: exact integers stay even, anything in between becomes odd,
+// which keeps every comparison with an even integer exact.
+u64 RoundToOdd(TPow10 g, u64 cp)
+{
+    const u64 x1 = u64((u128(g.Lo) * cp) >> 64);
+    const u128 y = u128(g.Hi) * cp;
+    const u64 z = (u64(y) >> 1) + x1;
+    const u64 high = u64(y >> 64) + (z >> 63);
+    return high | (((z & Mask63) + Mask63) >> 63);
+}
+
+struct TDecimal {
+    u64 Digits;
+    int Exponent;
+};
+
+// The shortest decimal that reads back as c * 2^q, the nearest one of them if several.
+TDecimal Shortest(u64 c, int q)
+{
+    const u64 odd = c & 1; // an odd significand's interval excludes its ends
+    const u64 cb = c << 2, cbr = cb + 2;
+    // Above a power of two the neighbour below is only half as far as the one above.
+    const bool narrowBelow = c == u64(1) << 52 && q != -1074;
+    const u64 cbl = narrowBelow ? cb - 1 : cb - 2;
+    const int k = narrowBelow ? FloorLog10ThreeQuartersPow2(q) : FloorLog10Pow2(q);
+    const int h = q + FloorLog2Pow10(-k) + 2;
+    const TPow10 g = Pow10Table[std::size_t(-k - MinPow10)];
+    const u64 vb = RoundToOdd(g, cb << h), vbl = RoundToOdd(g, cbl << h),
+              vbr = RoundToOdd(g, cbr << h);
+    const u64 s = vb >> 2;
+    if (s >= 10) {
+        const u64 sp10 = s / 10 * 10, tp10 = sp10 + 10;
+        const bool spIn = vbl + odd <= sp10 << 2, tpIn = (tp10 << 2) + odd <= vbr;
+        if (spIn != tpIn) return {spIn ? sp10 : tp10, k};
+    }
+    const u64 t = s + 1;
+    const bool sIn = vbl + odd <= s << 2, tIn = (t << 2) + odd <= vbr;
+    if (sIn != tIn) return {sIn ? s : t, k};
+    const auto fromMiddle = std::int64_t(vb - ((s + t) << 1));
+    return {fromMiddle < 0 || (fromMiddle == 0 && (s & 1) == 0) ? s : t, k};
+}
+
+constexpr auto DigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[std::size_t(2 * i)] = char('0' + i / 10);
+        pairs[std::size_t(2 * i + 1)] = char('0' + i % 10);
+    }
+    return pairs;
+}();
+
+int DigitCount(u64 n)
+{
+    int count = 1;
+    for (; n >= 100; n /= 100) count += 2;
+    return count + (n >= 10);
+}
+
+// Writes the Count decimal digits of n (leading zeros included) ending at End.
+void PutDigits(char* End, u64 n, int Count)
+{
+    for (; Count >= 2; Count -= 2, n /= 100) {
+        End -= 2;
+        std::memcpy(End, &DigitPairs[std::size_t(n % 100 * 2)], 2);
+    }
+    if (Count == 1) End[-1] = char('0' + n % 10);
+}
+
+char* PutInteger(char* First, u128 n)
+{
+    constexpr u64 Split19 = 10'000'000'000'000'000'000u;
+    if (n < Split19) {
+        const int count = DigitCount(u64(n));
+        PutDigits(First + count, u64(n), count);
+        return First + count;
+    }
+    First = PutInteger(First, n / Split19);
+    PutDigits(First + 19, u64(n % Split19), 19);
+    return First + 19;
+}
+
+char* PutScientific(char* First, u64 Digits, int Count, int Exponent)
+{
+    PutDigits(First + 1 + Count, Digits, Count);
+    First[0] = First[1];
+    First[1] = '.';
+    First += Count > 1 ? Count + 1 : 1;
+    *First++ = 'e';
+    *First++ = Exponent < 0 ? '-' : '+';
+    const int magnitude = Exponent < 0 ? -Exponent : Exponent;
+    const int width = magnitude >= 100 ? 3 : 2;
+    PutDigits(First + width, u64(magnitude), width);
+    return First + width;
+}
+
+// Digits * 10^Exponent with Exponent < 0
+char* PutFraction(char* First, u64 Digits, int Count, int Exponent)
+{
+    const int whole = Count + Exponent;
+    if (whole > 0) {
+        PutDigits(First + Count, Digits, Count);
+        std::memmove(First + whole + 1, First + whole, std::size_t(-Exponent));
+        First[whole] = '.';
+        return First + Count + 1;
+    }
+    First[0] = '0';
+    First[1] = '.';
+    std::memset(First + 2, '0', std::size_t(-whole));
+    First += 2 - whole + Count;
+    PutDigits(First, Digits, Count);
+    return First;
+}
+} // namespace
+
+char* WriteShortestDouble(char* First, double Value)
+{
+    const auto bits = std::bit_cast<u64>(Value);
+    const u64 fraction = bits & ((u64(1) << 52) - 1);
+    const int biased = int(bits >> 52 & 0x7FF);
+    if (bits >> 63) *First++ = '-';
+    if (biased == 0x7FF) {
+        std::memcpy(First, fraction ? "nan" : "inf", 3);
+        return First + 3;
+    }
+    if (biased == 0 && fraction == 0) {
+        *First = '0';
+        return First + 1;
+    }
+    const u64 c = biased ? fraction | u64(1) << 52 : fraction;
+    const int q = (biased ? biased : 1) - 1075;
+    auto [digits, exponent] = Shortest(c, q);
+    while (digits % 10 == 0) {
+        digits /= 10;
+        ++exponent;
+    }
+    const int count = DigitCount(digits);
+    const int scientific = exponent + count - 1;
+    const int sciLength = count + (count > 1) + 2 + (scientific <= -100 || scientific >= 100 ? 3 : 2);
+    const int fixedLength = exponent >= 0 ? count + exponent
+                            : count + exponent > 0 ? count + 1
+                                                  : 2 - exponent;
+    if (fixedLength > sciLength) return PutScientific(First, digits, count, scientific);
+    // A whole number is written exactly, not as its shortest digits padded with zeros.
+    if (exponent >= 0) return PutInteger(First, q >= 0 ? u128(c) << q : u128(c >> -q));
+    return PutFraction(First, digits, count, exponent);
+}
