@@ -138,11 +138,16 @@ constexpr auto DigitPairs = [] {
     return pairs;
 }();
 
+constexpr auto Pow10 = [] {
+    std::array<u64, 20> powers{1};
+    for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+    return powers;
+}();
+
 int DigitCount(u64 n)
 {
-    int count = 1;
-    for (; n >= 100; n /= 100) count += 2;
-    return count + (n >= 10);
+    const int guess = std::bit_width(n | 1) * 1233 >> 12; // floor(log10) or one less
+    return guess + (n >= Pow10[std::size_t(guess)]);
 }
 
 // Writes the Count decimal digits of n (leading zeros included) ending at End.
@@ -150,7 +155,7 @@ void PutDigits(char* End, u64 n, int Count)
 {
     for (; Count >= 2; Count -= 2, n /= 100) {
         End -= 2;
-        std::memcpy(End, &DigitPairs[std::size_t(n % 100 * 2)], 2);
+        std::memcpy(End, &DigitPairs[n % 100 * 2], 2);
     }
     if (Count == 1) End[-1] = char('0' + n % 10);
 }
@@ -168,9 +173,25 @@ char* PutInteger(char* First, u128 n)
     return First + 19;
 }
 
+// The 17 digits of n < 10^17, leading zeros included, in a tree of divisions rather than a chain.
+void Put17(char* p, u64 n)
+{
+    const auto put8 = [](char* q, u32 m) {
+        const u32 high = m / 10000, low = m % 10000;
+        for (const u32 pair : {high / 100, high % 100, low / 100, low % 100}) {
+            std::memcpy(q, &DigitPairs[pair * 2], 2);
+            q += 2;
+        }
+    };
+    const auto top = u32(n / 100'000'000);
+    put8(p + 9, u32(n % 100'000'000));
+    p[0] = char('0' + top / 100'000'000);
+    put8(p + 1, top % 100'000'000);
+}
+
 char* PutScientific(char* First, u64 Digits, int Count, int Exponent)
 {
-    PutDigits(First + 1 + Count, Digits, Count);
+    Put17(First + 1, Digits * Pow10[std::size_t(17 - Count)]);
     First[0] = First[1];
     First[1] = '.';
     First += Count > 1 ? Count + 1 : 1;
@@ -182,22 +203,21 @@ char* PutScientific(char* First, u64 Digits, int Count, int Exponent)
     return First + width;
 }
 
-// Digits * 10^Exponent with Exponent < 0
+// Digits * 10^Exponent with Exponent < 0; fixed notation is the shorter one up to "0.000ddd".
 char* PutFraction(char* First, u64 Digits, int Count, int Exponent)
 {
+    const u64 aligned = Digits * Pow10[std::size_t(17 - Count)];
     const int whole = Count + Exponent;
     if (whole > 0) {
-        PutDigits(First + Count, Digits, Count);
-        std::memmove(First + whole + 1, First + whole, std::size_t(-Exponent));
+        Put17(First + 1, aligned);
+        for (int i = 0; i < whole; ++i) First[i] = First[i + 1];
         First[whole] = '.';
         return First + Count + 1;
     }
-    First[0] = '0';
-    First[1] = '.';
-    std::memset(First + 2, '0', std::size_t(-whole));
-    First += 2 - whole + Count;
-    PutDigits(First, Digits, Count);
-    return First;
+    std::memcpy(First, "0.000", 5);
+    First += 2 - whole;
+    Put17(First, aligned);
+    return First + Count;
 }
 } // namespace
 
