@@ -18,12 +18,18 @@ constexpr u64 Mask63 = (u64(1) << 63) - 1;
 constexpr int MinPow10 = -292, MaxPow10 = 324; // the powers of ten a double needs
 
 // floor(log10(2^q)), floor(log10(3/4 * 2^q)) and floor(log2(10^e)) for the exponents of doubles
-constexpr int FloorLog10Pow2(int q) { return int((q * 661971961083LL) >> 41); }
+constexpr int FloorLog10Pow2(int q)
+{
+    return int((q * 661971961083LL) >> 41);
+}
 constexpr int FloorLog10ThreeQuartersPow2(int q)
 {
     return int((q * 661971961083LL - 274743187321LL) >> 41);
 }
-constexpr int FloorLog2Pow10(int e) { return int((e * 913124641741LL) >> 38); }
+constexpr int FloorLog2Pow10(int e)
+{
+    return int((e * 913124641741LL) >> 38);
+}
 
 // 10^e * 2^-r rounded up to 126 bits (r = FloorLog2Pow10(e) - 125), as two 63-bit halves.
 struct TPow10 {
@@ -64,7 +70,10 @@ struct TBig {
     }
 };
 
-constexpr TPow10 Split(u128 g) { return {u64(g >> 63), u64(g) & Mask63}; }
+constexpr TPow10 Split(u128 g)
+{
+    return {u64(g >> 63), u64(g) & Mask63};
+}
 
 constexpr std::array<TPow10, MaxPow10 - MinPow10 + 1> MakePow10Table()
 {
@@ -108,7 +117,7 @@ TDecimal Shortest(u64 c, int q)
 {
     const u64 odd = c & 1; // an odd significand's interval excludes its ends
     const u64 cb = c << 2, cbr = cb + 2;
-    // Above a power of two the neighbour below is only half as far as the one above.
+    // At a power of two the neighbour below is only half as far away as the one above.
     const bool narrowBelow = c == u64(1) << 52 && q != -1074;
     const u64 cbl = narrowBelow ? cb - 1 : cb - 2;
     const int k = narrowBelow ? FloorLog10ThreeQuartersPow2(q) : FloorLog10Pow2(q);
@@ -160,7 +169,7 @@ void PutDigits(char* End, u64 n, int Count)
     if (Count == 1) End[-1] = char('0' + n % 10);
 }
 
-char* PutInteger(char* First, u128 n)
+char* PutWhole(char* First, u128 n)
 {
     constexpr u64 Split19 = 10'000'000'000'000'000'000u;
     if (n < Split19) {
@@ -168,7 +177,7 @@ char* PutInteger(char* First, u128 n)
         PutDigits(First + count, u64(n), count);
         return First + count;
     }
-    First = PutInteger(First, n / Split19);
+    First = PutWhole(First, n / Split19);
     PutDigits(First + 19, u64(n % Split19), 19);
     return First + 19;
 }
@@ -244,12 +253,13 @@ char* WriteShortestDouble(char* First, double Value)
     }
     const int count = DigitCount(digits);
     const int scientific = exponent + count - 1;
-    const int sciLength = count + (count > 1) + 2 + (scientific <= -100 || scientific >= 100 ? 3 : 2);
-    const int fixedLength = exponent >= 0 ? count + exponent
+    const int sciLength =
+        count + (count > 1) + 2 + (scientific <= -100 || scientific >= 100 ? 3 : 2);
+    const int fixedLength = exponent >= 0          ? count + exponent
                             : count + exponent > 0 ? count + 1
-                                                  : 2 - exponent;
+                                                   : 2 - exponent;
     if (fixedLength > sciLength) return PutScientific(First, digits, count, scientific);
     // A whole number is written exactly, not as its shortest digits padded with zeros.
-    if (exponent >= 0) return PutInteger(First, q >= 0 ? u128(c) << q : u128(c >> -q));
+    if (exponent >= 0) return PutWhole(First, q >= 0 ? u128(c) << q : u128(c >> -q));
     return PutFraction(First, digits, count, exponent);
 }

@@ -52,9 +52,16 @@ void AddAround(std::vector<double>& Values, double Value)
 TEST(ShortestDouble, SpecialValuesAndTheEdgesOfTheRange)
 {
     using Limits = std::numeric_limits<double>;
-    const std::vector<double> values = {0.0, Limits::infinity(), Limits::quiet_NaN(),
-        Limits::denorm_min(), 2 * Limits::denorm_min(), 16 * Limits::denorm_min(),
-        Limits::min() - Limits::denorm_min(), Limits::min(), Limits::max(), Limits::epsilon()};
+    const std::vector<double> values = {0.0,
+                                        Limits::infinity(),
+                                        Limits::quiet_NaN(),
+                                        Limits::denorm_min(),
+                                        2 * Limits::denorm_min(),
+                                        16 * Limits::denorm_min(),
+                                        Limits::min() - Limits::denorm_min(),
+                                        Limits::min(),
+                                        Limits::max(),
+                                        Limits::epsilon()};
     EXPECT_EQ(Differences(values), 0);
     EXPECT_EQ(Fast(-0.0), "-0");
     EXPECT_EQ(Fast(-Limits::quiet_NaN()), "-nan");
@@ -64,7 +71,8 @@ TEST(ShortestDouble, EveryPowerOfTwoAndOfTenWithTheirNeighbours)
 {
     std::vector<double> values;
     for (int e = -1074; e <= 1023; ++e) AddAround(values, std::ldexp(1.0, e));
-    for (int e = -323; e <= 308; ++e) AddAround(values, std::strtod(("1e" + std::to_string(e)).c_str(), nullptr));
+    for (int e = -323; e <= 308; ++e)
+        AddAround(values, std::strtod(("1e" + std::to_string(e)).c_str(), nullptr));
     EXPECT_EQ(Differences(values), 0);
 }
 
