@@ -1,5 +1,7 @@
 #include "textsink.h"
 
+#include "shortestdouble.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -104,7 +106,7 @@ void TTextSink::Put(char Ch)
 void TTextSink::PutNumber(double Value)
 {
     Reserve(NumberBytes);
-    FPos = std::to_chars(FPos, FEnd, Value).ptr;
+    FPos = WriteShortestDouble(FPos, Value);
 }
 
 void TTextSink::PutInteger(long long Value)
