@@ -47,6 +47,10 @@ class TAscInput {
     void SkipLine(TLineSpan& Span);
 
     qint64 Size() const { return FFile.size(); }
+    // The file offset of the next byte to be read.
+    qint64 Tell() const { return FBase + qint64(FPos); }
+    // Reads on from file offset Offset.
+    void Seek(qint64 Offset);
 
     // The next value token: a maximal run of bytes above code 32; empty at the end of the input.
     // The separator after it is left unread. The view lasts until the next read.
@@ -91,6 +95,7 @@ class TAscInput {
     // Reads more input after FEnd. Bytes from *Keep on are moved to the front first (and *Keep
     // follows them); without Keep everything already read is dropped. False at the end of input.
     bool Refill(std::size_t* Keep = nullptr);
+    [[noreturn]] void ThrowReadError() const;
 
     QString FName;
     QFile FFile;

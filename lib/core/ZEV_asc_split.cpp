@@ -1,0 +1,151 @@
+#include "ZEV_asc_split.h"
+
+#include "ZEV_asc_pagemapper.h"
+#include "ZEV_asc_text.h"
+
+#include <QFile>
+#include <algorithm>
+#include <limits>
+#include <system_error>
+
+namespace {
+
+// A line end is looked for this far after the guess; a file of longer lines is read on one core.
+constexpr qint64 kLineSearch = qint64(1) << 16;
+constexpr std::size_t kCountChunk = std::size_t(1) << 20;
+
+} // namespace
+
+TAscSplitTuning& AscSplitTuning()
+{
+    static TAscSplitTuning tuning;
+    return tuning;
+}
+
+bool TRowMapper::MapNext()
+{
+    if (FMapped >= FEnd) return false;
+    const std::size_t to = std::min(FEnd, FMapped + kStretchRows);
+    // An older kernel cannot: the writers map the pages as they go.
+    const bool mapped = MapCellRows(FCells, FStride, FColumns, FMapped, to);
+    FMapped = mapped ? to : FEnd;
+    return mapped;
+}
+
+TAscSecondHalf::TAscSecondHalf(const QString& FileName, const TAscHeader& Header, double* Cells,
+                               std::size_t Stride, int LastRow, qint64 RowsStart, qint64 FileSize)
+    : FHeader(Header), FCells(Cells), FStride(Stride), FLastRow(LastRow)
+{
+    const TAscSplitTuning& tuning = AscSplitTuning();
+    const qint64 stream = FileSize - RowsStart;
+    const bool pays = (tuning.EvenOnOneCore || std::thread::hardware_concurrency() > 1) &&
+                      stream >= tuning.MinBytes && LastRow >= 2;
+    const qint64 from =
+        tuning.At >= 0 ? tuning.At : RowsStart + qint64(double(stream) * tuning.Share);
+    if (!pays || from >= FileSize) {
+        FFirstRow = 0;
+        return;
+    }
+    try {
+        FThread = std::thread([this, FileName, RowsStart, from] { Run(FileName, RowsStart, from); });
+    } catch (const std::system_error&) {
+        FFirstRow = 0;
+    }
+}
+
+TAscHalfResult& TAscSecondHalf::Finish()
+{
+    if (FThread.joinable()) FThread.join();
+    FDone = !FResult.Failed;
+    return FResult;
+}
+
+void TAscSecondHalf::Abandon()
+{
+    if (FDone) return;
+    FDone = true;
+    FCancel = true;
+    if (FThread.joinable()) FThread.join();
+    const int first = FFirstRow.load();
+    if (first <= 0) return;
+    for (std::size_t c = 0; c < std::size_t(FHeader.Columns); ++c)
+        std::fill_n(FCells + c * FStride + std::size_t(first - 1), FTouched, 0.0);
+}
+
+void TAscSecondHalf::Publish(int First)
+{
+    int unknown = -1;
+    FFirstRow.compare_exchange_strong(unknown, First, std::memory_order_release);
+    FFirstRow.notify_all();
+}
+
+void TAscSecondHalf::Run(const QString& FileName, qint64 RowsStart, qint64 From)
+{
+    try {
+        TAscInput in(FileName);
+        in.Seek(From);
+        int ch = in.Get();
+        while (ch >= 0 && ch != '\r' && in.Tell() - From < kLineSearch) ch = in.Get();
+        FStart = AscNextTokenAt(in);
+        const int first = ch == '\r' && FStart >= RowsStart && in.Peek() >= 0
+                              ? GuessRow(FileName, RowsStart)
+                              : 0;
+        if (first < 1 || first > FLastRow) {
+            Publish(0);
+            return;
+        }
+        Publish(first);
+        ReadRows(in, first);
+    } catch (...) {
+        FResult.Failed = true;
+        Publish(0);
+    }
+}
+
+// Right when every row before the guess ends its own line.
+int TAscSecondHalf::GuessRow(const QString& FileName, qint64 RowsStart)
+{
+    QFile file;
+    OpenForReading(file, FileName);
+    if (!file.seek(RowsStart)) return 0;
+    std::vector<char> buf(kCountChunk);
+    qint64 lineEnds = 0;
+    for (qint64 left = FStart - RowsStart; left > 0;) {
+        const qint64 got = file.read(buf.data(), std::min<qint64>(left, qint64(buf.size())));
+        if (got <= 0 || FCancel.load(std::memory_order_relaxed)) return 0;
+        lineEnds += std::count(buf.data(), buf.data() + got, '\r');
+        left -= got;
+    }
+    return lineEnds < std::numeric_limits<int>::max() ? int(lineEnds) + 1 : 0;
+}
+
+void TAscSecondHalf::ReadRows(TAscInput& In, int First)
+{
+    // Classes, names and special cells wait for the guess to be confirmed; the cells go
+    // straight to their place.
+    struct TSink {
+        TAscHalfResult& R;
+        double* Cells;
+        std::size_t Stride;
+        int Row;
+        void Class(int Value) { R.Classes.push_back(Value); }
+        void Name(const std::string& Word) { R.Names.push_back(Asc::NameOf(Word)); }
+        double& Cell(int Col) { return Cells[std::size_t(Col) * Stride]; }
+        void State(int Col, std::uint8_t Value) { R.States.push_back({Col + 1, Row, Value}); }
+    };
+    TRowMapper mapper(FCells, FStride, std::size_t(FHeader.Columns), std::size_t(First - 1),
+                      std::size_t(FLastRow));
+    for (int r = First; r <= FLastRow; ++r) {
+        if (FCancel.load(std::memory_order_relaxed)) {
+            FResult.Failed = true;
+            return;
+        }
+        mapper.Ahead(std::size_t(r - 1));
+        FTouched = r - First + 1;
+        TSink sink{FResult, FCells + (r - 1), FStride, r};
+        FResult.Code = ReadAscRow(In, FHeader, sink, FResult.Filled);
+        if (FResult.Code != ascOK) break;
+        ++FResult.Rows;
+    }
+    FResult.Stop = In.Tell();
+}
