@@ -99,8 +99,7 @@ void TAscInput::Seek(qint64 Offset)
         FPos = std::size_t(Offset - FBase);
         return;
     }
-    if (!FFile.seek(Offset))
-        ThrowReadError();
+    if (!FFile.seek(Offset)) ThrowReadError();
     FBase = Offset;
     FPos = FEnd = 0;
 }
@@ -156,8 +155,7 @@ bool TAscInput::Refill(std::size_t* Keep)
     }
     if (FEnd == FBuf.size()) FBuf.resize(FBuf.size() * 2); // one token fills the buffer
     const qint64 got = FFile.read(FBuf.data() + FEnd, qint64(FBuf.size() - FEnd));
-    if (got < 0)
-        ThrowReadError();
+    if (got < 0) ThrowReadError();
     FEnd += std::size_t(got);
     return got > 0;
 }

@@ -30,16 +30,19 @@ struct TAscSplitTuning {
 };
 TAscSplitTuning& AscSplitTuning();
 
+// The number of CR bytes among Size bytes.
+std::size_t CountAscLineEnds(const char* Bytes, std::size_t Size);
+
 // What the second thread read: its complete rows and how the row after them ended.
 struct TAscHalfResult {
     struct TState {
         int Col, Row; // from 1
         std::uint8_t Value;
     };
-    int Rows = 0;      // complete rows
-    int Code = ascOK;  // of the row after them; ascOK when the last row allowed was read
-    int Filled = 0;    // cells read in that row
-    qint64 Stop = 0;   // file offset where reading stopped
+    int Rows = 0;        // complete rows
+    int Code = ascOK;    // of the row after them; ascOK when the last row allowed was read
+    int Filled = 0;      // cells read in that row
+    qint64 Stop = 0;     // file offset where reading stopped
     bool Failed = false; // an input error or no memory: the rows are not to be used
     // Kept aside until the rows are taken, in file order; the rows' from the first row on.
     std::vector<int> Classes;
@@ -113,8 +116,8 @@ class TAscSecondHalf {
     qint64 FStart = -1;
     std::atomic<int> FFirstRow{-1};
     std::atomic<bool> FCancel{false};
-    bool FDone = false;  // taken or abandoned
-    int FTouched = 0;    // rows from the first whose cells may have been written
+    bool FDone = false; // taken or abandoned
+    int FTouched = 0;   // rows from the first whose cells may have been written
     TAscHalfResult FResult;
     std::thread FThread;
 };

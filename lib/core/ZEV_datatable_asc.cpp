@@ -136,7 +136,8 @@ class TAscReader {
                 T.FRowAttribs.Set(at + i, Half.Classes[i]);
             for (std::size_t i = 0; i < Half.Names.size(); ++i)
                 T.FRowNames.Set(at + i, std::move(Half.Names[i]));
-            for (const TAscHalfResult::TState& s : Half.States) T.SetCellState(s.Col, s.Row, s.Value);
+            for (const TAscHalfResult::TState& s : Half.States)
+                T.SetCellState(s.Col, s.Row, s.Value);
         };
         return ReadAscFirstHalf(In, second, mapper, r, filled, readRow, take);
     }

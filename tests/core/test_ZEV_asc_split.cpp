@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
@@ -149,7 +150,9 @@ TEST_F(AscSplit, GuessesThatLandWellOrBadlyReadAsOnOneCore)
         return std::to_string(r % 5) + ".5 \"row " + std::to_string(r) + "\" " + Cells(r, 4);
     };
     const auto badAt = [](int Bad, const char* Token) {
-        return Lines(1, 100, [=](int r) { return r == Bad ? "1 2 " + std::string(Token) + " 4" : Cells(r, 4); });
+        return Lines(1, 100, [=](int r) {
+            return r == Bad ? "1 2 " + std::string(Token) + " 4" : Cells(r, 4);
+        });
     };
     const Case cases[] = {
         {"one row per line", Header(4, 100) + Plain(100), "", true},
@@ -158,39 +161,45 @@ TEST_F(AscSplit, GuessesThatLandWellOrBadlyReadAsOnOneCore)
         {"the guess on the last line finds no row after it", Header(4, 100) + Plain(100),
          Cells(100, 4), false},
         {"rows span two lines",
-         Header(4, 100) + Lines(1, 100, [](int r) { return Cells(r, 2) + "\r\n" + Cells(r + 500, 2); }),
+         Header(4, 100) +
+             Lines(1, 100, [](int r) { return Cells(r, 2) + "\r\n" + Cells(r + 500, 2); }),
          "", false},
         {"two rows share a line",
-         Header(4, 100) + Lines(1, 50, [](int r) { return Cells(2 * r, 4) + " " + Cells(2 * r + 1, 4); }),
+         Header(4, 100) +
+             Lines(1, 50, [](int r) { return Cells(2 * r, 4) + " " + Cells(2 * r + 1, 4); }),
          "", false},
         {"a blank line before the guess",
-         Header(4, 100) + Plain(10) + "\r\n" + Lines(11, 100, [](int r) { return Cells(r, 4); }), "",
-         false},
+         Header(4, 100) + Plain(10) + "\r\n" + Lines(11, 100, [](int r) { return Cells(r, 4); }),
+         "", false},
         {"a parenthesis opened at a line end, closed on the guessed line",
          Header(4, 100) + Plain(49) + "1 2 3 (\r\n4.25) " + Cells(51, 4) + "\r\n" +
              Lines(52, 101, [](int r) { return Cells(r, 4); }),
          "1 2 3 (", false},
-        {"classes and quoted names with blanks", Header(4, 100, "TRUE FALSE TRUE FALSE") + Lines(1, 100, named), "",
-         true},
+        {"classes and quoted names with blanks",
+         Header(4, 100, "TRUE FALSE TRUE FALSE") + Lines(1, 100, named), "", true},
         {"a quoted name holding a line break and what looks like a row",
          Header(4, 100, "FALSE FALSE TRUE FALSE") +
              Lines(1, 100,
                    [](int r) {
-                       return (r == 50 ? std::string("\"a\r\n7 8 9 10 x\"") : "n" + std::to_string(r)) + " " +
-                              Cells(r, 4);
+                       return (r == 50 ? std::string("\"a\r\n7 8 9 10 x\"")
+                                       : "n" + std::to_string(r)) +
+                              " " + Cells(r, 4);
                    }),
          "\"a", false},
         {"column names spanning lines before the rows",
-         Header(4, 100, "FALSE TRUE FALSE FALSE") + "a \"b\r\nc\" (.;#;.) d\r\n" + Plain(100), "", true},
+         Header(4, 100, "FALSE TRUE FALSE FALSE") + "a \"b\r\nc\" (.;#;.) d\r\n" + Plain(100), "",
+         true},
         {"special cells after the guess",
          Header(4, 100) + Lines(1, 100,
                                 [](int r) {
-                                    return r < 60 ? Cells(r, 4) : "NAN ### ( " + std::to_string(r) + ".5) -0";
+                                    return r < 60 ? Cells(r, 4)
+                                                  : "NAN ### ( " + std::to_string(r) + ".5) -0";
                                 }),
          "", true},
         {"a row error after the guess", Header(4, 100) + badAt(80, "word"), "", true},
         {"a row error on the guessed row", Header(4, 100) + badAt(51, "word"), Cells(50, 4), true},
-        {"a row error on the row before the guess", Header(4, 100) + badAt(50, "word"), "1 2 word", false},
+        {"a row error on the row before the guess", Header(4, 100) + badAt(50, "word"), "1 2 word",
+         false},
         {"a row error before the guess", Header(4, 100) + badAt(20, "word"), "", false},
         {"a bad class number after the guess",
          Header(4, 100, "TRUE FALSE FALSE FALSE") +
@@ -203,7 +212,8 @@ TEST_F(AscSplit, GuessesThatLandWellOrBadlyReadAsOnOneCore)
              "<VARTYPES>\r\n2 Nominal <0=zero><1=one>\r\n</VARTYPES>\r\n",
          "", true},
         {"custom data after the rows",
-         Header(4, 100) + Plain(100) + "<custdata>\r\n<key>value</key>\r\n</custdata>\r\n", "", true},
+         Header(4, 100) + Plain(100) + "<custdata>\r\n<key>value</key>\r\n</custdata>\r\n", "",
+         true},
     };
     for (const Case& c : cases) {
         const QString file = Write(c.Content);
@@ -219,13 +229,16 @@ TEST_F(AscSplit, GuessesThatLandWellOrBadlyReadAsOnOneCore)
 // special cells and a row error near the end.
 TEST_F(AscSplit, EveryGuessReadsAsOnOneCore)
 {
-    const std::string content =
-        Header(3, 40, "TRUE TRUE TRUE FALSE") + "x \"y z\" \"w\r\nv\"\r\n" +
-        Lines(1, 40, [](int r) {
-            const std::string name = r % 7 == 0 ? "\"a b\r\n" + Cells(r, 3) + "\"" : "r" + std::to_string(r);
-            const std::string cells = r == 37 ? "1 ( 2" : r % 5 == 0 ? "NAN " + Cells(r, 2) : Cells(r, 3);
-            return std::to_string(r % 4) + " " + name + " " + cells;
-        });
+    const std::string content = Header(3, 40, "TRUE TRUE TRUE FALSE") + "x \"y z\" \"w\r\nv\"\r\n" +
+                                Lines(1, 40, [](int r) {
+                                    const std::string name = r % 7 == 0
+                                                                 ? "\"a b\r\n" + Cells(r, 3) + "\""
+                                                                 : "r" + std::to_string(r);
+                                    const std::string cells = r == 37      ? "1 ( 2"
+                                                              : r % 5 == 0 ? "NAN " + Cells(r, 2)
+                                                                           : Cells(r, 3);
+                                    return std::to_string(r % 4) + " " + name + " " + cells;
+                                });
     const QString file = Write(content);
     const TOutcome alone = Read(file, false, -1);
     ASSERT_EQ(alone.Code, ascBadCell);
@@ -236,6 +249,19 @@ TEST_F(AscSplit, EveryGuessReadsAsOnOneCore)
         taken += split.Taken;
     }
     EXPECT_GT(taken, 20);
+}
+
+TEST(AscLineEnds, CountMatchesThePlainLoop)
+{
+    std::string bytes(300, 'x');
+    for (std::size_t i = 0; i < bytes.size(); i += 1 + i % 7) bytes[i] = '\r';
+    bytes[40] = char(0x8D); // a byte that differs from CR only in its top bit
+    for (std::size_t from = 0; from < 20; ++from)
+        for (std::size_t size = 0; from + size <= bytes.size(); size += 13)
+            EXPECT_EQ(CountAscLineEnds(bytes.data() + from, size),
+                      std::size_t(std::count(bytes.begin() + std::ptrdiff_t(from),
+                                             bytes.begin() + std::ptrdiff_t(from + size), '\r')))
+                << from << " " << size;
 }
 
 TEST_F(AscSplit, SmallFilesStayOnOneCore)
