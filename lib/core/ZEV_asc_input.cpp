@@ -87,19 +87,15 @@ std::string TAscInput::ReadWord()
     return text;
 }
 
-void TAscInput::ThrowReadError() const
-{
-    throw EInOutError(
-        QStringLiteral("Cannot read file \"%1\": %2").arg(FName, FFile.errorString()));
-}
-
 void TAscInput::Seek(qint64 Offset)
 {
     if (Offset >= FBase && Offset <= FBase + qint64(FEnd)) {
         FPos = std::size_t(Offset - FBase);
         return;
     }
-    if (!FFile.seek(Offset)) ThrowReadError();
+    if (!FFile.seek(Offset))
+        throw EInOutError(
+            QStringLiteral("Cannot read file \"%1\": %2").arg(FName, FFile.errorString()));
     FBase = Offset;
     FPos = FEnd = 0;
 }
@@ -155,7 +151,9 @@ bool TAscInput::Refill(std::size_t* Keep)
     }
     if (FEnd == FBuf.size()) FBuf.resize(FBuf.size() * 2); // one token fills the buffer
     const qint64 got = FFile.read(FBuf.data() + FEnd, qint64(FBuf.size() - FEnd));
-    if (got < 0) ThrowReadError();
+    if (got < 0)
+        throw EInOutError(
+            QStringLiteral("Cannot read file \"%1\": %2").arg(FName, FFile.errorString()));
     FEnd += std::size_t(got);
     return got > 0;
 }

@@ -95,7 +95,6 @@ class TAscInput {
     // Reads more input after FEnd. Bytes from *Keep on are moved to the front first (and *Keep
     // follows them); without Keep everything already read is dropped. False at the end of input.
     bool Refill(std::size_t* Keep = nullptr);
-    [[noreturn]] void ThrowReadError() const;
 
     QString FName;
     QFile FFile;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <algorithm>
 #include <limits>
+#include <sched.h>
 #include <sys/mman.h>
 #include <system_error>
 #if defined(__SSE2__)
@@ -32,6 +33,15 @@ void AdviseLargePages(double* Cells, std::size_t Stride, std::size_t Columns)
     const auto begin = (reinterpret_cast<std::uintptr_t>(Cells) + kLarge - 1) & ~(kLarge - 1);
     const auto end = reinterpret_cast<std::uintptr_t>(Cells + Stride * Columns) & ~(kLarge - 1);
     if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+// The processors this process may run on, which an affinity mask can make fewer than the
+// machine's.
+unsigned UsableProcessors()
+{
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0) return unsigned(CPU_COUNT(&set));
+    return std::thread::hardware_concurrency();
 }
 
 } // namespace
@@ -75,7 +85,7 @@ TAscSecondHalf::TAscSecondHalf(const QString& FileName, const TAscHeader& Header
 {
     const TAscSplitTuning& tuning = AscSplitTuning();
     const qint64 stream = FileSize - RowsStart;
-    const bool pays = (tuning.EvenOnOneCore || std::thread::hardware_concurrency() > 1) &&
+    const bool pays = (tuning.EvenOnOneCore || UsableProcessors() > 1) &&
                       stream >= tuning.MinBytes && LastRow >= 2;
     const qint64 from =
         tuning.At >= 0 ? tuning.At : RowsStart + qint64(double(stream) * tuning.Share);

@@ -44,7 +44,7 @@ struct TAscHalfResult {
     int Filled = 0;      // cells read in that row
     qint64 Stop = 0;     // file offset where reading stopped
     bool Failed = false; // an input error or no memory: the rows are not to be used
-    // Kept aside until the rows are taken, in file order; the rows' from the first row on.
+    // Kept aside until the rows are taken: in file order, from the first row on.
     std::vector<int> Classes;
     std::vector<QString> Names;
     std::vector<TState> States;
