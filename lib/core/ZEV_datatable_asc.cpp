@@ -124,7 +124,8 @@ class TAscReader {
         const std::size_t stride = std::size_t(T.FNrOfRows);
         TAscSecondHalf second(FileName, Header, cells, stride, lastRow, AscNextTokenAt(In),
                               In.Size());
-        // Before the guess is known, only pages this thread is sure to fill are mapped.
+        // While the guess is worked out, the first quarter of the rows, which this thread
+        // most likely reads, is mapped ahead.
         TRowMapper mapper(cells, stride, std::size_t(Cols), 0, std::size_t(lastRow) / 4);
         const auto readRow = [&](int Row, int& Filled) {
             TRowSink row{T, cells + (Row - 1), stride, Row};
