@@ -104,6 +104,9 @@ class TAscReader {
         if (read < Cols) T.FColNames.FillFrom(std::size_t(read), Asc::NameOf(std::string()));
     }
 
+    // Only a table the file can fill is worth mapping ahead.
+    bool Fillable(int Cols) const { return qint64(T.FNrOfRows) * Cols <= In.Size() / 2 + 1; }
+
     // Returns ascOK, or the code of the row that failed; the table then ends with that row.
     int ReadRows(int Cols, int Rows)
     {
@@ -124,9 +127,10 @@ class TAscReader {
         const std::size_t stride = std::size_t(T.FNrOfRows);
         TAscSecondHalf second(FileName, Header, cells, stride, lastRow, AscNextTokenAt(In),
                               In.Size());
-        // While the guess is worked out, the first quarter of the rows, which this thread
-        // most likely reads, is mapped ahead.
-        TRowMapper mapper(cells, stride, std::size_t(Cols), 0, std::size_t(lastRow) / 4);
+        // While the second thread works out its guess, this one maps the table ahead, when the
+        // file can fill it; then each maps its own rows.
+        TRowMapper mapper(cells, stride, std::size_t(Cols), 0,
+                          Fillable(Cols) ? std::size_t(lastRow) : 0);
         const auto readRow = [&](int Row, int& Filled) {
             TRowSink row{T, cells + (Row - 1), stride, Row};
             return ReadAscRow(In, Header, row, Filled);
@@ -147,9 +151,8 @@ class TAscReader {
     int ReadRowsFrom(int Cols, int Rows, int& r, int& filled)
     {
         // Done before the cells move: a growing or cut table may take new storage.
-        // Only a table the file can fill is worth mapping ahead.
         std::optional<TPageMapper> mapper;
-        if (qint64(T.FNrOfRows) * Cols <= In.Size() / 2 + 1)
+        if (Fillable(Cols))
             mapper.emplace(T.FDataMat->ColumnData(1), std::size_t(T.FNrOfRows), std::size_t(Cols));
         for (; r <= Rows; ++r) {
             if (r > T.FNrOfRows) {
