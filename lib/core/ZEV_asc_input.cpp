@@ -100,6 +100,7 @@ void TAscInput::Seek(qint64 Offset)
             QStringLiteral("Cannot read file \"%1\": %2").arg(FName, FFile.errorString()));
     FBase = Offset;
     FPos = FEnd = 0;
+    FAtEnd = false;
 }
 
 template <typename PieceFn> bool TAscInput::ConsumeLine(PieceFn&& Piece)
