@@ -43,25 +43,35 @@ void TEigenvectorFollower::Drain()
 }
 
 // Rows come in sweep order, N - 1 of them a sweep, so the row of the next one is its count
-// modulo N - 1.
+// modulo N - 1. Rows handed over while the thread was busy go together, block of eigenvector
+// rows by block: a block of all columns stays in the second-level cache while the rows' rotations
+// go over it, so the eigenvectors stream from memory once per batch instead of once per row.
+// Each element still takes the rotations in the order of the sweep.
 void TEigenvectorFollower::Run()
 {
     const long long rows = FN - 1;
-    for (long long next = 0;; ++next) {
-        for (long long handed = FHanded.load(std::memory_order_acquire); handed <= next;
-             handed = FHanded.load(std::memory_order_acquire))
+    constexpr long long kBatchRows = 16;
+    constexpr std::size_t kCacheBytes = 256 * 1024;
+    const std::size_t block = std::clamp<std::size_t>(
+        kCacheBytes / sizeof(double) / std::size_t(FN) / kLanes * kLanes, kLanes, 512);
+    for (long long next = 0;;) {
+        long long handed = FHanded.load(std::memory_order_acquire);
+        for (; handed <= next; handed = FHanded.load(std::memory_order_acquire))
             FHanded.wait(handed, std::memory_order_acquire);
         if (FStop.load()) return;
-        const int p = int(next % rows);
-        const TRotation* log = FLog.data() + RotationLogOffset(FN, p);
-        // Blocks of the column that stay in the first-level cache; a stop ends the row early.
-        constexpr std::size_t kBlock = 512;
-        for (std::size_t j = 0; j < FLd; j += kBlock) {
+        const long long end = std::min(handed, next + kBatchRows);
+        // A stop ends the batch early.
+        for (std::size_t j = 0; j < FLd; j += block) {
             if (FStop.load(std::memory_order_relaxed)) return;
-            FKernels.RotateEigenvectors(FV, FLd, j, std::min(FLd, j + kBlock), p, log,
-                                        FCounts[std::size_t(p)]);
+            for (long long row = next; row < end; ++row) {
+                const int p = int(row % rows);
+                FKernels.RotateEigenvectors(FV, FLd, j, std::min(FLd, j + block), p,
+                                            FLog.data() + RotationLogOffset(FN, p),
+                                            FCounts[std::size_t(p)]);
+            }
         }
-        FApplied.store(next + 1, std::memory_order_release);
+        next = end;
+        FApplied.store(next, std::memory_order_release);
         FApplied.notify_one();
     }
 }

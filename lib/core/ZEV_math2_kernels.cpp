@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 // The variants for newer instruction sets need GCC's per-function target options; any other
 // compiler or processor builds the plain one alone.
@@ -24,6 +25,7 @@ namespace plain {
 #define ZEV_KERNEL_WIDTH 2
 constexpr int kPassRows = 1;
 #include "ZEV_math2_kernels.inc"
+#include "ZEV_math2_jacobi.inc"
 #undef ZEV_KERNEL_WIDTH
 } // namespace plain
 constexpr TKernels kPlain{plain::SumShifted,         plain::CopyCentred,
@@ -38,6 +40,7 @@ namespace avx2 {
 #define ZEV_KERNEL_WIDTH 4
 constexpr int kPassRows = 1;
 #include "ZEV_math2_kernels.inc"
+#include "ZEV_math2_jacobi.inc"
 #undef ZEV_KERNEL_WIDTH
 } // namespace avx2
 #pragma GCC pop_options
@@ -52,6 +55,7 @@ namespace avx512 {
 #define ZEV_KERNEL_WIDTH 8
 constexpr int kPassRows = kPanel;
 #include "ZEV_math2_kernels.inc"
+#include "ZEV_math2_jacobi.inc"
 #undef ZEV_KERNEL_WIDTH
 } // namespace avx512
 #pragma GCC pop_options
