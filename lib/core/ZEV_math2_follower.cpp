@@ -43,32 +43,36 @@ void TEigenvectorFollower::Drain()
 }
 
 // Rows come in sweep order, N - 1 of them a sweep, so the row of the next one is its count
-// modulo N - 1. Rows handed over while the thread was busy go together, block of eigenvector
-// rows by block: a block of all columns stays in the second-level cache while the rows' rotations
-// go over it, so the eigenvectors stream from memory once per batch instead of once per row.
-// Each element still takes the rotations in the order of the sweep.
+// modulo N - 1. They are applied in batches of up to kBatchRows rows of one sweep, the batch's
+// rotations ordered by their column Q, rows in sweep order where Q is the same: so each column
+// q is read once a batch and its rotations follow each other in cache. An element of column
+// p + i of the batch's pivot rows p, p + 1, ... takes the rotations (p + k, p + i), k < i, and
+// then those of its own row, in order of Q; any other column's takes those of its Q in row
+// order: the order of the sweep. The wait for a whole batch costs the sweep little, since the
+// pivot is the slower side.
 void TEigenvectorFollower::Run()
 {
     const long long rows = FN - 1;
-    constexpr long long kBatchRows = 16;
-    constexpr std::size_t kCacheBytes = 256 * 1024;
-    const std::size_t block = std::clamp<std::size_t>(
-        kCacheBytes / sizeof(double) / std::size_t(FN) / kLanes * kLanes, kLanes, 512);
+    // Eigenvector rows of a block: the batch's pivot columns stay in the first-level cache.
+    constexpr std::size_t kBlock = 128;
     for (long long next = 0;;) {
-        long long handed = FHanded.load(std::memory_order_acquire);
-        for (; handed <= next; handed = FHanded.load(std::memory_order_acquire))
+        const long long end = std::min(next + kBatchRows, (next / rows + 1) * rows);
+        for (long long handed = FHanded.load(std::memory_order_acquire);
+             handed < end && !FStop.load(); handed = FHanded.load(std::memory_order_acquire))
             FHanded.wait(handed, std::memory_order_acquire);
-        if (FStop.load()) return;
-        const long long end = std::min(handed, next + kBatchRows);
+        FBatch.clear();
+        for (long long row = next; row < end; ++row) {
+            const int p = int(row % rows);
+            const TRotation* log = FLog.data() + RotationLogOffset(FN, p);
+            FBatch.insert(FBatch.end(), log, log + FCounts[std::size_t(p)]);
+        }
+        std::stable_sort(FBatch.begin(), FBatch.end(),
+                         [](const TRotation& A, const TRotation& B) { return A.Q < B.Q; });
         // A stop ends the batch early.
-        for (std::size_t j = 0; j < FLd; j += block) {
+        for (std::size_t j = 0; j < FLd; j += kBlock) {
             if (FStop.load(std::memory_order_relaxed)) return;
-            for (long long row = next; row < end; ++row) {
-                const int p = int(row % rows);
-                FKernels.RotateEigenvectors(FV, FLd, j, std::min(FLd, j + block), p,
-                                            FLog.data() + RotationLogOffset(FN, p),
-                                            FCounts[std::size_t(p)]);
-            }
+            FKernels.RotateEigenvectors(FV, FLd, j, std::min(FLd, j + kBlock), FBatch.data(),
+                                        int(FBatch.size()));
         }
         next = end;
         FApplied.store(next, std::memory_order_release);

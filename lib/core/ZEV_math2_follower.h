@@ -1,5 +1,5 @@
 // The second core's share of a Jacobi sweep: the eigenvector rotations, which nothing in the
-// sweep reads back, applied a row of the sweep behind the pivot from a log of the rotations.
+// sweep reads back, applied some rows of the sweep behind the pivot from a log of the rotations.
 #pragma once
 
 #include "ZEV_math2_kernels.h"
@@ -29,6 +29,7 @@ class TEigenvectorFollower {
     static bool WorthIt(int N) { return N >= 128 && std::thread::hardware_concurrency() > 1; }
 
   private:
+    static constexpr long long kBatchRows = 16;
     static void RowDone(void* Context, int P, int Count);
     void Run();
 
@@ -38,6 +39,7 @@ class TEigenvectorFollower {
     int FN;
     std::vector<TRotation> FLog;
     std::vector<int> FCounts;                       // rotations logged per row
+    std::vector<TRotation> FBatch;                  // the rows in hand, in the order applied
     std::atomic<long long> FHanded{0}, FApplied{0}; // rows over all sweeps
     std::atomic<bool> FStop{false};
     std::thread FThread;

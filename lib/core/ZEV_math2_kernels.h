@@ -20,9 +20,9 @@ constexpr int kBlockRows = 256;
 // Columns per panel; a tile is padded with zero columns to a whole number of panels.
 constexpr int kPanel = 4;
 
-// A rotation (p, Q) of one row p of a sweep, as the eigenvectors take it.
+// A rotation (P, Q) of a sweep, as the eigenvectors take it.
 struct TRotation {
-    int Q;
+    int P, Q;
     double S, Tau;
 };
 
@@ -67,9 +67,9 @@ struct TKernels {
     // One sweep of rotations over every pair p < q; T0 is the threshold below which an element
     // is left alone, Sweep counts from 1.
     void (*JacobiSweep)(const TJacobiWork& Work, int Sweep, double T0);
-    // The logged rotations (P, R[i].Q), in order, on rows [Begin, End) (multiples of kLanes)
-    // of the eigenvector columns of V, Ld apart.
-    void (*RotateEigenvectors)(double* V, std::size_t Ld, std::size_t Begin, std::size_t End, int P,
+    // The rotations R, in order, on rows [Begin, End) (multiples of kLanes) of the eigenvector
+    // columns of V, Ld apart.
+    void (*RotateEigenvectors)(double* V, std::size_t Ld, std::size_t Begin, std::size_t End,
                                const TRotation* R, int Count);
 };
 

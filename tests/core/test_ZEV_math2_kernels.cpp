@@ -138,6 +138,25 @@ TMatrix ToMatrix(const Dense& a)
     return m;
 }
 
+// CalcEigVec on A gives the textbook's eigenpairs to the last bit, in every variant.
+void ExpectTextbookEigenpairs(const Dense& A, const char* What)
+{
+    const int n = static_cast<int>(A.size());
+    const TEigen expected = TextbookJacobi(A);
+    ForEachVariant([&] {
+        TMatrix m = ToMatrix(A);
+        ASSERT_TRUE(CalcEigVec(m)) << What << ", n = " << n;
+        for (int k = 1; k <= n; ++k) {
+            const std::string what = std::string(What) + ", n = " + std::to_string(n) +
+                                     ", component " + std::to_string(k);
+            ExpectSameBits(EigVecElem(k, 0), expected.Values[k - 1], what);
+            for (int j = 1; j <= n; ++j)
+                ExpectSameBits(EigVecElem(k, j), expected.Vectors[j - 1][k - 1],
+                               what + ", variable " + std::to_string(j));
+        }
+    });
+}
+
 TMatrix RandomData(int Cols, int Rows, std::uint64_t Seed)
 {
     std::mt19937_64 gen(Seed);
@@ -294,20 +313,30 @@ TEST(Math2Kernels, EigenpairsMatchTheTextbookSweepBitForBit)
     for (int n = 1; n <= 70; ++n) sizes.push_back(n);
     sizes.insert(sizes.end(), {128, 131});
     for (int n : sizes) {
-        const Dense a = RandomSymmetric(n, 7000 + n);
-        const TEigen expected = TextbookJacobi(a);
-        ForEachVariant([&] {
-            TMatrix m = ToMatrix(a);
-            ASSERT_TRUE(CalcEigVec(m)) << n;
-            for (int k = 1; k <= n; ++k) {
-                const std::string what =
-                    "n = " + std::to_string(n) + ", component " + std::to_string(k);
-                ExpectSameBits(EigVecElem(k, 0), expected.Values[k - 1], what);
-                for (int j = 1; j <= n; ++j)
-                    ExpectSameBits(EigVecElem(k, j), expected.Vectors[j - 1][k - 1],
-                                   what + ", variable " + std::to_string(j));
-            }
-        });
+        ExpectTextbookEigenpairs(RandomSymmetric(n, 7000 + n), "random");
+        if (HasFailure()) return;
+    }
+}
+
+// Whole runs on covariance matrices of a few rows, rank one to three and a repeated column:
+// most eigenvalues end at 0 and the late sweeps zero elements without rotating. The sizes end a
+// pass of pivot rows and a tile in every way, and 129 runs with the eigenvectors on a second
+// thread.
+TEST(Math2Kernels, RankDeficientRunsMatchTheTextbookBitForBit)
+{
+    const struct {
+        int cols, rows;
+    } sizes[] = {{2, 2}, {5, 3}, {7, 2}, {9, 4}, {12, 3}, {17, 3}, {30, 2}, {33, 4}, {129, 3}};
+    for (const auto& s : sizes) {
+        TMatrix data = RandomData(s.cols, s.rows, 500 + s.cols);
+        for (int r = 1; r <= s.rows; ++r) data.SetElem(s.cols, r, data.Elem(1, r));
+        TMatrix cross;
+        cross.Resize(s.cols, s.cols);
+        ASSERT_TRUE(CalcCrossProdMatrix(data, cross, 0, 0, 0, 0, 1));
+        Dense a(std::size_t(s.cols), std::vector<double>(std::size_t(s.cols)));
+        for (int p = 0; p < s.cols; ++p)
+            for (int q = 0; q < s.cols; ++q) a[p][q] = cross.Elem(q + 1, p + 1);
+        ExpectTextbookEigenpairs(a, (std::to_string(s.rows) + " rows").c_str());
         if (HasFailure()) return;
     }
 }
@@ -375,6 +404,53 @@ TEST(Math2Kernels, WideSweepsMatchTheTextbookBitForBit)
         });
         if (HasFailure()) return;
     }
+}
+
+// Rows handed over faster than the follower applies them go together; each eigenvector element
+// still takes every rotation in sweep order, over two sweeps of made-up rotations (rows with
+// none among them).
+TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
+{
+    const int n = 203;
+    const std::size_t ld = 208;
+    std::mt19937_64 gen(11);
+    std::uniform_real_distribution<double> u(-0.5, 0.5);
+    std::vector<double> v(ld * n, 0.0);
+    for (int q = 0; q < n; ++q)
+        for (int j = 0; j < n; ++j) v[q * ld + j] = u(gen);
+    ForEachVariant([&] {
+        std::vector<double> followed = v;
+        TEigenvectorFollower follower(Kernels(), followed.data(), ld, n);
+        TJacobiWork work{nullptr, nullptr, ld, n, nullptr, nullptr};
+        follower.Attach(work);
+        std::vector<double> plain = v;
+        std::vector<int> counts(std::size_t(n - 1));
+        for (int sweep = 0; sweep < 2; ++sweep) {
+            for (int p = 0; p < n - 1; ++p) {
+                TRotation* log = work.Log + RotationLogOffset(n, p);
+                counts[p] = 0;
+                for (int q = p + 1; q < n; ++q)
+                    if ((p + q + sweep) % 3 != 0 && p % 17 != 5)
+                        log[counts[p]++] = {p, q, u(gen), u(gen)};
+            }
+            // All rows at once, before the reference takes its time over them.
+            for (int p = 0; p < n - 1; ++p) work.RowDone(work.Context, p, counts[p]);
+            for (int p = 0; p < n - 1; ++p) {
+                const TRotation* log = work.Log + RotationLogOffset(n, p);
+                for (int i = 0; i < counts[p]; ++i)
+                    for (int j = 0; j < n; ++j)
+                        RotatePair(plain[p * ld + j], plain[log[i].Q * ld + j], log[i].S,
+                                   log[i].Tau);
+            }
+            follower.Drain();
+            for (std::size_t i = 0; i < plain.size(); ++i)
+                if (std::bit_cast<std::uint64_t>(followed[i]) !=
+                    std::bit_cast<std::uint64_t>(plain[i])) {
+                    ADD_FAILURE() << "sweep " << sweep << ", element " << i;
+                    return;
+                }
+        }
+    });
 }
 
 // The exponent shortcut of the "negligible" test against the extended-precision sum it stands
