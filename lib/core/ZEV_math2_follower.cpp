@@ -4,9 +4,9 @@
 
 namespace Math2Kernels {
 
-TEigenvectorFollower::TEigenvectorFollower(const TKernels& Kernels, double* V, std::size_t Ld,
-                                           int N)
-    : FKernels(Kernels), FV(V), FLd(Ld), FN(N), FLog(RotationLogOffset(N, N - 1) + 1),
+TEigenvectorFollower::TEigenvectorFollower(const TKernels& Kernels, double* V, double* W,
+                                           std::size_t Ld, int N)
+    : FKernels(Kernels), FV(V), FW(W), FLd(Ld), FN(N), FLog(RotationLogOffset(N, N - 1) + 1),
       FCounts(std::size_t(N), 0), FThread([this] { Run(); })
 {
 }
@@ -43,18 +43,12 @@ void TEigenvectorFollower::Drain()
 }
 
 // Rows come in sweep order, N - 1 of them a sweep, so the row of the next one is its count
-// modulo N - 1. They are applied in batches of up to kBatchRows rows of one sweep, the batch's
-// rotations ordered by their column Q, rows in sweep order where Q is the same: so each column
-// q is read once a batch and its rotations follow each other in cache. An element of column
-// p + i of the batch's pivot rows p, p + 1, ... takes the rotations (p + k, p + i), k < i, and
-// then those of its own row, in order of Q; any other column's takes those of its Q in row
-// order: the order of the sweep. The wait for a whole batch costs the sweep little, since the
-// pivot is the slower side.
+// modulo N - 1. They are applied in batches of up to kBatchRows rows of one sweep, in the order
+// of SortBehindPivot, so that the eigenvectors stream from memory once a batch instead of once
+// a row. The wait for a whole batch costs the sweep little, since the pivot is the slower side.
 void TEigenvectorFollower::Run()
 {
     const long long rows = FN - 1;
-    // Eigenvector rows of a block: the batch's pivot columns stay in the first-level cache.
-    constexpr std::size_t kBlock = 128;
     for (long long next = 0;;) {
         const long long end = std::min(next + kBatchRows, (next / rows + 1) * rows);
         for (long long handed = FHanded.load(std::memory_order_acquire);
@@ -66,14 +60,10 @@ void TEigenvectorFollower::Run()
             const TRotation* log = FLog.data() + RotationLogOffset(FN, p);
             FBatch.insert(FBatch.end(), log, log + FCounts[std::size_t(p)]);
         }
-        std::stable_sort(FBatch.begin(), FBatch.end(),
-                         [](const TRotation& A, const TRotation& B) { return A.Q < B.Q; });
-        // A stop ends the batch early.
-        for (std::size_t j = 0; j < FLd; j += kBlock) {
-            if (FStop.load(std::memory_order_relaxed)) return;
-            FKernels.RotateEigenvectors(FV, FLd, j, std::min(FLd, j + kBlock), FBatch.data(),
-                                        int(FBatch.size()));
-        }
+        SortBehindPivot(FBatch.data(), int(FBatch.size()));
+        // A stop ends the batch part way.
+        if (!FKernels.RotateBehindPivot(FV, FW, FLd, FBatch.data(), int(FBatch.size()), &FStop))
+            return;
         next = end;
         FApplied.store(next, std::memory_order_release);
         FApplied.notify_one();

@@ -1,5 +1,6 @@
-// The second core's share of a Jacobi sweep: the eigenvector rotations, which nothing in the
-// sweep reads back, applied some rows of the sweep behind the pivot from a log of the rotations.
+// The second core's share of a Jacobi sweep: the rotations of the eigenvectors and of the matrix
+// rows behind the pivot, which nothing in the sweep reads back (SortBehindPivot), applied some
+// rows of the sweep behind from a log of the rotations.
 #pragma once
 
 #include "ZEV_math2_kernels.h"
@@ -12,8 +13,9 @@ namespace Math2Kernels {
 
 class TEigenvectorFollower {
   public:
-    // Starts the thread for eigenvector columns of Ld doubles each in V, order N.
-    TEigenvectorFollower(const TKernels& Kernels, double* V, std::size_t Ld, int N);
+    // Starts the thread for eigenvector columns in V and matrix columns in W (as TJacobiWork
+    // holds them) of Ld doubles each, order N.
+    TEigenvectorFollower(const TKernels& Kernels, double* V, double* W, std::size_t Ld, int N);
     // Stops the thread, leaving rows not yet applied (the current one unfinished).
     ~TEigenvectorFollower();
     TEigenvectorFollower(const TEigenvectorFollower&) = delete;
@@ -35,6 +37,7 @@ class TEigenvectorFollower {
 
     const TKernels& FKernels;
     double* FV;
+    double* FW;
     std::size_t FLd;
     int FN;
     std::vector<TRotation> FLog;

@@ -30,7 +30,7 @@ constexpr int kPassRows = 1;
 } // namespace plain
 constexpr TKernels kPlain{plain::SumShifted,         plain::CopyCentred,
                           plain::AccumulateProducts, plain::AccumulateSquaredDistances,
-                          plain::JacobiSweep,        plain::RotateEigenvectors};
+                          plain::JacobiSweep,        plain::RotateBehindPivot};
 
 #if ZEV_MATH2_X86_VARIANTS
 // Sixteen registers of four doubles: again one column at a time, its four sums in eight.
@@ -46,7 +46,7 @@ constexpr int kPassRows = 1;
 #pragma GCC pop_options
 constexpr TKernels kAvx2{avx2::SumShifted,         avx2::CopyCentred,
                          avx2::AccumulateProducts, avx2::AccumulateSquaredDistances,
-                         avx2::JacobiSweep,        avx2::RotateEigenvectors};
+                         avx2::JacobiSweep,        avx2::RotateBehindPivot};
 
 // Thirty-two registers of eight doubles: the sixteen sums of a panel pair fit.
 #pragma GCC push_options
@@ -61,7 +61,7 @@ constexpr int kPassRows = kPanel;
 #pragma GCC pop_options
 constexpr TKernels kAvx512{avx512::SumShifted,         avx512::CopyCentred,
                            avx512::AccumulateProducts, avx512::AccumulateSquaredDistances,
-                           avx512::JacobiSweep,        avx512::RotateEigenvectors};
+                           avx512::JacobiSweep,        avx512::RotateBehindPivot};
 #endif
 
 // The variant built for Set; null when this build has none.
@@ -91,6 +91,12 @@ const TKernels* Best()
 std::atomic<const TKernels*> gActive{nullptr};
 
 } // namespace
+
+void SortBehindPivot(TRotation* R, int Count)
+{
+    std::stable_sort(R, R + Count,
+                     [](const TRotation& A, const TRotation& B) { return A.Q < B.Q; });
+}
 
 bool ProcessorHas(TInstructionSet Set)
 {

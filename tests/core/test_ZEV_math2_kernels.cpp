@@ -222,7 +222,7 @@ struct TSweepState {
         TJacobiWork work{W.data(), V.data(), Ld, N, D.data(), Z.data()};
         std::unique_ptr<TEigenvectorFollower> follower;
         if (Follow) {
-            follower = std::make_unique<TEigenvectorFollower>(Kernels(), V.data(), Ld, N);
+            follower = std::make_unique<TEigenvectorFollower>(Kernels(), V.data(), W.data(), Ld, N);
             follower->Attach(work);
         }
         Kernels().JacobiSweep(work, Sweep, t0);
@@ -406,24 +406,23 @@ TEST(Math2Kernels, WideSweepsMatchTheTextbookBitForBit)
     }
 }
 
-// Rows handed over faster than the follower applies them go together; each eigenvector element
-// still takes every rotation in sweep order, over two sweeps of made-up rotations (rows with
-// none among them).
+// Rows handed over faster than the follower applies them go together; each element of the
+// eigenvectors, and of the matrix rows above each rotation's row, still takes every rotation in
+// sweep order, over two sweeps of made-up rotations (rows with none among them).
 TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
 {
     const int n = 203;
     const std::size_t ld = 208;
     std::mt19937_64 gen(11);
     std::uniform_real_distribution<double> u(-0.5, 0.5);
-    std::vector<double> v(ld * n, 0.0);
-    for (int q = 0; q < n; ++q)
-        for (int j = 0; j < n; ++j) v[q * ld + j] = u(gen);
+    std::vector<double> start(2 * ld * n, 0.0); // eigenvectors, then the matrix
+    for (int q = 0; q < 2 * n; ++q)
+        for (int j = 0; j < n; ++j) start[q * ld + j] = u(gen);
     ForEachVariant([&] {
-        std::vector<double> followed = v;
-        TEigenvectorFollower follower(Kernels(), followed.data(), ld, n);
+        std::vector<double> followed = start, plain = start;
+        TEigenvectorFollower follower(Kernels(), followed.data(), followed.data() + ld * n, ld, n);
         TJacobiWork work{nullptr, nullptr, ld, n, nullptr, nullptr};
         follower.Attach(work);
-        std::vector<double> plain = v;
         std::vector<int> counts(std::size_t(n - 1));
         for (int sweep = 0; sweep < 2; ++sweep) {
             for (int p = 0; p < n - 1; ++p) {
@@ -437,10 +436,13 @@ TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
             for (int p = 0; p < n - 1; ++p) work.RowDone(work.Context, p, counts[p]);
             for (int p = 0; p < n - 1; ++p) {
                 const TRotation* log = work.Log + RotationLogOffset(n, p);
-                for (int i = 0; i < counts[p]; ++i)
-                    for (int j = 0; j < n; ++j)
-                        RotatePair(plain[p * ld + j], plain[log[i].Q * ld + j], log[i].S,
-                                   log[i].Tau);
+                for (int i = 0; i < counts[p]; ++i) {
+                    double* vp = &plain[p * ld];
+                    double* vq = &plain[log[i].Q * ld];
+                    for (int j = 0; j < n; ++j) RotatePair(vp[j], vq[j], log[i].S, log[i].Tau);
+                    for (int j = 0; j < p; ++j)
+                        RotatePair(vp[ld * n + j], vq[ld * n + j], log[i].S, log[i].Tau);
+                }
             }
             follower.Drain();
             for (std::size_t i = 0; i < plain.size(); ++i)
