@@ -26,8 +26,8 @@ namespace {
 struct Size {
     int rows, cols;
 };
-constexpr Size kSizes[] = {{150, 5},      {10000, 10}, {100000, 50}, {1000000, 10},
-                           {5000, 200},   {3, 1000},   {100, 1000}};
+constexpr Size kSizes[] = {{150, 5},    {10000, 10}, {100000, 50}, {1000000, 10},
+                           {5000, 200}, {3, 1000},   {100, 1000}};
 constexpr Size kLongSizes[] = {{3, 2000}};
 
 std::vector<Size> Sizes(bool Long)

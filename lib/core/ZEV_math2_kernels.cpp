@@ -25,6 +25,7 @@ namespace plain {
 #define ZEV_KERNEL_WIDTH 2
 constexpr int kPassRows = 1;
 #include "ZEV_math2_kernels.inc"
+
 #include "ZEV_math2_jacobi.inc"
 #undef ZEV_KERNEL_WIDTH
 } // namespace plain
@@ -40,6 +41,7 @@ namespace avx2 {
 #define ZEV_KERNEL_WIDTH 4
 constexpr int kPassRows = 1;
 #include "ZEV_math2_kernels.inc"
+
 #include "ZEV_math2_jacobi.inc"
 #undef ZEV_KERNEL_WIDTH
 } // namespace avx2
@@ -55,6 +57,7 @@ namespace avx512 {
 #define ZEV_KERNEL_WIDTH 8
 constexpr int kPassRows = kPanel;
 #include "ZEV_math2_kernels.inc"
+
 #include "ZEV_math2_jacobi.inc"
 #undef ZEV_KERNEL_WIDTH
 } // namespace avx512
