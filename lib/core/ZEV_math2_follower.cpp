@@ -31,7 +31,8 @@ void TEigenvectorFollower::RowDone(void* Context, int P, int Count)
     auto* self = static_cast<TEigenvectorFollower*>(Context);
     self->FCounts[std::size_t(P)] = Count;
     self->FHanded.fetch_add(1, std::memory_order_release);
-    self->FHanded.notify_one();
+    // The thread waits for whole batches (see Run): a wake-up before one is complete is wasted.
+    if ((P + 1) % kBatchRows == 0 || P == self->FN - 2) self->FHanded.notify_one();
 }
 
 void TEigenvectorFollower::Drain()
