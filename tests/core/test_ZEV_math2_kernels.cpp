@@ -168,6 +168,18 @@ TMatrix RandomData(int Cols, int Rows, std::uint64_t Seed)
     return m;
 }
 
+// The covariance matrix of a table with few rows, its last column a copy of the first: rank
+// deficient.
+TMatrix FewRowsCovariance(int Cols, int Rows, std::uint64_t Seed)
+{
+    TMatrix data = RandomData(Cols, Rows, Seed);
+    for (int r = 1; r <= Rows; ++r) data.SetElem(Cols, r, data.Elem(1, r));
+    TMatrix cross;
+    cross.Resize(Cols, Cols);
+    EXPECT_TRUE(CalcCrossProdMatrix(data, cross, 0, 0, 0, 0, 1));
+    return cross;
+}
+
 // Scatter products over rows R0..R1 added as the kernels add them: per block of 256 rows, eight
 // running sums of every eighth product, then ((s0 + s4) + (s1 + s5)) + ((s2 + s6) + (s3 + s7)).
 double ScatterInLaneOrder(const TMatrix& d, int C, int J, int R0, int R1)
@@ -328,11 +340,7 @@ TEST(Math2Kernels, RankDeficientRunsMatchTheTextbookBitForBit)
         int cols, rows;
     } sizes[] = {{2, 2}, {5, 3}, {7, 2}, {9, 4}, {12, 3}, {17, 3}, {30, 2}, {33, 4}, {129, 3}};
     for (const auto& s : sizes) {
-        TMatrix data = RandomData(s.cols, s.rows, 500 + s.cols);
-        for (int r = 1; r <= s.rows; ++r) data.SetElem(s.cols, r, data.Elem(1, r));
-        TMatrix cross;
-        cross.Resize(s.cols, s.cols);
-        ASSERT_TRUE(CalcCrossProdMatrix(data, cross, 0, 0, 0, 0, 1));
+        const TMatrix cross = FewRowsCovariance(s.cols, s.rows, 500 + s.cols);
         Dense a(std::size_t(s.cols), std::vector<double>(std::size_t(s.cols)));
         for (int p = 0; p < s.cols; ++p)
             for (int q = 0; q < s.cols; ++q) a[p][q] = cross.Elem(q + 1, p + 1);
@@ -382,11 +390,7 @@ TEST(Math2Kernels, WideSweepsMatchTheTextbookBitForBit)
         int cols, rows, sweeps;
     } sizes[] = {{129, 5, 3}, {517, 3, 2}, {1000, 3, 1}};
     for (const auto& s : sizes) {
-        TMatrix data = RandomData(s.cols, s.rows, 77 + s.cols);
-        for (int r = 1; r <= s.rows; ++r) data.SetElem(s.cols, r, data.Elem(1, r));
-        TMatrix cross;
-        cross.Resize(s.cols, s.cols);
-        ASSERT_TRUE(CalcCrossProdMatrix(data, cross, 0, 0, 0, 0, 1));
+        const TMatrix cross = FewRowsCovariance(s.cols, s.rows, 77 + s.cols);
         std::vector<TSweepState> expected(1, TSweepState(cross));
         for (int k = 1; k <= s.sweeps; ++k) {
             expected.push_back(expected.back());
