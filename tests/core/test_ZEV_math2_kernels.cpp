@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <random>
 #include <string>
@@ -457,6 +459,24 @@ TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
                 }
         }
     });
+}
+
+// A sweep stopped part way hands over less than a batch; the follower must still let go.
+TEST(Math2Kernels, FollowerStopsWithPartOfABatchInHand)
+{
+    const int n = 150;
+    const std::size_t ld = 152;
+    std::vector<double> v(ld * n, 0.0), w(ld * n, 0.0);
+    for (int handed : {0, 3}) {
+        auto stopped = std::async(std::launch::async, [&] {
+            TEigenvectorFollower follower(Kernels(), v.data(), w.data(), ld, n);
+            TJacobiWork work{nullptr, nullptr, ld, n, nullptr, nullptr};
+            follower.Attach(work);
+            for (int p = 0; p < handed; ++p) work.RowDone(work.Context, p, 0);
+        });
+        ASSERT_EQ(stopped.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+            << handed << " rows handed over";
+    }
 }
 
 // The exponent shortcut of the "negligible" test against the extended-precision sum it stands
