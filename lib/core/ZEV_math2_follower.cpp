@@ -55,6 +55,7 @@ void TEigenvectorFollower::Run()
         for (long long handed = FHanded.load(std::memory_order_acquire);
              handed < end && !FStop.load(); handed = FHanded.load(std::memory_order_acquire))
             FHanded.wait(handed, std::memory_order_acquire);
+        if (FStop.load()) return;
         FBatch.clear();
         for (long long row = next; row < end; ++row) {
             const int p = int(row % rows);
@@ -62,7 +63,7 @@ void TEigenvectorFollower::Run()
             FBatch.insert(FBatch.end(), log, log + FCounts[std::size_t(p)]);
         }
         SortBehindPivot(FBatch.data(), int(FBatch.size()));
-        // A stop ends the batch part way.
+        // A stop ends the batch part way too.
         if (!FKernels.RotateBehindPivot(FV, FW, FLd, FBatch.data(), int(FBatch.size()), &FStop))
             return;
         next = end;
