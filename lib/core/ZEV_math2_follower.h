@@ -23,7 +23,8 @@ class TEigenvectorFollower {
 
     // Sets the sweep's log and row report in Work.
     void Attach(TJacobiWork& Work);
-    // Waits until every row handed over is applied; the log is then free for the next sweep.
+    // Waits until every row of the sweep is applied; the log is then free for the next sweep.
+    // Only for a whole sweep: the thread waits for whole batches.
     void Drain();
 
     // Whether order N is worth a second thread: below it, the hand-over of each row costs more
