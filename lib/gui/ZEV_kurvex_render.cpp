@@ -335,13 +335,3 @@ std::pair<TPoint, TPoint> TkxRenderPass::Extent(const TkxChartItem& Item) const
     const int hx = RoundedPixel(Item.X2), hy = RoundedPixel(Item.Y2);
     return {{c.X - hx, c.Y - hy}, {c.X + hx, c.Y + hy}};
 }
-
-TColor TkxRenderPass::ItemColor(const TkxChartItem& Item) const
-{
-    return FMono ? clBlack : Item.Color;
-}
-
-TColor TkxRenderPass::ItemFill(const TkxChartItem& Item) const
-{
-    return FMono ? clSilver : Item.FillColor;
-}

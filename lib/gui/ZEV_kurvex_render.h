@@ -86,8 +86,8 @@ class TkxRenderPass {
     // Both end pixels; a single pixel when they coincide.
     void StrokeInclusive(TPoint A, TPoint B);
     // Colours of the item being drawn: pen, fill, text background.
-    TColor ItemColor(const TkxChartItem& Item) const;
-    TColor ItemFill(const TkxChartItem& Item) const;
+    TColor ItemColor(const TkxChartItem& Item) const { return FMono ? clBlack : Item.Color; }
+    TColor ItemFill(const TkxChartItem& Item) const { return FMono ? clSilver : Item.FillColor; }
 
     // ---- grid (ZEV_kurvex_render_grid.cpp) ----
     void DrawGrid();

@@ -228,7 +228,7 @@ class TCanvas : public TPersistent {
     TColor Pixel(int X, int Y) const;
     void SetPixel(int X, int Y, TColor Color);
     // Sets the stamp's pixels around (X, Y) as SetPixel would, but writes a bitmap's memory
-    // directly: a chart sets a million marks this way.
+    // directly where it may (TStampRun sets many at once).
     void Stamp(const TPixelStamp& Stamp, int X, int Y, TColor Color);
     // The bitmap's memory where it may be written directly; empty where it may not (no bitmap,
     // a device pixel ratio other than 1, another pixel format, nothing visible).
