@@ -187,25 +187,53 @@ TPCAResult CalcPCAFast(const TMatrixBlock& Block, int Scaling)
     });
 }
 
+namespace {
+
+// Each Jacobi sweep on one line of standard error, cleared at the end.
+class TSweepLine {
+  public:
+    explicit TSweepLine(bool Show)
+    {
+        if (Show)
+            FProgress.OnSweep = [this](int Sweep, double Sum) {
+                char line[128];
+                const int length = std::snprintf(
+                    line, sizeof line, "pca-batch: sweep %d of at most 100, off-diagonal sum %.6g",
+                    Sweep, Sum);
+                std::fprintf(stderr, "\r%s%*s", line, std::max(0, FShown - length), "");
+                std::fflush(stderr);
+                FShown = std::max(FShown, length);
+            };
+    }
+    ~TSweepLine()
+    {
+        // Blanked with spaces, not an escape sequence: the terminal may be anything.
+        if (FShown > 0) std::fprintf(stderr, "\r%*s\r", FShown, "");
+    }
+    TSweepLine(const TSweepLine&) = delete;
+    TSweepLine& operator=(const TSweepLine&) = delete;
+    const TPCAProgress* Progress() const { return &FProgress; }
+
+  private:
+    TPCAProgress FProgress;
+    int FShown = 0; // length of the longest progress line so far
+};
+
+} // namespace
+
 TPCAResult BatchComponents(const TAnalysisDataSet& Data, int Scaling, TSolverKind Solver,
                            bool ShowProgress)
 {
     if (Solver == skFast)
         return CalcPCAFast({Data.DataMat(), 1, Data.NrOfColumns(), 1, Data.NrOfRows()}, Scaling);
-    TPCAProgress progress;
-    int shown = 0; // length of the longest progress line so far
-    if (ShowProgress)
-        progress.OnSweep = [&shown](int Sweep, double Sum) {
-            char line[128];
-            const int length = std::snprintf(
-                line, sizeof line, "pca-batch: sweep %d of at most 100, off-diagonal sum %.6g",
-                Sweep, Sum);
-            std::fprintf(stderr, "\r%s%*s", line, std::max(0, shown - length), "");
-            std::fflush(stderr);
-            shown = std::max(shown, length);
-        };
-    TPCAResult r = CalcComponents(Data, Scaling, &progress);
-    // Blanked with spaces, not an escape sequence: the terminal may be anything.
-    if (shown > 0) std::fprintf(stderr, "\r%*s\r", shown, "");
-    return r;
+    const TSweepLine line(ShowProgress);
+    return CalcComponents(Data, Scaling, line.Progress());
+}
+
+TPCAResult BatchDecompose(TMatrix& Cross, TSolverKind Solver, bool ShowProgress)
+{
+    if (Solver == skFast) return DecomposeCrossProducts(Cross, true, FromCross);
+    const TSweepLine line(ShowProgress);
+    return DecomposeCrossProducts(Cross, true,
+                                  [&line](TMatrix& C) { return JacobiEigen(C, line.Progress()); });
 }

@@ -19,3 +19,6 @@ enum TSolverKind { skJacobi, skFast };
 // reported on one line of standard error, which is cleared at the end.
 TPCAResult BatchComponents(const TAnalysisDataSet& Data, int Scaling, TSolverKind Solver,
                            bool ShowProgress);
+// The same for cross products formed elsewhere (a file read in passes), which are used as work
+// space. The fast solver takes them as they are, also for fewer rows than columns.
+TPCAResult BatchDecompose(TMatrix& Cross, TSolverKind Solver, bool ShowProgress);

@@ -4,15 +4,10 @@
 
 namespace {
 
-bool IsMissing(std::uint8_t State)
-{
-    return State & (dtcsEmpty | dtcsNotANumber);
-}
-
 bool RowHasMissingCell(const TDataTable& Table, int Row)
 {
     for (int c = 1; c <= Table.NrOfColumns(); ++c)
-        if (IsMissing(Table.CellState(c, Row))) return true;
+        if (IsMissingCell(Table.CellState(c, Row))) return true;
     return false;
 }
 
@@ -32,15 +27,14 @@ QString Counted(std::int64_t Count, const char* One, const char* Many)
     return QStringLiteral("%1 %2").arg(Count).arg(QLatin1String(Count == 1 ? One : Many));
 }
 
-QString CellText(const TDataTable& Table, const TMissingCells& Cells)
+QString CellText(const TMissingCells& Cells)
 {
-    const bool empty = Table.CellState(Cells.FirstCol, Cells.FirstRow) & dtcsEmpty;
     return QStringLiteral("row %1 (\"%2\"), column %3 (\"%4\") %5")
         .arg(Cells.FirstRow)
-        .arg(Table.RowName(Cells.FirstRow))
+        .arg(Cells.FirstRowName)
         .arg(Cells.FirstCol)
-        .arg(Table.ColName(Cells.FirstCol),
-             empty ? QStringLiteral("is empty") : QStringLiteral("is not a number"));
+        .arg(Cells.FirstColName,
+             Cells.FirstEmpty ? QStringLiteral("is empty") : QStringLiteral("is not a number"));
 }
 
 } // namespace
@@ -53,16 +47,32 @@ std::optional<TMissingMode> MissingModeFromName(const QString& Name)
     return std::nullopt;
 }
 
+bool IsMissingCell(std::uint8_t State)
+{
+    return State & (dtcsEmpty | dtcsNotANumber);
+}
+
+bool TMissingCells::Count(std::uint8_t State, int Col, int Row)
+{
+    if (!IsMissingCell(State)) return false;
+    const bool first = Total() == 0;
+    if (first) {
+        FirstCol = Col, FirstRow = Row;
+        FirstEmpty = State & dtcsEmpty;
+    }
+    ++(State & dtcsEmpty ? Empty : NotANumber);
+    return first;
+}
+
 TMissingCells CountMissingCells(const TDataTable& Table)
 {
     TMissingCells cells;
     for (int r = 1; r <= Table.NrOfRows(); ++r)
-        for (int c = 1; c <= Table.NrOfColumns(); ++c) {
-            const std::uint8_t state = Table.CellState(c, r);
-            if (!IsMissing(state)) continue;
-            if (cells.Total() == 0) cells.FirstCol = c, cells.FirstRow = r;
-            ++(state & dtcsEmpty ? cells.Empty : cells.NotANumber);
-        }
+        for (int c = 1; c <= Table.NrOfColumns(); ++c)
+            if (cells.Count(Table.CellState(c, r), c, r)) {
+                cells.FirstColName = Table.ColName(c);
+                cells.FirstRowName = Table.RowName(r);
+            }
     return cells;
 }
 
@@ -77,37 +87,44 @@ int DropRowsWithMissingCells(TDataTable& Table)
     return kept;
 }
 
-TMissingOutcome HandleMissingCells(TDataTable& Table, const QString& File, TMissingMode Mode,
+TMissingOutcome ReportMissingCells(const TMissingCells& Cells, int Rows, int Kept,
+                                   const QString& File, TMissingMode Mode,
                                    const std::function<void(const QString&)>& Complain)
 {
-    const TMissingCells cells = CountMissingCells(Table);
-    if (cells.Total() == 0) return moAnalyse;
+    if (Cells.Total() == 0) return moAnalyse;
     const QString where = QStringLiteral("\"%1\": ").arg(File);
     switch (Mode) {
     case mmZero:
         Complain(
-            QStringLiteral("note: ") + where + Counted(cells.Empty, "empty cell", "empty cells") +
+            QStringLiteral("note: ") + where + Counted(Cells.Empty, "empty cell", "empty cells") +
             QStringLiteral(" and ") +
-            Counted(cells.NotANumber, "cell that is not a number", "cells that are not numbers") +
+            Counted(Cells.NotANumber, "cell that is not a number", "cells that are not numbers") +
             QStringLiteral(" enter the analysis as 0 (--missing drop leaves their rows "
                            "out)"));
         return moAnalyse;
     case mmError:
-        Complain(where + CellText(Table, cells) + QStringLiteral(" (--missing error)"));
+        Complain(where + CellText(Cells) + QStringLiteral(" (--missing error)"));
         return moRefused;
     case mmDrop:
         break;
     }
-    const int rows = Table.NrOfRows();
-    const int kept = DropRowsWithMissingCells(Table);
-    if (kept == 0) {
+    if (Kept == 0) {
         Complain(where + QStringLiteral("every row holds an empty cell or one that is not a "
                                         "number: no row is left to analyse"));
         return moNoRowLeft;
     }
     Complain(QStringLiteral("note: ") + where +
              QStringLiteral("left out %1 of %2 rows for an empty cell or one that is not a number")
-                 .arg(rows - kept)
-                 .arg(rows));
+                 .arg(Rows - Kept)
+                 .arg(Rows));
     return moAnalyse;
+}
+
+TMissingOutcome HandleMissingCells(TDataTable& Table, const QString& File, TMissingMode Mode,
+                                   const std::function<void(const QString&)>& Complain)
+{
+    const TMissingCells cells = CountMissingCells(Table);
+    const int rows = Table.NrOfRows();
+    const int kept = cells.Total() > 0 && Mode == mmDrop ? DropRowsWithMissingCells(Table) : rows;
+    return ReportMissingCells(cells, rows, kept, File, Mode, Complain);
 }

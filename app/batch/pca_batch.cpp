@@ -5,6 +5,7 @@
 #include "ZEV_datatable.h"
 #include "ZEV_texttable.h"
 #include "analysis.h"
+#include "ascstream.h"
 #include "fastsolver.h"
 #include "missing.h"
 #include "pcaexport.h"
@@ -45,6 +46,7 @@ struct TOptions {
     QString OutDir; // empty: standard output
     TMissingMode Missing = mmZero;
     TSolverKind Solver = skJacobi;
+    bool Stream = false;
 };
 
 void Complain(const QString& Text)
@@ -97,7 +99,11 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
         QStringLiteral("solver"),
         QStringLiteral("jacobi (default: the window's numbers to the last bit) or fast (LAPACK)."),
         QStringLiteral("solver"), QStringLiteral("jacobi"));
-    parser.addOptions({scaling, components, format, out, missing, solver});
+    const QCommandLineOption stream(
+        QStringLiteral("stream"),
+        QStringLiteral("Read an ASC file in passes, with memory that does not grow with its rows "
+                       "(chosen by itself for a file larger than a quarter of the memory)."));
+    parser.addOptions({scaling, components, format, out, missing, solver, stream});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("The data file: FILE.asc or a text table."));
 
@@ -154,6 +160,12 @@ std::optional<TOptions> ParseOptions(const QStringList& Arguments)
         return std::nullopt;
     }
     o.Solver = TSolverKind(solvers.indexOf(parser.value(solver)));
+    o.Stream = parser.isSet(stream);
+    if (o.Stream && TableFileKind(o.File) != tfAsc) {
+        UsageError(
+            QStringLiteral("--stream reads ASC files only; \"%1\" is a text table.").arg(o.File));
+        return std::nullopt;
+    }
     return o;
 }
 
@@ -190,36 +202,58 @@ QString NotAFileMeaning(const QString& File)
     return QStringLiteral("it is not a regular file");
 }
 
-// Loads the whole file; any code but success, also a row error that leaves part of the table,
-// counts as unreadable: an analysis of part of the data would pass for one of all of it.
-bool ReadTable(TDataTable& Table, const QString& File)
+QString CannotRead(const QString& File)
 {
-    const QString what = QStringLiteral("cannot read \"%1\": ").arg(File);
+    return QStringLiteral("cannot read \"%1\": ").arg(File);
+}
+
+// A code of the ASC reader: Explained is the code whose meaning explains it, Row the row that
+// failed (the table ends with it).
+void ComplainAscCode(const QString& File, int Code, int Explained, int Row)
+{
+    const QString meaning =
+        Code == ascFileNotFound ? NotAFileMeaning(File) : AscCodeMeaning(Explained);
+    QString text = CannotRead(File) + QStringLiteral("code %1, %2").arg(Code).arg(meaning);
+    if (Code == ascBadClassNumber || Code == ascBadCell)
+        text += QStringLiteral(" (row %1)").arg(Row);
+    Complain(text);
+}
+
+// Runs Read, telling what it raises as a reason File cannot be read; false then.
+bool Reading(const QString& File, const std::function<bool()>& Read)
+{
     try {
-        const TTableFileResult result = LoadTableFile(Table, File);
-        if (result.Ok()) return true;
-        if (result.Kind == tfText) {
-            Complain(what + result.Text.Text());
-            return false;
-        }
-        const int code = result.AscCode;
-        const QString meaning = code == ascFileNotFound
-                                    ? NotAFileMeaning(File)
-                                    : AscCodeMeaning(Table.ExplainAscCode(code));
-        QString text = what + QStringLiteral("code %1, %2").arg(code).arg(meaning);
-        if (code == ascBadClassNumber || code == ascBadCell)
-            text += QStringLiteral(" (row %1)").arg(Table.NrOfRows());
-        Complain(text);
+        return Read();
     } catch (const Exception& error) {
-        Complain(what + error.Message());
+        Complain(CannotRead(File) + error.Message());
     } catch (const std::exception& error) {
-        Complain(what + QString::fromLocal8Bit(error.what()));
+        Complain(CannotRead(File) + QString::fromLocal8Bit(error.what()));
     }
     return false;
 }
 
+// Loads the whole file; any code but success, also a row error that leaves part of the table,
+// counts as unreadable: an analysis of part of the data would pass for one of all of it.
+bool ReadTable(TDataTable& Table, const QString& File)
+{
+    return Reading(File, [&] {
+        const TTableFileResult result = LoadTableFile(Table, File);
+        if (result.Ok()) return true;
+        if (result.Kind == tfText) {
+            Complain(CannotRead(File) + result.Text.Text());
+            return false;
+        }
+        ComplainAscCode(File, result.AscCode, Table.ExplainAscCode(result.AscCode),
+                        Table.NrOfRows());
+        return false;
+    });
+}
+
+// Writes the score rows (all of them, or a chunk at a time) after the scores' header.
+using TScoreRows = std::function<void(TTextSink& Out, bool Json)>;
+
 // The files appear together and complete, or not at all.
-bool WriteToDirectory(const TPCAExport& Export, const TOptions& Options)
+bool WriteToDirectory(const TPCAExport& Export, const TOptions& Options, const TScoreRows& Rows)
 {
     if (!QDir().mkpath(Options.OutDir)) {
         Complain(QStringLiteral("cannot make the folder \"%1\"").arg(Options.OutDir));
@@ -229,43 +263,74 @@ bool WriteToDirectory(const TPCAExport& Export, const TOptions& Options)
         QDir(Options.OutDir).filePath(QFileInfo(Options.File).completeBaseName() + '.');
     TOutputSet files;
     const bool written =
-        Options.Json
-            ? files.Write(base + QStringLiteral("pca.json"),
-                          [&](TTextSink& out) {
-                              WriteJson(Export, Options.File, ScalingNames[Options.Scaling], out);
-                          })
-            : files.Write(base + QStringLiteral("eigenvalues.csv"),
-                          [&](TTextSink& out) { WriteEigenvaluesCsv(Export, out); }) &&
-                  files.Write(base + QStringLiteral("loadings.csv"),
-                              [&](TTextSink& out) { WriteLoadingsCsv(Export, out); }) &&
-                  files.Write(base + QStringLiteral("scores.csv"),
-                              [&](TTextSink& out) { WriteScoresCsv(Export, out); });
+        Options.Json ? files.Write(base + QStringLiteral("pca.json"),
+                                   [&](TTextSink& out) {
+                                       WriteJsonHead(Export, Options.File,
+                                                     ScalingNames[Options.Scaling], out);
+                                       Rows(out, true);
+                                       WriteJsonTail(out);
+                                   })
+                     : files.Write(base + QStringLiteral("eigenvalues.csv"),
+                                   [&](TTextSink& out) { WriteEigenvaluesCsv(Export, out); }) &&
+                           files.Write(base + QStringLiteral("loadings.csv"),
+                                       [&](TTextSink& out) { WriteLoadingsCsv(Export, out); }) &&
+                           files.Write(base + QStringLiteral("scores.csv"), [&](TTextSink& out) {
+                               WriteScoresCsvHeader(Export, out);
+                               Rows(out, false);
+                           });
     if (written && files.Commit()) return true;
     Complain(files.Error());
     return false;
 }
 
 // The three CSV tables follow each other, each after a line "# name" and apart by a blank line.
-bool WriteToStandardOutput(const TPCAExport& Export, const TOptions& Options)
+bool WriteToStandardOutput(const TPCAExport& Export, const TOptions& Options,
+                           const TScoreRows& Rows)
 {
     TTextSink out(stdout);
     out.SetShowControls(isatty(STDOUT_FILENO));
     if (Options.Json) {
-        WriteJson(Export, Options.File, ScalingNames[Options.Scaling], out);
+        WriteJsonHead(Export, Options.File, ScalingNames[Options.Scaling], out);
+        Rows(out, true);
+        WriteJsonTail(out);
     } else {
         out.Put("# eigenvalues\r\n");
         WriteEigenvaluesCsv(Export, out);
         out.Put("\r\n# loadings\r\n");
         WriteLoadingsCsv(Export, out);
         out.Put("\r\n# scores\r\n");
-        WriteScoresCsv(Export, out);
+        WriteScoresCsvHeader(Export, out);
+        Rows(out, false);
     }
     if (out.Flush()) return true;
     Complain(QStringLiteral("cannot write to standard output: %1").arg(SystemReason(out.Errno())));
     return false;
 }
 
-int Run(const TOptions& Options)
+int Write(const TPCAExport& Export, const TOptions& Options, const TScoreRows& Rows)
+{
+    const bool written = Options.OutDir.isEmpty() ? WriteToStandardOutput(Export, Options, Rows)
+                                                  : WriteToDirectory(Export, Options, Rows);
+    return written ? exDone : exNoOutput;
+}
+
+// The components to write of the N there are, with a note when more were asked for.
+int ComponentsToWrite(const TOptions& Options, int N)
+{
+    if (Options.Components > N)
+        Complain(QStringLiteral("note: \"%1\" gives %2 components; writing all of them")
+                     .arg(Options.File)
+                     .arg(N));
+    return Options.Components > 0 && Options.Components <= N ? Options.Components : N;
+}
+
+void ComplainOverflow()
+{
+    Complain(PCAFailureMessage +
+             QStringLiteral(": the results overflow (values too large in the data?)"));
+}
+
+int RunInMemory(const TOptions& Options)
 {
     TDataTable table;
     if (!ReadTable(table, Options.File)) return exUnreadable;
@@ -287,23 +352,87 @@ int Run(const TOptions& Options)
     }
     TVector mean, stdDev;
     FillMeanStdDev(data, Options.Scaling, mean, stdDev);
-    int components = pca.N;
-    if (Options.Components > components)
-        Complain(QStringLiteral("note: \"%1\" gives %2 components; writing all of them")
-                     .arg(Options.File)
-                     .arg(components));
-    else if (Options.Components > 0)
-        components = Options.Components;
-
+    const int components = ComponentsToWrite(Options, pca.N);
     const TPCAExport result = CollectExport(table, pca, mean, stdDev, components);
     if (!result.AllFinite()) {
-        Complain(PCAFailureMessage +
-                 QStringLiteral(": the results overflow (values too large in the data?)"));
+        ComplainOverflow();
         return exNoComponents;
     }
-    const bool written = Options.OutDir.isEmpty() ? WriteToStandardOutput(result, Options)
-                                                  : WriteToDirectory(result, Options);
-    return written ? exDone : exNoOutput;
+    return Write(result, Options, [&result](TTextSink& Out, bool Json) {
+        Json ? WriteJsonScoreRows(result, Out) : WriteScoreRowsCsv(result, Out);
+    });
+}
+
+// The same in passes over the file; what goes wrong while it is read again after the first pass
+// (the file changed) counts as unreadable.
+int RunStreamed(const TOptions& Options)
+{
+    const QString& file = Options.File;
+    struct stat info {};
+    if (::stat(FileNameToBytes(file).constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        ComplainAscCode(file, ascFileNotFound, ascFileNotFound, 0);
+        return exUnreadable;
+    }
+    TAscStream stream({file, Options.Scaling, Options.Missing, Options.Solver,
+                       isatty(STDERR_FILENO) == 1, Complain});
+    TStreamOutcome outcome = soAscError;
+    if (!Reading(file, [&] {
+            outcome = stream.Analyse();
+            return true;
+        }))
+        return exUnreadable;
+    switch (outcome) {
+    case soAscError:
+        ComplainAscCode(file, stream.AscCode(), stream.ExplainedAscCode(), stream.AscRow());
+        return exUnreadable;
+    case soRefused:
+        return exUnreadable;
+    case soNoComponents:
+        return exNoComponents;
+    case soNeedsTable:
+        return UsageError(QStringLiteral("--solver fast decomposes a table of fewer rows than "
+                                         "columns through its rows: run it without --stream."));
+    case soAnalysed:
+        break;
+    }
+    const int components = ComponentsToWrite(Options, stream.Result().N);
+    bool finite = false;
+    if (!Reading(file, [&] { return finite = stream.Collect(components), true; }))
+        return exUnreadable;
+    if (!finite) {
+        ComplainOverflow();
+        return exNoComponents;
+    }
+    int status = exNoOutput;
+    if (!Reading(file, [&] {
+            status = Write(stream.Export(), Options, [&stream](TTextSink& Out, bool Json) {
+                stream.WriteScoreRows(Out, Json);
+            });
+            return true;
+        }))
+        return exUnreadable;
+    return status;
+}
+
+// --stream, or an ASC file larger than a quarter of the memory, which is then said.
+bool ReadsInPasses(const TOptions& Options)
+{
+    if (Options.Stream) return true;
+    struct stat info {};
+    if (::stat(FileNameToBytes(Options.File).constData(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        TableFileKind(Options.File) != tfAsc)
+        return false;
+    const double memory = double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE));
+    if (!(memory > 0 && double(info.st_size) > memory / 4)) return false;
+    Complain(QStringLiteral("note: \"%1\" is larger than a quarter of the memory: reading it in "
+                            "passes (--stream)")
+                 .arg(Options.File));
+    return true;
+}
+
+int Run(const TOptions& Options)
+{
+    return ReadsInPasses(Options) ? RunStreamed(Options) : RunInMemory(Options);
 }
 
 } // namespace

@@ -49,17 +49,18 @@ void PutJsonNumbers(TTextSink& Out, const double* Values, int Count)
     Out.Put(']');
 }
 
-// A row's name: the default "R-n" is written without going through a string.
-void PutRowName(TTextSink& Out, const TDataTable& Table, int Row, bool Json)
+// A row's name: the default "R-n" is written without going through a string; n counts the rows
+// of the data, not of the chunk that Export's table holds.
+void PutRowName(TTextSink& Out, const TPCAExport& Export, int Row, bool Json)
 {
-    if (Table.HasOwnRowName(Row)) {
-        const QByteArray name = Table.RowName(Row).toUtf8();
+    if (Export.Table->HasOwnRowName(Row)) {
+        const QByteArray name = Export.Table->RowName(Row).toUtf8();
         Json ? Out.PutJsonString(View(name)) : Out.PutCsvField(View(name));
         return;
     }
     if (Json) Out.Put('"');
     Out.Put("R-");
-    Out.PutInteger(Row);
+    Out.PutInteger(Export.FirstRow + Row);
     if (Json) Out.Put('"');
 }
 
@@ -75,7 +76,9 @@ template <typename FormatRows> void PutRowsInParallel(TTextSink& Out, int Rows, 
         sink.SetShowControls(Out.ShowsControls());
         Format(sink, First, Count);
     };
-    std::string chunks[2];
+    // Kept from call to call on this thread: scores written a chunk of rows at a time reuse
+    // their room instead of mapping it afresh for every chunk.
+    thread_local std::string chunks[2];
     for (int first = 0; first < Rows; first += 2 * kChunkRows) {
         const int second = first + kChunkRows;
         std::future<void> other;
@@ -115,13 +118,18 @@ void PutJsonArray(TTextSink& Out, std::string_view Name, int Count, Item&& PutIt
 
 } // namespace
 
-bool TPCAExport::AllFinite() const
+bool TPCAExport::NumbersFinite() const
 {
     const auto finite = [](const std::vector<double>& v) {
         return std::all_of(v.begin(), v.end(), [](double x) { return std::isfinite(x); });
     };
     return finite(Eigenvalues) && finite(RelativeEigenvalues) && finite(CumulativeShares) &&
-           finite(Loadings) && Scores.AllFinite(Rows);
+           finite(Loadings);
+}
+
+bool TPCAExport::AllFinite() const
+{
+    return NumbersFinite() && Scores.AllFinite(Rows);
 }
 
 TPCAExport CollectExport(TDataTable& Table, const TPCAResult& Result, const TVector& Mean,
@@ -167,13 +175,17 @@ void WriteLoadingsCsv(const TPCAExport& Export, TTextSink& Out)
     }
 }
 
-void WriteScoresCsv(const TPCAExport& Export, TTextSink& Out)
+void WriteScoresCsvHeader(const TPCAExport& Export, TTextSink& Out)
 {
     PutComponentHeader(Out, "row,class", Export.Components);
+}
+
+void WriteScoreRowsCsv(const TPCAExport& Export, TTextSink& Out)
+{
     PutRowsInParallel(Out, Export.Rows, [&](TTextSink& Sink, int First, int Count) {
         const std::vector<double> scores = ChunkScores(Export, First, Count);
         for (int i = 0; i < Count; ++i) {
-            PutRowName(Sink, *Export.Table, First + i + 1, false);
+            PutRowName(Sink, Export, First + i + 1, false);
             Sink.Put(',');
             Sink.PutInteger(Export.Table->RowAttrib(First + i + 1));
             PutCsvNumbers(Sink, Row(scores, i, Export.Components), Export.Components);
@@ -181,8 +193,14 @@ void WriteScoresCsv(const TPCAExport& Export, TTextSink& Out)
     });
 }
 
-void WriteJson(const TPCAExport& Export, const QString& Source, const QString& Scaling,
-               TTextSink& Out)
+void WriteScoresCsv(const TPCAExport& Export, TTextSink& Out)
+{
+    WriteScoresCsvHeader(Export, Out);
+    WriteScoreRowsCsv(Export, Out);
+}
+
+void WriteJsonHead(const TPCAExport& Export, const QString& Source, const QString& Scaling,
+                   TTextSink& Out)
 {
     Out.Put("{\n  \"source\": ");
     Out.PutJsonString(View(Source.toUtf8()));
@@ -210,11 +228,15 @@ void WriteJson(const TPCAExport& Export, const QString& Source, const QString& S
         Out.Put('}');
     });
     Out.Put("  \"scores\": [");
+}
+
+void WriteJsonScoreRows(const TPCAExport& Export, TTextSink& Out)
+{
     PutRowsInParallel(Out, Export.Rows, [&](TTextSink& Sink, int First, int Count) {
         const std::vector<double> scores = ChunkScores(Export, First, Count);
         for (int i = 0; i < Count; ++i) {
-            Sink.Put(First + i ? ",\n    {\"row\": " : "\n    {\"row\": ");
-            PutRowName(Sink, *Export.Table, First + i + 1, true);
+            Sink.Put(Export.FirstRow + First + i ? ",\n    {\"row\": " : "\n    {\"row\": ");
+            PutRowName(Sink, Export, First + i + 1, true);
             Sink.Put(", \"class\": ");
             Sink.PutInteger(Export.Table->RowAttrib(First + i + 1));
             Sink.Put(", \"values\": ");
@@ -222,5 +244,17 @@ void WriteJson(const TPCAExport& Export, const QString& Source, const QString& S
             Sink.Put('}');
         }
     });
+}
+
+void WriteJsonTail(TTextSink& Out)
+{
     Out.Put("\n  ]\n}\n");
+}
+
+void WriteJson(const TPCAExport& Export, const QString& Source, const QString& Scaling,
+               TTextSink& Out)
+{
+    WriteJsonHead(Export, Source, Scaling, Out);
+    WriteJsonScoreRows(Export, Out);
+    WriteJsonTail(Out);
 }

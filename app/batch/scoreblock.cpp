@@ -17,8 +17,8 @@ TScoreBlocks::TScoreBlocks(const TDataTable& Table, const TPCAResult& Result, co
 {
     for (int i = 1; i <= Mean.NrOfElem(); ++i)
         if (StdDev.Elem(i) != 0)
-            FColumns.push_back({Table.DataMat()->ColumnData(i), Table.IsCategory(i), Mean.Elem(i),
-                                StdDev.Elem(i)});
+            FColumns.push_back({i - 1, Table.DataMat()->ColumnData(i), Table.IsCategory(i),
+                                Mean.Elem(i), StdDev.Elem(i)});
     for (int k = 1; k <= FComponents; ++k)
         for (int i = 1; i <= Mean.NrOfElem(); ++i)
             if (StdDev.Elem(i) != 0) FLoadings.push_back(Result.EigVecElem(k, i));
@@ -57,19 +57,32 @@ void TScoreBlocks::ComputeBlock(int First, int Count, double* Out, double* Devia
     }
 }
 
-// A bound on every score from the largest deviation of each column: when it is far below the
-// largest double, no score can overflow and none needs computing to know it.
 bool TScoreBlocks::BoundedFar(int Rows) const
+{
+    // Columns that take no part keep an empty range.
+    const std::size_t width = FColumns.empty() ? 0 : std::size_t(FColumns.back().Index) + 1;
+    std::vector<double> lo(width, 0.0), hi(width, 0.0);
+    for (const TColumn& c : FColumns) {
+        double& l = lo[std::size_t(c.Index)];
+        double& h = hi[std::size_t(c.Index)];
+        l = h = c.Mean;
+        for (int r = 0; r < Rows; ++r) {
+            const double x = c.Rounded ? std::nearbyint(c.Cells[r]) : c.Cells[r];
+            l = std::min(l, x);
+            h = std::max(h, x);
+        }
+    }
+    return BoundedFar(lo, hi);
+}
+
+// A bound on every score from the largest deviation of each column.
+bool TScoreBlocks::BoundedFar(const std::vector<double>& Lo, const std::vector<double>& Hi) const
 {
     std::vector<double> largest(FColumns.size(), 0.0);
     for (std::size_t i = 0; i < FColumns.size(); ++i) {
         const TColumn& c = FColumns[i];
-        double lo = c.Mean, hi = c.Mean;
-        for (int r = 0; r < Rows; ++r) {
-            const double x = c.Rounded ? std::nearbyint(c.Cells[r]) : c.Cells[r];
-            lo = std::min(lo, x);
-            hi = std::max(hi, x);
-        }
+        const double lo = std::min(c.Mean, Lo[std::size_t(c.Index)]);
+        const double hi = std::max(c.Mean, Hi[std::size_t(c.Index)]);
         largest[i] = std::max(hi - c.Mean, c.Mean - lo) / std::fabs(c.StdDev);
     }
     const double* loading = FLoadings.data();

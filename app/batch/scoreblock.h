@@ -21,9 +21,13 @@ class TScoreBlocks {
     void Compute(int First, int Count, double* Out) const;
     // False when a score of any row is not finite.
     bool AllFinite(int Rows) const;
+    // Whether no score can overflow for rows whose values lie within Lo[i]..Hi[i] in table column
+    // i + 1 (as the scores read them): then none needs computing to know it.
+    bool BoundedFar(const std::vector<double>& Lo, const std::vector<double>& Hi) const;
 
   private:
     struct TColumn {
+        int Index; // the table's column, from 0
         const double* Cells;
         bool Rounded; // a category column reads rounded, as the table shows it
         double Mean, StdDev;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Memory.h"
+#include "ZEV_asc_number.h"
 #include "ZEV_datatable_sparse.h"
 #include "ZEV_zevbase.h"
 
@@ -56,11 +57,6 @@ enum : int {
 
 using TDataTableResizeEvent =
     std::function<void(TObject* Sender, int OldColumns, int OldRows, int NewColumns, int NewRows)>;
-
-// The number syntax of ASC cells and class numbers: optional sign, digits with an optional "."
-// (at least one digit), optional exponent. Independent of the locale; a result that overflows
-// to infinity is refused.
-bool ParseAscNumber(std::string_view Text, double& Value);
 
 class TDataTable : public TComponent {
   public:

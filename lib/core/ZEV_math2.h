@@ -59,7 +59,8 @@ struct TPCAProgress {
     // Called before each sweep (1..100) with the sum of the absolute off-diagonal elements, on
     // the computing thread.
     std::function<void(int Sweep, double OffDiagonalSum)> OnSweep;
-    // Polled between the rows of a sweep; once set, the computation ends as pcaCancelled.
+    // Polled between the blocks of rows of the cross products and between the rows of a sweep;
+    // once set, the computation ends as pcaCancelled.
     const std::atomic<bool>* Cancel = nullptr;
 };
 
@@ -73,9 +74,13 @@ using TEigenSolver = std::function<TPCAResult(TMatrix& Cross)>;
 // shared storage, so it may run on any thread.
 TPCAResult CalcPCA(const TMatrixBlock& Block, int Scaling, bool RelEigVals = true,
                    const TPCAProgress* Progress = nullptr);
-// The same with another decomposition of the cross products.
+// The same with another decomposition of the cross products; the cross products stop between
+// two blocks of rows once Cancel is set (pcaCancelled).
 TPCAResult CalcPCAWith(const TMatrixBlock& Block, int Scaling, bool RelEigVals,
-                       const TEigenSolver& Solver);
+                       const TEigenSolver& Solver, const std::atomic<bool>* Cancel = nullptr);
+// The decomposition of cross products formed elsewhere, then as CalcPCAWith: Cross is used as
+// work space.
+TPCAResult DecomposeCrossProducts(TMatrix& Cross, bool RelEigVals, const TEigenSolver& Solver);
 // CalcEigVec as a value: eigenvalues and eigenvectors of the symmetric Matrix, whose part above
 // the diagonal is destroyed.
 TPCAResult JacobiEigen(TMatrix& Matrix, const TPCAProgress* Progress = nullptr);

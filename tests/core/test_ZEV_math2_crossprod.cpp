@@ -1,0 +1,124 @@
+#include "ZEV_math2_crossprod.h"
+
+#include "ZEV_math2_kernels.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <bit>
+#include <chrono>
+#include <random>
+#include <vector>
+
+namespace {
+
+// Columns of Rows values far from zero, so that any change in the order of additions shows in
+// the last bits.
+TMatrix Data(int Cols, int Rows, std::uint64_t Seed)
+{
+    std::mt19937_64 gen(Seed);
+    std::uniform_real_distribution<double> u(0.0, 1000.0);
+    TMatrix d;
+    d.Resize(Cols, Rows);
+    for (int c = 1; c <= Cols; ++c)
+        for (int r = 1; r <= Rows; ++r) d.SetElem(c, r, u(gen) + 1e5 * c);
+    return d;
+}
+
+// Feeds every column of D to Feed(Cols, Count) in chunks whose sizes cycle through Sizes.
+template <class F> void InChunks(const TMatrix& D, const std::vector<int>& Sizes, F&& Feed)
+{
+    const int rows = D.NrOfRows();
+    std::vector<const double*> cols(std::size_t(D.NrOfColumns()));
+    std::size_t k = 0;
+    for (int first = 0; first < rows; ++k) {
+        const int count = std::min(Sizes[k % Sizes.size()], rows - first);
+        for (int c = 0; c < D.NrOfColumns(); ++c)
+            cols[std::size_t(c)] = D.ColumnData(c + 1) + first;
+        Feed(cols.data(), count);
+        first += count;
+    }
+}
+
+const std::vector<std::vector<int>> kChunkings = {{1000000},   {256},  {1},
+                                                  {7, 1, 300}, {8, 3}, {511, 257, 2}};
+
+TEST(ShiftedSums, EqualTheKernelWhateverTheChunks)
+{
+    for (int rows : {1, 7, 8, 9, 255, 1001, 4099}) {
+        const TMatrix d = Data(3, rows, std::uint64_t(rows));
+        for (const std::vector<int>& sizes : kChunkings) {
+            TShiftedSums sums({d.Elem(1, 1), d.Elem(2, 1), 17.5});
+            InChunks(d, sizes,
+                     [&](const double* const* Cols, int Count) { sums.Add(Cols, Count); });
+            EXPECT_EQ(sums.Count(), rows);
+            for (int c = 0; c < 3; ++c)
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(sums.Sum(c)),
+                          std::bit_cast<std::uint64_t>(Math2Kernels::Kernels().SumShifted(
+                              d.ColumnData(c + 1), rows, sums.Shift(c))))
+                    << rows << " rows, column " << c << ", chunks of " << sizes.front();
+        }
+    }
+}
+
+// The cross products of rows fed in chunks, centred on the means of the first pass, fill the
+// matrix with CalcCrossProdMatrix's bits in every mode.
+TEST(CrossProductSums, ChunksGiveTheBitsOfTheWholeMatrix)
+{
+    for (int rows : {2, 255, 256, 257, 1300}) {
+        const int n = 6;
+        const TMatrix d = Data(n, rows, 99 + std::uint64_t(rows));
+        for (int mode : {0, 1, 2, 3, 4}) {
+            TMatrix want;
+            want.Resize(n, n);
+            ASSERT_TRUE(CalcCrossProdMatrix(d, want, 0, 0, 0, 0, mode));
+            for (const std::vector<int>& sizes : kChunkings) {
+                std::vector<double> shifts;
+                for (int c = 1; c <= n; ++c) shifts.push_back(d.Elem(c, 1));
+                TShiftedSums sums(shifts);
+                InChunks(d, sizes, [&](const double* const* C, int Count) { sums.Add(C, Count); });
+                std::vector<double> means;
+                for (int c = 0; c < n; ++c) means.push_back(ColumnMean(sums, c, 0.0, double(rows)));
+                TCrossProductSums products(n, mode, means);
+                InChunks(d, sizes,
+                         [&](const double* const* C, int Count) { products.Add(C, Count); });
+                products.Finish();
+                TMatrix got;
+                got.Resize(n, n);
+                FillCrossMatrix(products.Total(), n, double(rows), mode, got);
+                for (int c = 1; c <= n; ++c)
+                    for (int j = 1; j <= n; ++j)
+                        ASSERT_EQ(std::bit_cast<std::uint64_t>(got.Elem(c, j)),
+                                  std::bit_cast<std::uint64_t>(want.Elem(c, j)))
+                            << rows << " rows, mode " << mode << ", chunks of " << sizes.front()
+                            << " at " << c << "," << j;
+            }
+        }
+    }
+}
+
+// A cancel during the cross products of a long table ends the analysis before the
+// decomposition, and promptly.
+TEST(CrossProductSums, CancelStopsBetweenBlocks)
+{
+    const TMatrix d = Data(40, 200000, 5);
+    std::atomic<bool> cancel{true};
+    TPCAProgress progress;
+    progress.Cancel = &cancel;
+    bool decomposed = false;
+    const auto start = std::chrono::steady_clock::now();
+    const TPCAResult r = CalcPCAWith(
+        {d}, 1, true,
+        [&](TMatrix& Cross) {
+            decomposed = true;
+            return JacobiEigen(Cross);
+        },
+        &cancel);
+    EXPECT_EQ(r.Status, pcaCancelled);
+    EXPECT_FALSE(decomposed);
+    EXPECT_EQ(CalcPCA({d}, 1, true, &progress).Status, pcaCancelled);
+    // Whole runs take about a second here; a cancelled one a few blocks.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+}
+
+} // namespace
