@@ -1,16 +1,20 @@
 // Timing of CalcPrincComp on synthetic data with a known, well separated spectrum.
 //
-//   bench_pca [google benchmark flags]   run the benchmarks
-//   bench_pca --write-data DIR           write every data set and our eigen-decomposition of
-//                                        it to DIR, for the peer comparison in peers/
+//   bench_pca [--long] [google benchmark flags]   run the benchmarks
+//   bench_pca [--long] --write-data DIR [R_C ...] write every data set (or those of R rows and
+//                                                 C columns) and our eigen-decomposition of it
+//                                                 to DIR, for the peer comparison in peers/
+// --long adds the tables that take a minute or more each.
 #include "ZEV_math2.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -22,7 +26,16 @@ namespace {
 struct Size {
     int rows, cols;
 };
-constexpr Size kSizes[] = {{150, 5}, {10000, 10}, {100000, 50}, {1000000, 10}, {5000, 200}};
+constexpr Size kSizes[] = {{150, 5},    {10000, 10}, {100000, 50}, {1000000, 10},
+                           {5000, 200}, {3, 1000},   {100, 1000}};
+constexpr Size kLongSizes[] = {{3, 2000}};
+
+std::vector<Size> Sizes(bool Long)
+{
+    std::vector<Size> sizes(std::begin(kSizes), std::end(kSizes));
+    if (Long) sizes.insert(sizes.end(), std::begin(kLongSizes), std::end(kLongSizes));
+    return sizes;
+}
 
 std::uint64_t SplitMix(std::uint64_t x)
 {
@@ -91,9 +104,9 @@ void BM_CalcPrincComp(benchmark::State& state)
     state.counters["cols"] = cols;
 }
 
-void RegisterAll()
+void RegisterAll(bool Long)
 {
-    for (const Size& s : kSizes)
+    for (const Size& s : Sizes(Long))
         for (int scaling : {1, 2})
             benchmark::RegisterBenchmark("CalcPrincComp", BM_CalcPrincComp)
                 ->Args({s.rows, s.cols, scaling})
@@ -111,11 +124,13 @@ bool WriteDoubles(const std::string& path, const std::vector<double>& values)
 
 // data_R_C.f64: the cells column by column; eig_R_C_S.f64: n eigenvalues, then for each
 // component its n eigenvector elements.
-int WriteData(const std::string& dir)
+// Only the sizes named as "R_C" in Stems, when there are any.
+int WriteData(const std::string& dir, bool Long, const std::vector<std::string>& Stems)
 {
-    for (const Size& s : kSizes) {
-        const TMatrix& data = Data(s.rows, s.cols);
+    for (const Size& s : Sizes(Long)) {
         const std::string stem = std::to_string(s.rows) + "_" + std::to_string(s.cols);
+        if (!Stems.empty() && std::find(Stems.begin(), Stems.end(), stem) == Stems.end()) continue;
+        const TMatrix& data = Data(s.rows, s.cols);
         std::vector<double> cells;
         cells.reserve(static_cast<std::size_t>(s.rows) * s.cols);
         for (int c = 1; c <= s.cols; ++c)
@@ -138,8 +153,12 @@ int WriteData(const std::string& dir)
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--write-data") == 0) return WriteData(argv[2]);
-    RegisterAll();
+    // --long is ours; the rest go to the benchmark library as they came.
+    const bool Long = argc > 1 && std::strcmp(argv[1], "--long") == 0;
+    if (Long) std::copy(argv + 2, argv + argc + 1, argv + 1), --argc;
+    if (argc >= 3 && std::strcmp(argv[1], "--write-data") == 0)
+        return WriteData(argv[2], Long, std::vector<std::string>(argv + 3, argv + argc));
+    RegisterAll(Long);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -33,6 +33,7 @@ def main():
 
     with tempfile.TemporaryDirectory() as tmp:
         out = subprocess.run([args.binary, "--data", tmp, "--benchmark_format=json",
+                              "--benchmark_filter=BM_AscLoad",
                               "--benchmark_repetitions=%d" % args.runs],
                              check=True, capture_output=True, text=True).stdout
         runs = [b for b in json.loads(out)["benchmarks"] if b.get("run_type") == "iteration"]

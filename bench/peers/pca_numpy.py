@@ -2,7 +2,11 @@
 """Times CalcPrincComp against numpy (covariance or correlation, then numpy.linalg.eigh) on the
 same data and compares the results.
 
-    /usr/bin/python3 bench/peers/pca_numpy.py [path/to/bench_pca] [--min-time SECONDS]
+    /usr/bin/python3 bench/peers/pca_numpy.py [path/to/bench_pca] [--min-time SECONDS] [--long]
+        [--filter REGEX]
+
+--long adds the tables that take a minute or more each (3 x 2000); --filter limits the run to
+the sizes whose "rows_cols" matches (for example --filter "_1000$").
 
 The benchmark binary writes every data set and its own eigen-decomposition to a temporary
 folder; numpy reads the same cells, so both work on identical numbers. Prints per size and
@@ -12,6 +16,7 @@ differences (eigenvalues relative to their total, eigenvectors up to sign).
 import argparse
 import json
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -19,7 +24,8 @@ import time
 
 import numpy as np
 
-SIZES = [(150, 5), (10000, 10), (100000, 50), (1000000, 10), (5000, 200)]
+SIZES = [(150, 5), (10000, 10), (100000, 50), (1000000, 10), (5000, 200), (3, 1000), (100, 1000)]
+LONG_SIZES = [(3, 2000)]
 SCALINGS = {1: "covariance", 2: "correlation"}
 
 
@@ -59,11 +65,20 @@ def main():
     parser.add_argument("binary", nargs="?",
                         default=os.path.join(here, "..", "..", "build-release", "bench", "bench_pca"))
     parser.add_argument("--min-time", type=float, default=1.0)
+    parser.add_argument("--long", action="store_true")
+    parser.add_argument("--filter", default="")
     args = parser.parse_args()
+    long_flag = ["--long"] if args.long else []
+    sizes = [s for s in SIZES + (LONG_SIZES if args.long else [])
+             if re.search(args.filter, f"{s[0]}_{s[1]}")]
+    # The benchmark's names are CalcPrincComp/rows/cols/scaling/real_time.
+    name_filter = "|".join(f"/{r}/{c}/" for r, c in sizes)
 
     with tempfile.TemporaryDirectory() as tmp:
-        subprocess.run([args.binary, "--write-data", tmp], check=True)
-        out = subprocess.run([args.binary, "--benchmark_format=json",
+        subprocess.run([args.binary] + long_flag + ["--write-data", tmp] +
+                       [f"{r}_{c}" for r, c in sizes], check=True)
+        out = subprocess.run([args.binary] + long_flag +
+                             ["--benchmark_format=json", f"--benchmark_filter={name_filter}",
                               f"--benchmark_min_time={args.min_time}"],
                              check=True, capture_output=True, text=True).stdout
         ours = {}
@@ -75,7 +90,7 @@ def main():
         print(f"{'rows x cols':>14} {'scaling':>12} {'ours ms':>10} {'numpy ms':>10} "
               f"{'ratio':>7} {'eigval diff':>12} {'eigvec diff':>12}")
         worst_eig = 0.0
-        for rows, cols in SIZES:
+        for rows, cols in sizes:
             stem = f"{rows}_{cols}"
             # Written column by column; numpy gets the usual row-per-observation C array.
             cells = np.fromfile(os.path.join(tmp, f"data_{stem}.f64"), dtype=np.float64)

@@ -89,6 +89,20 @@ std::string TAscInput::ReadWord()
     return text;
 }
 
+void TAscInput::Seek(qint64 Offset)
+{
+    if (Offset >= FBase && Offset <= FBase + qint64(FEnd)) {
+        FPos = std::size_t(Offset - FBase);
+        return;
+    }
+    if (!FFile.seek(Offset))
+        throw EInOutError(
+            QStringLiteral("Cannot read file \"%1\": %2").arg(FName, FFile.errorString()));
+    FBase = Offset;
+    FPos = FEnd = 0;
+    FAtEnd = false;
+}
+
 template <typename PieceFn> bool TAscInput::ConsumeLine(PieceFn&& Piece)
 {
     for (;;) {

@@ -48,6 +48,10 @@ class TAscInput {
     void SkipLine(TLineSpan& Span);
 
     qint64 Size() const { return FFile.size(); }
+    // The file offset of the next byte to be read.
+    qint64 Tell() const { return FBase + qint64(FPos); }
+    // Reads on from file offset Offset.
+    void Seek(qint64 Offset);
 
     // The next value token: a maximal run of bytes above code 32; empty at the end of the input.
     // The separator after it is left unread. The view lasts until the next read.

@@ -5,6 +5,7 @@
 #include "FileNames.h"
 #include "ZEV_asc_format.h"
 #include "ZEV_asc_pagemapper.h"
+#include "ZEV_asc_split.h"
 #include "ZEV_asc_text.h"
 #include "ZEV_matrix.h"
 
@@ -103,17 +104,56 @@ class TAscReader {
         if (read < Cols) T.FColNames.FillFrom(std::size_t(read), Asc::NameOf(std::string()));
     }
 
+    // Only a table the file can fill is worth mapping ahead.
+    bool Fillable(int Cols) const { return qint64(T.FNrOfRows) * Cols <= In.Size() / 2 + 1; }
+
     // Returns ascOK, or the code of the row that failed; the table then ends with that row.
     int ReadRows(int Cols, int Rows)
     {
-        // Done before the cells move: a growing or cut table may take new storage.
-        // Only a table the file can fill is worth mapping ahead.
-        std::optional<TPageMapper> mapper;
-        if (qint64(T.FNrOfRows) * Cols <= In.Size() / 2 + 1)
-            mapper.emplace(T.FDataMat->ColumnData(1), std::size_t(T.FNrOfRows), std::size_t(Cols));
-        int code = ascOK;
         int r = 1;
         int filled = 0; // cells read in the failing row
+        int code = ReadRowsOnTwoCores(Cols, Rows, r, filled);
+        if (code == ascOK) code = ReadRowsFrom(Cols, Rows, r, filled);
+        // Cells after the error were never written: the cut need not read them.
+        if (code != ascOK && r < T.FNrOfRows) T.ShrinkSilently(Cols, r, filled);
+        return code;
+    }
+
+    // Rows from the first on, as far as they get on two cores; r is then the next row to read.
+    int ReadRowsOnTwoCores(int Cols, int Rows, int& r, int& filled)
+    {
+        const int lastRow = std::min(Rows, T.FNrOfRows);
+        double* cells = T.FDataMat->ColumnData(1);
+        const std::size_t stride = std::size_t(T.FNrOfRows);
+        TAscSecondHalf second(FileName, Header, cells, stride, lastRow, AscNextTokenAt(In),
+                              In.Size());
+        // While the second thread works out its guess, this one maps the table ahead, when the
+        // file can fill it; then each maps its own rows.
+        TRowMapper mapper(cells, stride, std::size_t(Cols), 0,
+                          Fillable(Cols) ? std::size_t(lastRow) : 0);
+        const auto readRow = [&](int Row, int& Filled) {
+            TRowSink row{T, cells + (Row - 1), stride, Row};
+            return ReadAscRow(In, Header, row, Filled);
+        };
+        const auto take = [this](TAscHalfResult& Half, int First) {
+            const std::size_t at = std::size_t(First - 1);
+            for (std::size_t i = 0; i < Half.Classes.size(); ++i)
+                T.FRowAttribs.Set(at + i, Half.Classes[i]);
+            for (std::size_t i = 0; i < Half.Names.size(); ++i)
+                T.FRowNames.Set(at + i, std::move(Half.Names[i]));
+            for (const TAscHalfResult::TState& s : Half.States)
+                T.SetCellState(s.Col, s.Row, s.Value);
+        };
+        return ReadAscFirstHalf(In, second, mapper, r, filled, readRow, take);
+    }
+
+    // Rows r.. on this thread alone.
+    int ReadRowsFrom(int Cols, int Rows, int& r, int& filled)
+    {
+        // Done before the cells move: a growing or cut table may take new storage.
+        std::optional<TPageMapper> mapper;
+        if (Fillable(Cols))
+            mapper.emplace(T.FDataMat->ColumnData(1), std::size_t(T.FNrOfRows), std::size_t(Cols));
         for (; r <= Rows; ++r) {
             if (r > T.FNrOfRows) {
                 mapper.reset();
@@ -121,13 +161,10 @@ class TAscReader {
             }
             // Columns are FNrOfRows apart; the table may have grown since the last row.
             TRowSink row{T, T.FDataMat->ColumnData(1) + (r - 1), std::size_t(T.FNrOfRows), r};
-            code = ReadAscRow(In, Header, row, filled);
-            if (code != ascOK) break;
+            const int code = ReadAscRow(In, Header, row, filled);
+            if (code != ascOK) return code;
         }
-        // Cells after the error were never written: the cut need not read them.
-        mapper.reset();
-        if (code != ascOK && r < T.FNrOfRows) T.ShrinkSilently(Cols, r, filled);
-        return code;
+        return ascOK;
     }
 
     TDataTable& T;

@@ -86,7 +86,7 @@ TPCAResult JacobiEigen(TMatrix& Matrix, const TPCAProgress* Progress)
     TJacobiWork work{w.data(), v.data(), ld, n, d.data(), z.data(), cancel};
     std::unique_ptr<TEigenvectorFollower> follower;
     if (TEigenvectorFollower::WorthIt(n)) {
-        follower = std::make_unique<TEigenvectorFollower>(kernels, v.data(), ld, n);
+        follower = std::make_unique<TEigenvectorFollower>(kernels, v.data(), w.data(), ld, n);
         follower->Attach(work);
     }
     r.Status = pcaNoConvergence;

@@ -4,9 +4,9 @@
 
 namespace Math2Kernels {
 
-TEigenvectorFollower::TEigenvectorFollower(const TKernels& Kernels, double* V, std::size_t Ld,
-                                           int N)
-    : FKernels(Kernels), FV(V), FLd(Ld), FN(N), FLog(RotationLogOffset(N, N - 1) + 1),
+TEigenvectorFollower::TEigenvectorFollower(const TKernels& Kernels, double* V, double* W,
+                                           std::size_t Ld, int N)
+    : FKernels(Kernels), FV(V), FW(W), FLd(Ld), FN(N), FLog(RotationLogOffset(N, N - 1) + 1),
       FCounts(std::size_t(N), 0), FThread([this] { Run(); })
 {
 }
@@ -31,7 +31,8 @@ void TEigenvectorFollower::RowDone(void* Context, int P, int Count)
     auto* self = static_cast<TEigenvectorFollower*>(Context);
     self->FCounts[std::size_t(P)] = Count;
     self->FHanded.fetch_add(1, std::memory_order_release);
-    self->FHanded.notify_one();
+    // The thread waits for whole batches (see Run): a wake-up before one is complete is wasted.
+    if ((P + 1) % kBatchRows == 0 || P == self->FN - 2) self->FHanded.notify_one();
 }
 
 void TEigenvectorFollower::Drain()
@@ -43,25 +44,30 @@ void TEigenvectorFollower::Drain()
 }
 
 // Rows come in sweep order, N - 1 of them a sweep, so the row of the next one is its count
-// modulo N - 1.
+// modulo N - 1. They are applied in batches of up to kBatchRows rows of one sweep, in the order
+// of SortBehindPivot, so that the eigenvectors stream from memory once a batch instead of once
+// a row. The wait for a whole batch costs the sweep little, since the pivot is the slower side.
 void TEigenvectorFollower::Run()
 {
     const long long rows = FN - 1;
-    for (long long next = 0;; ++next) {
-        for (long long handed = FHanded.load(std::memory_order_acquire); handed <= next;
-             handed = FHanded.load(std::memory_order_acquire))
+    for (long long next = 0;;) {
+        const long long end = std::min(next + kBatchRows, (next / rows + 1) * rows);
+        for (long long handed = FHanded.load(std::memory_order_acquire);
+             handed < end && !FStop.load(); handed = FHanded.load(std::memory_order_acquire))
             FHanded.wait(handed, std::memory_order_acquire);
         if (FStop.load()) return;
-        const int p = int(next % rows);
-        const TRotation* log = FLog.data() + RotationLogOffset(FN, p);
-        // Blocks of the column that stay in the first-level cache; a stop ends the row early.
-        constexpr std::size_t kBlock = 512;
-        for (std::size_t j = 0; j < FLd; j += kBlock) {
-            if (FStop.load(std::memory_order_relaxed)) return;
-            FKernels.RotateEigenvectors(FV, FLd, j, std::min(FLd, j + kBlock), p, log,
-                                        FCounts[std::size_t(p)]);
+        FBatch.clear();
+        for (long long row = next; row < end; ++row) {
+            const int p = int(row % rows);
+            const TRotation* log = FLog.data() + RotationLogOffset(FN, p);
+            FBatch.insert(FBatch.end(), log, log + FCounts[std::size_t(p)]);
         }
-        FApplied.store(next + 1, std::memory_order_release);
+        SortBehindPivot(FBatch.data(), int(FBatch.size()));
+        // A stop ends the batch part way too.
+        if (!FKernels.RotateBehindPivot(FV, FW, FLd, FBatch.data(), int(FBatch.size()), &FStop))
+            return;
+        next = end;
+        FApplied.store(next, std::memory_order_release);
         FApplied.notify_one();
     }
 }

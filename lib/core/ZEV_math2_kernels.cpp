@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 // The variants for newer instruction sets need GCC's per-function target options; any other
 // compiler or processor builds the plain one alone.
@@ -24,11 +25,13 @@ namespace plain {
 #define ZEV_KERNEL_WIDTH 2
 constexpr int kPassRows = 1;
 #include "ZEV_math2_kernels.inc"
+
+#include "ZEV_math2_jacobi.inc"
 #undef ZEV_KERNEL_WIDTH
 } // namespace plain
 constexpr TKernels kPlain{plain::SumShifted,         plain::CopyCentred,
                           plain::AccumulateProducts, plain::AccumulateSquaredDistances,
-                          plain::JacobiSweep,        plain::RotateEigenvectors};
+                          plain::JacobiSweep,        plain::RotateBehindPivot};
 
 #if ZEV_MATH2_X86_VARIANTS
 // Sixteen registers of four doubles: again one column at a time, its four sums in eight.
@@ -38,12 +41,14 @@ namespace avx2 {
 #define ZEV_KERNEL_WIDTH 4
 constexpr int kPassRows = 1;
 #include "ZEV_math2_kernels.inc"
+
+#include "ZEV_math2_jacobi.inc"
 #undef ZEV_KERNEL_WIDTH
 } // namespace avx2
 #pragma GCC pop_options
 constexpr TKernels kAvx2{avx2::SumShifted,         avx2::CopyCentred,
                          avx2::AccumulateProducts, avx2::AccumulateSquaredDistances,
-                         avx2::JacobiSweep,        avx2::RotateEigenvectors};
+                         avx2::JacobiSweep,        avx2::RotateBehindPivot};
 
 // Thirty-two registers of eight doubles: the sixteen sums of a panel pair fit.
 #pragma GCC push_options
@@ -52,12 +57,14 @@ namespace avx512 {
 #define ZEV_KERNEL_WIDTH 8
 constexpr int kPassRows = kPanel;
 #include "ZEV_math2_kernels.inc"
+
+#include "ZEV_math2_jacobi.inc"
 #undef ZEV_KERNEL_WIDTH
 } // namespace avx512
 #pragma GCC pop_options
 constexpr TKernels kAvx512{avx512::SumShifted,         avx512::CopyCentred,
                            avx512::AccumulateProducts, avx512::AccumulateSquaredDistances,
-                           avx512::JacobiSweep,        avx512::RotateEigenvectors};
+                           avx512::JacobiSweep,        avx512::RotateBehindPivot};
 #endif
 
 // The variant built for Set; null when this build has none.
@@ -87,6 +94,12 @@ const TKernels* Best()
 std::atomic<const TKernels*> gActive{nullptr};
 
 } // namespace
+
+void SortBehindPivot(TRotation* R, int Count)
+{
+    std::stable_sort(R, R + Count,
+                     [](const TRotation& A, const TRotation& B) { return A.Q < B.Q; });
+}
 
 bool ProcessorHas(TInstructionSet Set)
 {

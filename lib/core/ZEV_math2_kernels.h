@@ -20,11 +20,21 @@ constexpr int kBlockRows = 256;
 // Columns per panel; a tile is padded with zero columns to a whole number of panels.
 constexpr int kPanel = 4;
 
-// A rotation (p, Q) of one row p of a sweep, as the eigenvectors take it.
+// A rotation (P, Q) of a sweep, as the eigenvectors take it.
 struct TRotation {
-    int Q;
+    int P, Q;
     double S, Tau;
 };
+
+// The rows behind the pivot. Under rotation (p, q) the pairs (a(j, p), a(j, q)) of the rows
+// j < p turn just as the eigenvector pairs (V(j, p), V(j, q)) do, and until the sweep ends
+// nothing else touches those rows or reads them: both can wait until the rotations of some rows
+// of the sweep are known. They take them in order of q, rows in sweep order where q is the same:
+// an element of column c takes the rotations (p, c) of the earlier rows, then those of its own
+// row c in order of q, which is the order of the sweep. So each column is read once for all
+// the rows, block of rows by block, while the columns p of the rows stay in the first-level
+// cache. Sorts R, the rotations of consecutive rows in sweep order, into that order.
+void SortBehindPivot(TRotation* R, int Count);
 
 // Where the rotations of row p start in a log of one sweep of order N: row i holds up to
 // N - 1 - i of them.
@@ -36,9 +46,10 @@ inline std::size_t RotationLogOffset(int N, int P)
 // The Jacobi work: the matrix above its diagonal held column by column (W[q Ld + p] = a(p, q),
 // p < q; places below the diagonal are work space), the eigenvector columns padded with zeros to
 // Ld, a multiple of kLanes, and the eigenvalue stores D and Z of the cyclic method. A sweep
-// stops between two rows once Cancel (when given) is set. With a Log, the eigenvectors are left
-// alone: the rotations of row p go to Log + RotationLogOffset(N, p), and RowDone hands them on
-// when the row is through, in the order of the sweep.
+// stops between two passes of rows once Cancel (when given) is set. With a Log, the rows behind
+// the pivot (SortBehindPivot) and the eigenvectors are left alone: the rotations of row p go to
+// Log + RotationLogOffset(N, p), and RowDone hands them on when the row is through, in the
+// order of the sweep. Without, the sweep applies them itself after each pass.
 struct TJacobiWork {
     double* W;
     double* V;
@@ -67,10 +78,11 @@ struct TKernels {
     // One sweep of rotations over every pair p < q; T0 is the threshold below which an element
     // is left alone, Sweep counts from 1.
     void (*JacobiSweep)(const TJacobiWork& Work, int Sweep, double T0);
-    // The logged rotations (P, R[i].Q), in order, on rows [Begin, End) (multiples of kLanes)
-    // of the eigenvector columns of V, Ld apart.
-    void (*RotateEigenvectors)(double* V, std::size_t Ld, std::size_t Begin, std::size_t End, int P,
-                               const TRotation* R, int Count);
+    // The rotations R, in the order of SortBehindPivot, on the eigenvector columns of V and on
+    // the rows of the matrix columns of W above each rotation's row P, both Ld apart. False
+    // when Stop was set before the end; the rows are then left part way.
+    bool (*RotateBehindPivot)(double* V, double* W, std::size_t Ld, const TRotation* R, int Count,
+                              const std::atomic<bool>* Stop);
 };
 
 // |X| + 200 |A| == |X| summed in 80-bit extended precision, where 200 |A| is exact: the sum

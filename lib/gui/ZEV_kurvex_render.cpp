@@ -31,16 +31,17 @@ void TkxRenderer::RenderItems(const TkxRenderView& View, TCanvas* Canvas, int Le
                               bool NoGrid, bool Monochrome)
 {
     if (!Canvas) return;
-    TkxRenderPass(View, FDupMarkMap, Canvas, Left, Top, Monochrome).Run(NoGrid);
+    TkxRenderPass(View, FDupMarkMap, FStampRun, Canvas, Left, Top, Monochrome).Run(NoGrid);
 }
 
 TkxRenderPass::TkxRenderPass(const TkxRenderView& View, std::vector<int>& DupMarkMap,
-                             TCanvas* Canvas, int Left, int Top, bool Monochrome)
-    : V(View), FDupMarkMap(DupMarkMap), C(Canvas), FLeft(Left), FTop(Top),
+                             TStampRun& Stamps, TCanvas* Canvas, int Left, int Top, bool Monochrome)
+    : V(View), FDupMarkMap(DupMarkMap), FStamps(Stamps), C(Canvas), FLeft(Left), FTop(Top),
       FMarginLeft(View.Geometry.MarginLeft), FMarginTop(View.Geometry.MarginTop), FMono(Monochrome),
       FPlotW(View.Geometry.PlotWidth()), FPlotH(View.Geometry.PlotHeight())
 {
     FRun.reserve(RunLimit);
+    FStamps.Start(Canvas);
     for (int n = 1; n <= kxMaxLayer; ++n) {
         const TScaleProps& x = V.Layers.X(n);
         const TScaleProps& y = V.Layers.Y(n);
@@ -119,17 +120,20 @@ void TkxRenderPass::DrawList(const TkxItemList& List, bool IsAnnotation, TWhich 
             DrawItem(item, i, IsAnnotation, List);
             continue;
         }
-        // Handlers change a copy: the stored item keeps what it was given.
+        // Handlers change a copy: the stored item keeps what it was given. They may draw.
+        FStamps.Flush();
         TkxChartItem copy = item;
         (*before)(V.Sender, copy, i, IsAnnotation);
         DrawItem(copy, i, IsAnnotation, List);
     }
+    FStamps.Flush();
     Flush();
 }
 
 void TkxRenderPass::DrawItem(const TkxChartItem& Item, int Index, bool IsAnnotation,
                              const TkxItemList& List)
 {
+    if (Item.Kind != ikMark) FStamps.Flush();
     if (!IsText(Item.Kind) && (!FPenWidth || Item.LineWidth != *FPenWidth)) {
         Flush();
         UsePenWidth(Item.LineWidth);
@@ -330,14 +334,4 @@ std::pair<TPoint, TPoint> TkxRenderPass::Extent(const TkxChartItem& Item) const
     const TPoint c = FirstPoint(Item);
     const int hx = RoundedPixel(Item.X2), hy = RoundedPixel(Item.Y2);
     return {{c.X - hx, c.Y - hy}, {c.X + hx, c.Y + hy}};
-}
-
-TColor TkxRenderPass::ItemColor(const TkxChartItem& Item) const
-{
-    return FMono ? clBlack : Item.Color;
-}
-
-TColor TkxRenderPass::ItemFill(const TkxChartItem& Item) const
-{
-    return FMono ? clSilver : Item.FillColor;
 }

@@ -13,8 +13,8 @@ constexpr int kxDrawLimit = 30000;
 
 class TkxRenderPass {
   public:
-    TkxRenderPass(const TkxRenderView& View, std::vector<int>& DupMarkMap, TCanvas* Canvas,
-                  int Left, int Top, bool Monochrome);
+    TkxRenderPass(const TkxRenderView& View, std::vector<int>& DupMarkMap, TStampRun& Stamps,
+                  TCanvas* Canvas, int Left, int Top, bool Monochrome);
     void Run(bool NoGrid);
 
   private:
@@ -86,8 +86,8 @@ class TkxRenderPass {
     // Both end pixels; a single pixel when they coincide.
     void StrokeInclusive(TPoint A, TPoint B);
     // Colours of the item being drawn: pen, fill, text background.
-    TColor ItemColor(const TkxChartItem& Item) const;
-    TColor ItemFill(const TkxChartItem& Item) const;
+    TColor ItemColor(const TkxChartItem& Item) const { return FMono ? clBlack : Item.Color; }
+    TColor ItemFill(const TkxChartItem& Item) const { return FMono ? clSilver : Item.FillColor; }
 
     // ---- grid (ZEV_kurvex_render_grid.cpp) ----
     void DrawGrid();
@@ -99,6 +99,8 @@ class TkxRenderPass {
     std::array<TLayerView, kxMaxLayer> FLayerViews;
     const TkxRenderView& V;
     std::vector<int>& FDupMarkMap;
+    // Marks set as stamps, gathered until something else is drawn.
+    TStampRun& FStamps;
     TCanvas* C;
     const int FLeft, FTop;
     const int FMarginLeft, FMarginTop;

@@ -39,7 +39,8 @@ void TkxRenderPass::DrawMarkItem(const TkxChartItem& Item)
     if (FDupWidth > 0 && DuplicateMark(p, mark)) return;
     const TColor color = ItemColor(Item);
     if (mark != FStampMark) FStampMark = mark, FStamp = MarkStamp(C, mark);
-    if (FStamp) return C->Stamp(*FStamp, p.X, p.Y, color);
+    if (FStamp) return FStamps.Add(*FStamp, p.X, p.Y, color);
+    FStamps.Flush();
     UsePen(color, Item.PenStyle);
     DrawMark(C, mark, p.X, p.Y);
     if (mark > 51) {

@@ -4,6 +4,7 @@
 // chart's to draw. Keeps only scratch memory between passes.
 #pragma once
 
+#include "StampRun.h"
 #include "ZEV_kurvex_appearance.h"
 #include "ZEV_kurvex_store.h"
 
@@ -67,4 +68,5 @@ class TkxRenderer {
     std::unique_ptr<TBitmap> FPicture;
     // Mark type last drawn near each control pixel, with a border of MinDupMarkDist.
     std::vector<int> FDupMarkMap;
+    TStampRun FStampRun;
 };

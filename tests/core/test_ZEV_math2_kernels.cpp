@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <random>
 #include <string>
@@ -138,6 +140,25 @@ TMatrix ToMatrix(const Dense& a)
     return m;
 }
 
+// CalcEigVec on A gives the textbook's eigenpairs to the last bit, in every variant.
+void ExpectTextbookEigenpairs(const Dense& A, const char* What)
+{
+    const int n = static_cast<int>(A.size());
+    const TEigen expected = TextbookJacobi(A);
+    ForEachVariant([&] {
+        TMatrix m = ToMatrix(A);
+        ASSERT_TRUE(CalcEigVec(m)) << What << ", n = " << n;
+        for (int k = 1; k <= n; ++k) {
+            const std::string what = std::string(What) + ", n = " + std::to_string(n) +
+                                     ", component " + std::to_string(k);
+            ExpectSameBits(EigVecElem(k, 0), expected.Values[k - 1], what);
+            for (int j = 1; j <= n; ++j)
+                ExpectSameBits(EigVecElem(k, j), expected.Vectors[j - 1][k - 1],
+                               what + ", variable " + std::to_string(j));
+        }
+    });
+}
+
 TMatrix RandomData(int Cols, int Rows, std::uint64_t Seed)
 {
     std::mt19937_64 gen(Seed);
@@ -147,6 +168,18 @@ TMatrix RandomData(int Cols, int Rows, std::uint64_t Seed)
     for (int c = 1; c <= Cols; ++c)
         for (int r = 1; r <= Rows; ++r) m.SetElem(c, r, 5.0 * c + (1.0 + c % 4) * g(gen));
     return m;
+}
+
+// The covariance matrix of a table with few rows, its last column a copy of the first: rank
+// deficient.
+TMatrix FewRowsCovariance(int Cols, int Rows, std::uint64_t Seed)
+{
+    TMatrix data = RandomData(Cols, Rows, Seed);
+    for (int r = 1; r <= Rows; ++r) data.SetElem(Cols, r, data.Elem(1, r));
+    TMatrix cross;
+    cross.Resize(Cols, Cols);
+    EXPECT_TRUE(CalcCrossProdMatrix(data, cross, 0, 0, 0, 0, 1));
+    return cross;
 }
 
 // Scatter products over rows R0..R1 added as the kernels add them: per block of 256 rows, eight
@@ -203,7 +236,7 @@ struct TSweepState {
         TJacobiWork work{W.data(), V.data(), Ld, N, D.data(), Z.data()};
         std::unique_ptr<TEigenvectorFollower> follower;
         if (Follow) {
-            follower = std::make_unique<TEigenvectorFollower>(Kernels(), V.data(), Ld, N);
+            follower = std::make_unique<TEigenvectorFollower>(Kernels(), V.data(), W.data(), Ld, N);
             follower->Attach(work);
         }
         Kernels().JacobiSweep(work, Sweep, t0);
@@ -294,20 +327,26 @@ TEST(Math2Kernels, EigenpairsMatchTheTextbookSweepBitForBit)
     for (int n = 1; n <= 70; ++n) sizes.push_back(n);
     sizes.insert(sizes.end(), {128, 131});
     for (int n : sizes) {
-        const Dense a = RandomSymmetric(n, 7000 + n);
-        const TEigen expected = TextbookJacobi(a);
-        ForEachVariant([&] {
-            TMatrix m = ToMatrix(a);
-            ASSERT_TRUE(CalcEigVec(m)) << n;
-            for (int k = 1; k <= n; ++k) {
-                const std::string what =
-                    "n = " + std::to_string(n) + ", component " + std::to_string(k);
-                ExpectSameBits(EigVecElem(k, 0), expected.Values[k - 1], what);
-                for (int j = 1; j <= n; ++j)
-                    ExpectSameBits(EigVecElem(k, j), expected.Vectors[j - 1][k - 1],
-                                   what + ", variable " + std::to_string(j));
-            }
-        });
+        ExpectTextbookEigenpairs(RandomSymmetric(n, 7000 + n), "random");
+        if (HasFailure()) return;
+    }
+}
+
+// Whole runs on covariance matrices of a few rows, rank one to three and a repeated column:
+// most eigenvalues end at 0 and the late sweeps zero elements without rotating. The sizes end a
+// pass of pivot rows and a tile in every way, and 129 runs with the eigenvectors on a second
+// thread.
+TEST(Math2Kernels, RankDeficientRunsMatchTheTextbookBitForBit)
+{
+    const struct {
+        int cols, rows;
+    } sizes[] = {{2, 2}, {5, 3}, {7, 2}, {9, 4}, {12, 3}, {17, 3}, {30, 2}, {33, 4}, {129, 3}};
+    for (const auto& s : sizes) {
+        const TMatrix cross = FewRowsCovariance(s.cols, s.rows, 500 + s.cols);
+        Dense a(std::size_t(s.cols), std::vector<double>(std::size_t(s.cols)));
+        for (int p = 0; p < s.cols; ++p)
+            for (int q = 0; q < s.cols; ++q) a[p][q] = cross.Elem(q + 1, p + 1);
+        ExpectTextbookEigenpairs(a, (std::to_string(s.rows) + " rows").c_str());
         if (HasFailure()) return;
     }
 }
@@ -353,11 +392,7 @@ TEST(Math2Kernels, WideSweepsMatchTheTextbookBitForBit)
         int cols, rows, sweeps;
     } sizes[] = {{129, 5, 3}, {517, 3, 2}, {1000, 3, 1}};
     for (const auto& s : sizes) {
-        TMatrix data = RandomData(s.cols, s.rows, 77 + s.cols);
-        for (int r = 1; r <= s.rows; ++r) data.SetElem(s.cols, r, data.Elem(1, r));
-        TMatrix cross;
-        cross.Resize(s.cols, s.cols);
-        ASSERT_TRUE(CalcCrossProdMatrix(data, cross, 0, 0, 0, 0, 1));
+        const TMatrix cross = FewRowsCovariance(s.cols, s.rows, 77 + s.cols);
         std::vector<TSweepState> expected(1, TSweepState(cross));
         for (int k = 1; k <= s.sweeps; ++k) {
             expected.push_back(expected.back());
@@ -374,6 +409,73 @@ TEST(Math2Kernels, WideSweepsMatchTheTextbookBitForBit)
             }
         });
         if (HasFailure()) return;
+    }
+}
+
+// Rows handed over faster than the follower applies them go together; each element of the
+// eigenvectors, and of the matrix rows above each rotation's row, still takes every rotation in
+// sweep order, over two sweeps of made-up rotations (rows with none among them).
+TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
+{
+    const int n = 203;
+    const std::size_t ld = 208;
+    std::mt19937_64 gen(11);
+    std::uniform_real_distribution<double> u(-0.5, 0.5);
+    std::vector<double> start(2 * ld * n, 0.0); // eigenvectors, then the matrix
+    for (int q = 0; q < 2 * n; ++q)
+        for (int j = 0; j < n; ++j) start[q * ld + j] = u(gen);
+    ForEachVariant([&] {
+        std::vector<double> followed = start, plain = start;
+        TEigenvectorFollower follower(Kernels(), followed.data(), followed.data() + ld * n, ld, n);
+        TJacobiWork work{nullptr, nullptr, ld, n, nullptr, nullptr};
+        follower.Attach(work);
+        std::vector<int> counts(std::size_t(n - 1));
+        for (int sweep = 0; sweep < 2; ++sweep) {
+            for (int p = 0; p < n - 1; ++p) {
+                TRotation* log = work.Log + RotationLogOffset(n, p);
+                counts[p] = 0;
+                for (int q = p + 1; q < n; ++q)
+                    if ((p + q + sweep) % 3 != 0 && p % 17 != 5)
+                        log[counts[p]++] = {p, q, u(gen), u(gen)};
+            }
+            // All rows at once, before the reference takes its time over them.
+            for (int p = 0; p < n - 1; ++p) work.RowDone(work.Context, p, counts[p]);
+            for (int p = 0; p < n - 1; ++p) {
+                const TRotation* log = work.Log + RotationLogOffset(n, p);
+                for (int i = 0; i < counts[p]; ++i) {
+                    double* vp = &plain[p * ld];
+                    double* vq = &plain[log[i].Q * ld];
+                    for (int j = 0; j < n; ++j) RotatePair(vp[j], vq[j], log[i].S, log[i].Tau);
+                    for (int j = 0; j < p; ++j)
+                        RotatePair(vp[ld * n + j], vq[ld * n + j], log[i].S, log[i].Tau);
+                }
+            }
+            follower.Drain();
+            for (std::size_t i = 0; i < plain.size(); ++i)
+                if (std::bit_cast<std::uint64_t>(followed[i]) !=
+                    std::bit_cast<std::uint64_t>(plain[i])) {
+                    ADD_FAILURE() << "sweep " << sweep << ", element " << i;
+                    return;
+                }
+        }
+    });
+}
+
+// A sweep stopped part way hands over less than a batch; the follower must still let go.
+TEST(Math2Kernels, FollowerStopsWithPartOfABatchInHand)
+{
+    const int n = 150;
+    const std::size_t ld = 152;
+    std::vector<double> v(ld * n, 0.0), w(ld * n, 0.0);
+    for (int handed : {0, 3}) {
+        auto stopped = std::async(std::launch::async, [&] {
+            TEigenvectorFollower follower(Kernels(), v.data(), w.data(), ld, n);
+            TJacobiWork work{nullptr, nullptr, ld, n, nullptr, nullptr};
+            follower.Attach(work);
+            for (int p = 0; p < handed; ++p) work.RowDone(work.Context, p, 0);
+        });
+        ASSERT_EQ(stopped.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+            << handed << " rows handed over";
     }
 }
 

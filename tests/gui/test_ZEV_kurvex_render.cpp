@@ -116,6 +116,33 @@ TEST(KurvexRender, DuplicateMarksAreSkippedByType)
     }
 }
 
+TEST(KurvexRender, MarksKeepTheirPlaceAmongOtherItems)
+{
+    PixelChart c;
+    const struct {
+        double X, Y;
+        std::uint8_t Type; // 3 plus 7 across, 6 x 7 x 7, 9 filled square 7 x 7, 1 plus 3 across
+        TColor Color;
+    } marks[] = {{50, 50, 3, clRed},
+                 {55, 50, 3, clLime},
+                 {100, 100, 6, clRed},
+                 {100, 100, 9, clBlue},
+                 {100, 100, 1, clLime}};
+    for (const auto& m : marks) {
+        c.K.SetDataColor(m.Color);
+        c.K.AddMark(m.X, m.Y, m.Type);
+        if (m.X == 50) c.K.SetDataColor(clBlue), c.K.AddLine(40.0, 50.0, 60.0, 50.0, 1);
+    }
+    c.Render();
+    const struct {
+        double X, Y;
+        TColor Color;
+    } probes[] = {{47, 50, clBlue},   {50, 50, clBlue},   {50, 53, clRed},
+                  {56, 50, clLime},   {55, 53, clLime},   {97, 103, clBlue},
+                  {100, 100, clLime}, {101, 100, clLime}, {102, 100, clBlue}};
+    for (const auto& p : probes) EXPECT_EQ(c.At(p.X, p.Y), Rgb(p.Color)) << p.X << ", " << p.Y;
+}
+
 TEST(KurvexRender, GridLinesOnLinearAndLogarithmicAxes)
 {
     struct Row {

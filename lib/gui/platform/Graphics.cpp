@@ -1,3 +1,4 @@
+// Pen, brush and font, and the canvas's lines, shapes, text and bitmaps over QPainter.
 #include "Graphics.h"
 
 #include <QFontMetrics>
@@ -398,37 +399,6 @@ void TCanvas::Polyline(const std::vector<TPoint>& Points)
     FPenPos = penPos;
 }
 
-// The first device pixel of logical pixel (X, Y).
-QPoint TCanvas::DevicePixel(int X, int Y) const
-{
-    const double ratio = FTarget ? FTarget->devicePixelRatio() : 1.0;
-    return ratio == 1.0 ? QPoint(X, Y)
-                        : QPoint(int(std::floor(X * ratio)), int(std::floor(Y * ratio)));
-}
-
-TColor TCanvas::Pixel(int X, int Y) const
-{
-    const QPoint device = DevicePixel(X, Y);
-    if (!FTarget || !FTarget->valid(device)) return 0xFFFFFFFF;
-    const QRgb rgb = FTarget->pixel(device);
-    return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb));
-}
-
-void TCanvas::SetPixel(int X, int Y, TColor Color)
-{
-    QPainter& p = Painter();
-    const bool inside = FTarget ? FTarget->valid(DevicePixel(X, Y)) : DeviceRect().contains(X, Y);
-    if (!p.isActive() || !inside) return;
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(QRect(X, Y, 1, 1), ToQColor(Color));
-}
-
-QRect TCanvas::DeviceRect() const
-{
-    if (FTarget) return QRect(QPoint(0, 0), FTarget->deviceIndependentSize().toSize());
-    return FDevice ? QRect(0, 0, FDevice->width(), FDevice->height()) : QRect();
-}
-
 QFont TCanvas::DeviceFont() const
 {
     QFont font = FFont.ToQFont();
@@ -436,52 +406,6 @@ QFont TCanvas::DeviceFont() const
         font.setPixelSize(std::max(1, int(std::lround(double(font.pixelSize()) *
                                                       FFontPixelsPerInch / TFont::PixelsPerInch))));
     return font;
-}
-
-TPixelStamp::TPixelStamp(std::vector<TPoint> Points) : Offsets(std::move(Points))
-{
-    if (Offsets.empty()) return;
-    std::stable_sort(Offsets.begin(), Offsets.end(),
-                     [](const TPoint& A, const TPoint& B) { return A.Y < B.Y; });
-    for (std::size_t i = 0; i < Offsets.size(); ++i) {
-        if (Rows.empty() || Rows.back().Y != Offsets[i].Y) Rows.push_back({Offsets[i].Y, i});
-        Rows.back().End = i + 1;
-    }
-    Bounds = Rect(Offsets[0].X, Offsets[0].Y, Offsets[0].X + 1, Offsets[0].Y + 1);
-    for (const TPoint& p : Offsets) {
-        Bounds.Left = std::min(Bounds.Left, p.X), Bounds.Right = std::max(Bounds.Right, p.X + 1);
-        Bounds.Top = std::min(Bounds.Top, p.Y), Bounds.Bottom = std::max(Bounds.Bottom, p.Y + 1);
-    }
-}
-
-void TCanvas::Stamp(const TPixelStamp& Stamp, int X, int Y, TColor Color)
-{
-    if (!FStampArea) {
-        QRect visible = DeviceRect();
-        if (FClipped) visible &= FClip.ToQRect();
-        const bool direct = FTarget && FTarget->depth() == 32 && FTarget->devicePixelRatio() == 1.0;
-        FStampArea = direct ? visible : QRect();
-        FStampStride = direct ? FTarget->bytesPerLine() : 0;
-    }
-    const QRect& area = *FStampArea;
-    const bool inside =
-        X + Stamp.Bounds.Left >= area.left() && X + Stamp.Bounds.Right <= area.right() + 1 &&
-        Y + Stamp.Bounds.Top >= area.top() && Y + Stamp.Bounds.Bottom <= area.bottom() + 1;
-    if (!inside) {
-        for (const TPoint& p : Stamp.Offsets) SetPixel(X + p.X, Y + p.Y, Color);
-        return;
-    }
-    // Plain colours directly: marks change colour from one to the next.
-    const QRgb rgb = Color >> 24 == 0
-                         ? qRgb(int(Color & 0xFF), int(Color >> 8 & 0xFF), int(Color >> 16 & 0xFF))
-                         : ToQColor(Color).rgb();
-    // Asked for each stamp: writing detaches an image that has been shared since.
-    uchar* bits = FTarget->bits();
-    std::size_t i = 0;
-    for (const TPixelStamp::TRow& row : Stamp.Rows) {
-        QRgb* line = reinterpret_cast<QRgb*>(bits + (Y + row.Y) * FStampStride) + X;
-        for (; i < row.End; ++i) line[Stamp.Offsets[i].X] = rgb;
-    }
 }
 
 void TCanvas::TextOut(int X, int Y, const QString& Text)
@@ -551,84 +475,4 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRe
     const QRectF source = SourceRect.ToQRect().toRectF();
     p.drawImage(Dest.ToQRect().toRectF(), *Source->FTarget,
                 QRectF(source.topLeft() * ratio, source.size() * ratio));
-}
-
-// ---- bitmap ----------------------------------------------------------------------------------
-
-TBitmap::TBitmap() : FCanvas(&FImage) {}
-TBitmap::~TBitmap()
-{
-    FCanvas.ReleaseTarget();
-}
-
-void TBitmap::SetSize(int Width, int Height)
-{
-    Width = std::max(0, Width);
-    Height = std::max(0, Height);
-    if (Width == FWidth && Height == FHeight) return;
-    Reallocate(Width, Height, FRatio);
-    FireEvent(OnChange, this);
-}
-
-void TBitmap::SetDevicePixelRatio(double Value)
-{
-    if (!(Value > 0) || Value == FRatio) return;
-    Reallocate(FWidth, FHeight, Value);
-}
-
-// Keeps what was drawn, scaled to the new density where that changed.
-void TBitmap::Reallocate(int Width, int Height, double Ratio)
-{
-    FCanvas.ReleaseTarget();
-    QImage resized;
-    if (Width > 0 && Height > 0) {
-        resized = QImage(int(std::ceil(Width * Ratio)), int(std::ceil(Height * Ratio)),
-                         QImage::Format_RGB32);
-        resized.setDevicePixelRatio(Ratio);
-        resized.fill(Qt::white);
-        if (!FImage.isNull()) {
-            QPainter p(&resized);
-            p.drawImage(0, 0, FImage);
-        }
-    }
-    FImage = std::move(resized);
-    FWidth = Width, FHeight = Height, FRatio = Ratio;
-}
-
-void TBitmap::Adopt(QImage Image)
-{
-    FCanvas.ReleaseTarget();
-    FImage = std::move(Image);
-    FRatio = FImage.devicePixelRatio();
-    FWidth = int(std::lround(FImage.width() / FRatio));
-    FHeight = int(std::lround(FImage.height() / FRatio));
-    FireEvent(OnChange, this);
-}
-
-void TBitmap::LoadFromFile(const QString& FileName)
-{
-    QImage loaded(FileName);
-    if (loaded.isNull())
-        throw EInOutError(QStringLiteral("Cannot load bitmap \"%1\"").arg(FileName));
-    Adopt(loaded.convertToFormat(QImage::Format_RGB32));
-}
-
-void TBitmap::Assign(TPersistent* Source)
-{
-    if (auto* bitmap = dynamic_cast<TBitmap*>(Source)) {
-        Adopt(bitmap->FImage.copy());
-        return;
-    }
-    TPersistent::Assign(Source);
-}
-
-QColor ToQColor(TColor Color)
-{
-    const TColor c = ColorToRGB(Color);
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
-TColor FromQColor(const QColor& Color)
-{
-    return RGB(Color.red(), Color.green(), Color.blue());
 }

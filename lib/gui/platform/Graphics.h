@@ -55,6 +55,30 @@ struct TPixelStamp {
     explicit TPixelStamp(std::vector<TPoint> Points = {});
 };
 
+// The 32-bit word that a bitmap's pixel holds after the painter set it to an opaque Color.
+inline QRgb OpaquePixel(TColor Color)
+{
+    // Plain colours directly: marks change colour from one to the next.
+    return Color >> 24 == 0
+               ? qRgb(int(Color & 0xFF), int(Color >> 8 & 0xFF), int(Color >> 16 & 0xFF))
+               : ToQColor(Color).rgb();
+}
+
+// A bitmap's pixels as memory, where writing a word does what the painter would do.
+struct TDirectPixels {
+    QRgb* Bits;       // pixel (0, 0)
+    qsizetype Stride; // pixels from one row to the next
+    QRect Area;       // the pixels that may be written: the bitmap's, within the clip
+    QRgb* Row(int Y) const { return Bits + Y * Stride; }
+    // Whether Area holds all of Bounds moved to (X, Y).
+    bool Holds(const TRect& Bounds, int X, int Y) const
+    {
+        const long long x = X, y = Y;
+        return x + Bounds.Left >= Area.left() && x + Bounds.Right <= Area.right() + 1LL &&
+               y + Bounds.Top >= Area.top() && y + Bounds.Bottom <= Area.bottom() + 1LL;
+    }
+};
+
 enum TPenStyle : std::uint8_t {
     psSolid,
     psDash,
@@ -204,8 +228,11 @@ class TCanvas : public TPersistent {
     TColor Pixel(int X, int Y) const;
     void SetPixel(int X, int Y, TColor Color);
     // Sets the stamp's pixels around (X, Y) as SetPixel would, but writes a bitmap's memory
-    // directly: a chart sets a million marks this way.
+    // directly where it may (TStampRun sets many at once).
     void Stamp(const TPixelStamp& Stamp, int X, int Y, TColor Color);
+    // The bitmap's memory where it may be written directly; empty where it may not (no bitmap,
+    // a device pixel ratio other than 1, another pixel format, nothing visible).
+    std::optional<TDirectPixels> DirectPixels();
     void TextOut(int X, int Y, const QString& Text);
     // Text clipped to R; the brush fills R first unless it is clear.
     void TextRect(const TRect& R, int X, int Y, const QString& Text);
@@ -246,7 +273,6 @@ class TCanvas : public TPersistent {
     QPaintDevice* FDevice = nullptr;
     // Where stamps write memory directly (empty: nowhere); worked out once per target and clip.
     std::optional<QRect> FStampArea;
-    qsizetype FStampStride = 0;
     int FFontPixelsPerInch = TFont::PixelsPerInch;
     std::unique_ptr<QPainter> FPainter;
     TPen FPen;
