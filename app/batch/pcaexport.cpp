@@ -64,33 +64,36 @@ void PutRowName(TTextSink& Out, const TPCAExport& Export, int Row, bool Json)
     if (Json) Out.Put('"');
 }
 
-// Writes rows 0..Rows-1 through Format(Out, First, Count) in chunks formatted two at a time, on
-// two threads, into buffers that then go out in order: turning numbers into text takes most of
-// a large job's time.
+// Writes rows 0..Rows-1 through Format(Out, First, Count) in chunks of rows, in order: this
+// thread formats the even chunks and writes every chunk, a second thread formats the odd ones a
+// chunk ahead, so that writing overlaps formatting: turning numbers into text takes most of a
+// large job's time.
 template <typename FormatRows> void PutRowsInParallel(TTextSink& Out, int Rows, FormatRows&& Format)
 {
     constexpr int kChunkRows = 16384;
-    const auto formatChunk = [&](std::string& Text, int First, int Count) {
+    const auto formatChunk = [&](std::string& Text, int First) {
         Text.clear();
         TTextSink sink(Text);
         sink.SetShowControls(Out.ShowsControls());
-        Format(sink, First, Count);
+        Format(sink, First, std::min(kChunkRows, Rows - First));
     };
     // Kept from call to call on this thread: scores written a chunk of rows at a time reuse
-    // their room instead of mapping it afresh for every chunk.
-    thread_local std::string chunks[2];
-    for (int first = 0; first < Rows; first += 2 * kChunkRows) {
-        const int second = first + kChunkRows;
-        std::future<void> other;
-        if (second < Rows)
-            other = std::async(std::launch::async, formatChunk, std::ref(chunks[1]), second,
-                               std::min(kChunkRows, Rows - second));
-        formatChunk(chunks[0], first, std::min(kChunkRows, Rows - first));
-        Out.Put(chunks[0]);
-        if (other.valid()) {
-            other.get();
-            Out.Put(chunks[1]);
-        }
+    // their room instead of mapping it afresh for every chunk. The second thread fills its two
+    // in turn, one while the other is written.
+    thread_local std::string own, theirs[2];
+    std::future<void> other;
+    const auto startOther = [&](int First, int Buffer) {
+        if (First < Rows)
+            other = std::async(std::launch::async, formatChunk, std::ref(theirs[Buffer]), First);
+    };
+    startOther(kChunkRows, 0);
+    for (int first = 0, buffer = 0; first < Rows; first += 2 * kChunkRows, buffer ^= 1) {
+        formatChunk(own, first);
+        Out.Put(own);
+        if (!other.valid()) break;
+        other.get();
+        startOther(first + 3 * kChunkRows, buffer ^ 1);
+        Out.Put(theirs[buffer]);
     }
 }
 
