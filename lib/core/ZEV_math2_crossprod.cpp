@@ -15,6 +15,8 @@ namespace {
 
 // Cross products (rows times pairs of columns) from which a second thread pays for its start.
 constexpr long long kTwoCoreProducts = 1 << 21;
+// Block sums the second core may keep apart when the cores share the rows (64 MB).
+constexpr std::size_t kMaxKeptBlockSums = std::size_t(8) << 20;
 
 // Share(0) on a second thread and Share(1) on this one when Both, else the two in turn here.
 // The shares must not throw.
@@ -151,6 +153,18 @@ void TCrossProductSums::AddBlock()
     else
         kernels.AccumulateProducts(FTile.data(), FN4, FPanelBegin, FPanelEnd, FTotal);
     FFilled = 0;
+    if (BlockSums) {
+        const std::size_t size = std::size_t(FN4) * std::size_t(FN4);
+        BlockSums->insert(BlockSums->end(), FTotal, FTotal + size);
+        std::fill_n(FTotal, size, 0.0);
+    }
+}
+
+void AddBlockSums(const std::vector<double>& Blocks, int N4, double* Total)
+{
+    const std::size_t size = std::size_t(N4) * std::size_t(N4);
+    for (std::size_t b = 0; b < Blocks.size(); b += size)
+        for (std::size_t i = 0; i < size; ++i) Total[i] += Blocks[b + i];
 }
 
 void FillCrossMatrix(const double* Total, int N, double M, int Mode, TMatrix& CrossMat)
@@ -239,35 +253,62 @@ TCrossStatus CalcCrossProducts(const TMatrix& DataMat, TMatrix& CrossMat, int Lo
     } catch (const std::bad_alloc&) {
         ThrowNoMemory();
     }
-    // Panel i pairs with i + 1 panels: the first share ends where about half the pairs lie
-    // before it, and reads only the columns of its own panels.
+    // Two cores share the rows at a block boundary: the first adds its blocks up as it goes,
+    // the second keeps each block's sums apart, added after the first's in block order, so that
+    // every sum sees the additions of one core. Where keeping them would cost too much, the
+    // cores share the panels instead: panel i pairs with i + 1 panels, so the first share ends
+    // where about half the pairs lie before it.
     const int panels = n4 / kPanel;
+    const long long blocks = (mm + kBlockRows - 1) / kBlockRows;
+    const long long firstRows = blocks / 2 * kBlockRows;
+    const std::size_t keptValues = std::size_t(blocks - blocks / 2) * un4 * un4;
+    const bool twoShares = twoCores && Mode >= 0 && Mode <= 3;
+    const bool byRows = twoShares && blocks >= 2 && keptValues <= kMaxKeptBlockSums;
+    const bool byPanels = twoShares && !byRows && panels > 1;
     const int split = std::clamp(static_cast<int>(std::lround(panels / std::sqrt(2.0))), 1,
                                  std::max(panels - 1, 1));
-    const bool shared = twoCores && panels > 1 && Mode >= 0 && Mode <= 3;
     std::vector<TCrossProductSums> shares;
+    std::vector<double> kept;
     try {
         shares.reserve(2);
-        shares.emplace_back(n, Mode, mean, 0, shared ? split : panels, total.data());
-        if (shared) shares.emplace_back(n, Mode, mean, split, panels, total.data());
+        shares.emplace_back(n, Mode, mean, 0, byPanels ? split : panels, total.data());
+        if (byPanels) shares.emplace_back(n, Mode, mean, split, panels, total.data());
+        if (byRows) {
+            kept.reserve(keptValues);
+            shares.emplace_back(n, Mode, mean);
+            shares.back().BlockSums = &kept;
+        }
     } catch (const std::bad_alloc&) {
         ThrowNoMemory();
     }
     const std::vector<const double*> none(un, nullptr);
     std::vector<const double*> from(un);
     for (int c = 0; c < n; ++c) from[c] = cols[c] ? cols[c] + firstRow - 1 : nullptr;
+    // Rows R0..R1 - 1 of the range; those outside the matrix read 0.
     const long long before = std::max(0LL, std::min<long long>(HiRow, 0) - LoRow + 1);
-    const long long after = std::max(0LL, HiRow - std::max<long long>(LoRow, dataRows + 1) + 1);
-    auto accumulate = [&](TCrossProductSums& Sums) {
+    const long long after = before + inside;
+    std::vector<const double*> starts[2] = {none, none};
+    auto accumulate = [&](TCrossProductSums& Sums, long long R0, long long R1,
+                          std::vector<const double*>& At) {
         Sums.Cancel = Cancel;
-        Sums.Add(none.data(), before);
-        Sums.Add(from.data(), inside);
-        Sums.Add(none.data(), after);
+        Sums.Add(none.data(), std::max(0LL, std::min(R1, before) - R0));
+        const long long in0 = std::max(R0, before), in1 = std::min(R1, after);
+        for (int c = 0; c < n; ++c)
+            if (from[c] && in0 < in1) At[c] = from[c] + (in0 - before);
+        Sums.Add(At.data(), std::max(0LL, in1 - in0));
+        Sums.Add(none.data(), std::max(0LL, R1 - std::max(R0, after)));
         Sums.Finish();
     };
-    OnTwoCores(shared, [&](int Share) {
-        if (std::size_t(Share) < shares.size()) accumulate(shares[std::size_t(Share)]);
+    OnTwoCores(byRows || byPanels, [&](int Share) {
+        if (std::size_t(Share) >= shares.size()) return;
+        TCrossProductSums& sums = shares[std::size_t(Share)];
+        std::vector<const double*>& at = starts[Share];
+        if (byRows)
+            accumulate(sums, Share == 0 ? 0 : firstRows, Share == 0 ? firstRows : mm, at);
+        else
+            accumulate(sums, 0, mm, at);
     });
+    if (byRows) AddBlockSums(kept, n4, total.data());
     for (const TCrossProductSums& sums : shares)
         if (sums.Cancelled()) return csCancelled;
     FillCrossMatrix(total.data(), n, m, Mode, CrossMat);

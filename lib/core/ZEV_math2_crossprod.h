@@ -54,6 +54,9 @@ class TCrossProductSums {
     }
     const double* Total() const { return FTotal; }
     const std::atomic<bool>* Cancel = nullptr;
+    // When set, each block's sums are appended here (N4 x N4 values a block, room reserved by
+    // the caller) instead of being added up, for AddBlockSums to add after earlier rows' sums.
+    std::vector<double>* BlockSums = nullptr;
     bool Cancelled() const { return Cancel && Cancel->load(std::memory_order_relaxed); }
 
   private:
@@ -65,6 +68,9 @@ class TCrossProductSums {
     double* FTotal;
     int FFilled = 0; // rows in the tile
 };
+
+// Adds the sums of each block kept by TCrossProductSums::BlockSums to Total, in block order.
+void AddBlockSums(const std::vector<double>& Blocks, int N4, double* Total);
 
 // The mean that the cross products centre on: column Col of Sums and Outside more rows that read
 // 0, over M rows in all.

@@ -62,10 +62,11 @@ TEST(ShiftedSums, EqualTheKernelWhateverTheChunks)
 }
 
 // The cross products of rows fed in chunks, centred on the means of the first pass, fill the
-// matrix with CalcCrossProdMatrix's bits in every mode.
+// matrix with CalcCrossProdMatrix's bits in every mode; from 60001 rows it shares the rows
+// between two cores.
 TEST(CrossProductSums, ChunksGiveTheBitsOfTheWholeMatrix)
 {
-    for (int rows : {2, 255, 256, 257, 1300}) {
+    for (int rows : {2, 255, 256, 257, 1300, 60001}) {
         const int n = 6;
         const TMatrix d = Data(n, rows, 99 + std::uint64_t(rows));
         for (int mode : {0, 1, 2, 3, 4}) {
@@ -95,6 +96,28 @@ TEST(CrossProductSums, ChunksGiveTheBitsOfTheWholeMatrix)
             }
         }
     }
+}
+
+// Rows outside the matrix read 0, on two cores as on one: the same products as a matrix that
+// holds those zeros.
+TEST(CrossProductSums, RowsOutsideTheMatrixReadZeroOnTwoCores)
+{
+    const int n = 6, rows = 60001, above = 300, below = 500;
+    const TMatrix d = Data(n, rows, 7);
+    TMatrix padded;
+    padded.Resize(n, above + rows + below);
+    for (int c = 1; c <= n; ++c)
+        for (int r = 1; r <= rows; ++r) padded.SetElem(c, above + r, d.Elem(c, r));
+    TMatrix got, want;
+    got.Resize(n, n);
+    want.Resize(n, n);
+    ASSERT_TRUE(CalcCrossProdMatrix(d, got, 1, n, 1 - above, rows + below, 0));
+    ASSERT_TRUE(CalcCrossProdMatrix(padded, want, 0, 0, 0, 0, 0));
+    for (int c = 1; c <= n; ++c)
+        for (int j = 1; j <= n; ++j)
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(got.Elem(c, j)),
+                      std::bit_cast<std::uint64_t>(want.Elem(c, j)))
+                << c << "," << j;
 }
 
 // A cancel during the cross products of a long table ends the analysis before the
