@@ -52,6 +52,7 @@ TShiftedSums::TShiftedSums(std::vector<double> Shifts)
 
 void TShiftedSums::Add(const double* const* Cols, long long Count)
 {
+    const TKernels& kernels = Kernels();
     int pending = FPendingCount;
     for (std::size_t c = 0; c < FShifts.size(); ++c) {
         const double* x = Cols[c];
@@ -67,8 +68,9 @@ void TShiftedSums::Add(const double* const* Cols, long long Count)
             p = 0;
         }
         if (p == 0) {
-            for (; i + 8 <= Count; i += 8)
-                for (int l = 0; l < 8; ++l) s[std::size_t(l)] += x[i + l] - shift;
+            const long long whole = (Count - i) / 8 * 8;
+            kernels.AddShiftedLanes(x + i, whole, shift, s.data());
+            i += whole;
             for (; i < Count; ++i) held[std::size_t(p++)] = x[i];
         }
         FLanes[c] = s;

@@ -29,9 +29,13 @@ constexpr int kPassRows = 1;
 #include "ZEV_math2_jacobi.inc"
 #undef ZEV_KERNEL_WIDTH
 } // namespace plain
-constexpr TKernels kPlain{plain::SumShifted,         plain::CopyCentred,
-                          plain::AccumulateProducts, plain::AccumulateSquaredDistances,
-                          plain::JacobiSweep,        plain::RotateBehindPivot};
+constexpr TKernels kPlain{plain::SumShifted,
+                          plain::AddShiftedLanes,
+                          plain::CopyCentred,
+                          plain::AccumulateProducts,
+                          plain::AccumulateSquaredDistances,
+                          plain::JacobiSweep,
+                          plain::RotateBehindPivot};
 
 #if ZEV_MATH2_X86_VARIANTS
 // Sixteen registers of four doubles: again one column at a time, its four sums in eight.
@@ -46,9 +50,13 @@ constexpr int kPassRows = 1;
 #undef ZEV_KERNEL_WIDTH
 } // namespace avx2
 #pragma GCC pop_options
-constexpr TKernels kAvx2{avx2::SumShifted,         avx2::CopyCentred,
-                         avx2::AccumulateProducts, avx2::AccumulateSquaredDistances,
-                         avx2::JacobiSweep,        avx2::RotateBehindPivot};
+constexpr TKernels kAvx2{avx2::SumShifted,
+                         avx2::AddShiftedLanes,
+                         avx2::CopyCentred,
+                         avx2::AccumulateProducts,
+                         avx2::AccumulateSquaredDistances,
+                         avx2::JacobiSweep,
+                         avx2::RotateBehindPivot};
 
 // Thirty-two registers of eight doubles: the sixteen sums of a panel pair fit.
 #pragma GCC push_options
@@ -62,9 +70,13 @@ constexpr int kPassRows = kPanel;
 #undef ZEV_KERNEL_WIDTH
 } // namespace avx512
 #pragma GCC pop_options
-constexpr TKernels kAvx512{avx512::SumShifted,         avx512::CopyCentred,
-                           avx512::AccumulateProducts, avx512::AccumulateSquaredDistances,
-                           avx512::JacobiSweep,        avx512::RotateBehindPivot};
+constexpr TKernels kAvx512{avx512::SumShifted,
+                           avx512::AddShiftedLanes,
+                           avx512::CopyCentred,
+                           avx512::AccumulateProducts,
+                           avx512::AccumulateSquaredDistances,
+                           avx512::JacobiSweep,
+                           avx512::RotateBehindPivot};
 #endif
 
 // The variant built for Set; null when this build has none.

@@ -66,6 +66,9 @@ struct TJacobiWork {
 struct TKernels {
     // Sum of X[i] - Shift over Count contiguous values.
     double (*SumShifted)(const double* X, long long Count, double Shift);
+    // Lanes[l] += X[i] - Shift for the i with i mod kLanes = l among the first Count values, a
+    // multiple of kLanes: the running state of SumShifted.
+    void (*AddShiftedLanes)(const double* X, long long Count, double Shift, double* Lanes);
     // Dst[k] = Src[k] - Centre for k < Count.
     void (*CopyCentred)(const double* Src, int Count, double Centre, double* Dst);
     // Add the products (or squared differences) of one block of kBlockRows rows of the N4 (a
