@@ -46,17 +46,25 @@ bool ParseAscParenthesised(std::string_view Tok, double& Value);
 // Class(int), Name(std::string), double& Cell(Column) and State(Column, byte) for the special
 // tokens (whose cells hold 0 or the number in parentheses); columns from 0. Returns ascOK,
 // ascBadClassNumber or ascBadCell, with Filled the cells read before the bad one.
+// The class a row's number gives, rounded; false when no attribute can hold it, which makes it
+// as unreadable as a word.
+inline bool AscClassOf(double Value, int& Class)
+{
+    Value = std::nearbyint(Value);
+    if (!(Value >= double(std::numeric_limits<int>::min()) &&
+          Value <= double(std::numeric_limits<int>::max())))
+        return false;
+    Class = int(Value);
+    return true;
+}
+
 template <class Sink> int ReadAscRow(TAscInput& In, const TAscHeader& Header, Sink& S, int& Filled)
 {
     if (Header.HasClasses()) {
         double v = 0;
-        if (!ParseAscNumber(In.ScanWord(), v)) return ascBadClassNumber;
-        v = std::nearbyint(v);
-        // A class that no attribute can hold is as unreadable as a word.
-        if (!(v >= double(std::numeric_limits<int>::min()) &&
-              v <= double(std::numeric_limits<int>::max())))
-            return ascBadClassNumber;
-        S.Class(int(v));
+        int cls = 0;
+        if (!ParseAscNumber(In.ScanWord(), v) || !AscClassOf(v, cls)) return ascBadClassNumber;
+        S.Class(cls);
     }
     if (Header.HasRowNames()) S.Name(In.ReadWord());
     for (int c = 0; c < Header.Columns; ++c) {

@@ -6,8 +6,6 @@
 #include "ZEV_asc_tokens.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 class TAscTokenRows {
   public:
@@ -96,13 +94,11 @@ template <class S> int TAscTokenRows::Row(S& Sink, std::size_t& K, bool AtEnd, i
     int code = ascOK;
     if (FHeader.HasClasses()) {
         if (!next()) return kIncomplete;
-        v = std::nearbyint(v);
-        // A class that no attribute can hold is as unreadable as a word.
-        if (kind != atNumber || !(v >= double(std::numeric_limits<int>::min()) &&
-                                  v <= double(std::numeric_limits<int>::max())))
+        int cls = 0;
+        if (kind != atNumber || !AscClassOf(v, cls))
             code = ascBadClassNumber;
         else
-            Sink.Class(int(v));
+            Sink.Class(cls);
     }
     for (int c = 0; c < FHeader.Columns && code == ascOK; ++c) {
         if (!next()) return kIncomplete;
