@@ -153,7 +153,7 @@ void TCrossProductSums::AddBlock()
     if (FMode == 4)
         kernels.AccumulateSquaredDistances(FTile.data(), FN, FN4, FTotal);
     else
-        kernels.AccumulateProducts(FTile.data(), FN4, FPanelBegin, FPanelEnd, FTotal);
+        kernels.AccumulateProducts(FTile.data(), FN, FN4, FPanelBegin, FPanelEnd, FTotal);
     FFilled = 0;
     if (BlockSums) {
         const std::size_t size = std::size_t(FN4) * std::size_t(FN4);

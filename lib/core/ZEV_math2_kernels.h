@@ -71,11 +71,12 @@ struct TKernels {
     void (*AddShiftedLanes)(const double* X, long long Count, double Shift, double* Lanes);
     // Dst[k] = Src[k] - Centre for k < Count.
     void (*CopyCentred)(const double* Src, int Count, double Centre, double* Dst);
-    // Add the products (or squared differences) of one block of kBlockRows rows of the N4 (a
-    // multiple of kPanel) columns in Tile, column c at c kBlockRows, to Total, pair (c, j) with
-    // j <= c at c N4 + j.
+    // Add the products (or squared differences) of one block of kBlockRows rows of the N
+    // columns in Tile, column c at c kBlockRows, to Total, pair (c, j) with j <= c at c N4 + j
+    // (N4: N rounded up to whole panels of kPanel). The products leave the places above the
+    // diagonal as they were or add 0 there; the tile holds N4 columns.
     // Only the pairs whose first column lies in the panels [PanelBegin, PanelEnd).
-    void (*AccumulateProducts)(const double* Tile, int N4, int PanelBegin, int PanelEnd,
+    void (*AccumulateProducts)(const double* Tile, int N, int N4, int PanelBegin, int PanelEnd,
                                double* Total);
     void (*AccumulateSquaredDistances)(const double* Tile, int N, int N4, double* Total);
     // One sweep of rotations over every pair p < q; T0 is the threshold below which an element
