@@ -155,18 +155,27 @@ void TCrossProductSums::AddBlock()
     else
         kernels.AccumulateProducts(FTile.data(), FN, FN4, FPanelBegin, FPanelEnd, FTotal);
     FFilled = 0;
-    if (BlockSums) {
-        const std::size_t size = std::size_t(FN4) * std::size_t(FN4);
-        BlockSums->insert(BlockSums->end(), FTotal, FTotal + size);
-        std::fill_n(FTotal, size, 0.0);
-    }
+    if (BlockSums)
+        for (int c = 0; c < FN; ++c) {
+            double* row = FTotal + std::size_t(c) * std::size_t(FN4);
+            BlockSums->insert(BlockSums->end(), row, row + c + 1);
+            std::fill_n(row, c + 1, 0.0);
+        }
 }
 
-void AddBlockSums(const std::vector<double>& Blocks, int N4, double* Total)
+std::size_t CrossPairCount(int N)
 {
-    const std::size_t size = std::size_t(N4) * std::size_t(N4);
-    for (std::size_t b = 0; b < Blocks.size(); b += size)
-        for (std::size_t i = 0; i < size; ++i) Total[i] += Blocks[b + i];
+    return std::size_t(N) * std::size_t(N + 1) / 2;
+}
+
+void AddBlockSums(const std::vector<double>& Blocks, int N, int N4, double* Total)
+{
+    const std::size_t size = CrossPairCount(N);
+    for (std::size_t b = Blocks.size(); b >= size && size > 0; b -= size) {
+        const double* s = Blocks.data() + (b - size);
+        for (int c = 0; c < N; ++c)
+            for (int j = 0; j <= c; ++j) Total[std::size_t(c) * std::size_t(N4) + j] += *s++;
+    }
 }
 
 void FillCrossMatrix(const double* Total, int N, double M, int Mode, TMatrix& CrossMat)
@@ -202,6 +211,120 @@ void FillCrossMatrix(const double* Total, int N, double M, int Mode, TMatrix& Cr
     }
     CrossMat.Changed();
 }
+
+namespace {
+
+// Blocks of rows a core claims at a time: few enough to share out the last ones evenly, enough
+// that the two cores seldom meet on the counter.
+constexpr long long kClaimBlocks = 4;
+
+// The rows of a range as the cross products read them: Before rows above the matrix, Inside
+// rows from it (From[c] the first of column c, null for a column outside the matrix), then
+// rows below it; rows outside the matrix read 0.
+struct TRowSource {
+    std::vector<const double*> From, None; // None: as many null columns
+    long long Before, Inside;
+
+    // Rows R0..R1 - 1 of the range into Sums, through the pointers At (one a column), up to
+    // the end of the last block when R1 ends the range.
+    void Feed(TCrossProductSums& Sums, long long R0, long long R1,
+              std::vector<const double*>& At) const
+    {
+        const long long after = Before + Inside;
+        Sums.Add(None.data(), std::max(0LL, std::min(R1, Before) - R0));
+        const long long in0 = std::max(R0, Before), in1 = std::min(R1, after);
+        if (in0 < in1)
+            for (std::size_t c = 0; c < From.size(); ++c)
+                At[c] = From[c] ? From[c] + (in0 - Before) : nullptr;
+        Sums.Add(At.data(), std::max(0LL, in1 - in0));
+        Sums.Add(None.data(), std::max(0LL, R1 - std::max(R0, after)));
+        Sums.Finish();
+    }
+};
+
+// The blocks of rows 0..Blocks - 1 shared out from both ends: the first core takes them from
+// the front, the second from the back, each as fast as it goes, until they meet.
+class TBlockClaims {
+  public:
+    explicit TBlockClaims(long long Blocks) : FBlocks(Blocks) {}
+    // Up to Want more blocks: how many are granted, 0 once none is left.
+    long long Take(long long Want)
+    {
+        const long long taken = FTaken.fetch_add(Want, std::memory_order_relaxed);
+        return std::clamp(FBlocks - taken, 0LL, Want);
+    }
+
+  private:
+    const long long FBlocks;
+    std::atomic<long long> FTaken{0};
+};
+
+// The sums of the products of the rows 0..Rows - 1 of Source about Mean into Total (n4 x n4),
+// on two cores when TwoCores. False when cancelled.
+//
+// Two cores share the rows at block boundaries: the first takes blocks from the front and adds
+// them up as it goes, the second takes them from the back and keeps each block's sums apart,
+// added after the first's in block order, so that every sum sees the additions of one core.
+// Reading from the back, the second starts on the rows the column sums read last. Where keeping
+// half the blocks would cost too much, the cores share the panels instead: panel i pairs with
+// i + 1 panels, so the first share ends where about half the pairs lie before it.
+bool SumProducts(const TRowSource& Source, long long Rows, int Mode,
+                 const std::vector<double>& Mean, bool TwoCores, double* Total,
+                 const std::atomic<bool>* Cancel)
+{
+    const int n = static_cast<int>(Mean.size());
+    const int panels = CrossPanelWidth(n) / kPanel;
+    const long long blocks = (Rows + kBlockRows - 1) / kBlockRows;
+    const std::size_t pairs = CrossPairCount(n);
+    const long long keepable = static_cast<long long>(kMaxKeptBlockSums / pairs);
+    const bool twoShares = TwoCores && Mode >= 0 && Mode <= 3;
+    const bool byRows = twoShares && blocks >= 2 && blocks - blocks / 2 <= keepable;
+    const bool byPanels = twoShares && !byRows && panels > 1;
+    const int split = std::clamp(static_cast<int>(std::lround(panels / std::sqrt(2.0))), 1,
+                                 std::max(panels - 1, 1));
+    const long long backLimit = byRows ? std::min(blocks, keepable) : 0;
+    std::vector<TCrossProductSums> shares;
+    std::vector<double> kept;
+    try {
+        shares.reserve(2);
+        shares.emplace_back(n, Mode, Mean, 0, byPanels ? split : panels, Total);
+        if (byPanels) shares.emplace_back(n, Mode, Mean, split, panels, Total);
+        if (byRows) {
+            kept.reserve(std::size_t(backLimit) * pairs);
+            shares.emplace_back(n, Mode, Mean);
+            shares.back().BlockSums = &kept;
+        }
+    } catch (const std::bad_alloc&) {
+        ThrowNoMemory();
+    }
+    for (TCrossProductSums& sums : shares) sums.Cancel = Cancel;
+    TBlockClaims claims(blocks);
+    auto rowOf = [Rows](long long Block) { return std::min(Rows, Block * kBlockRows); };
+    OnTwoCores(byRows || byPanels, [&](int Share) {
+        if (std::size_t(Share) >= shares.size()) return;
+        TCrossProductSums& sums = shares[std::size_t(Share)];
+        std::vector<const double*> at(Source.From.size(), nullptr);
+        if (byPanels) return Source.Feed(sums, 0, Rows, at);
+        if (Share == 0) {
+            for (long long b = 0, got; !sums.Cancelled() && (got = claims.Take(kClaimBlocks));
+                 b += got)
+                Source.Feed(sums, rowOf(b), rowOf(b + got), at);
+            return;
+        }
+        for (long long e = blocks, got;
+             !sums.Cancelled() && e > blocks - backLimit &&
+             (got = claims.Take(std::min(kClaimBlocks, e - (blocks - backLimit))));
+             e -= got)
+            for (long long b = e - 1; b >= e - got; --b)
+                Source.Feed(sums, rowOf(b), rowOf(b + 1), at);
+    });
+    if (byRows) AddBlockSums(kept, n, CrossPanelWidth(n), Total);
+    for (const TCrossProductSums& sums : shares)
+        if (sums.Cancelled()) return false;
+    return true;
+}
+
+} // namespace
 
 TCrossStatus CalcCrossProducts(const TMatrix& DataMat, TMatrix& CrossMat, int LoCol, int HiCol,
                                int LoRow, int HiRow, int Mode, const std::atomic<bool>* Cancel)
@@ -255,64 +378,10 @@ TCrossStatus CalcCrossProducts(const TMatrix& DataMat, TMatrix& CrossMat, int Lo
     } catch (const std::bad_alloc&) {
         ThrowNoMemory();
     }
-    // Two cores share the rows at a block boundary: the first adds its blocks up as it goes,
-    // the second keeps each block's sums apart, added after the first's in block order, so that
-    // every sum sees the additions of one core. Where keeping them would cost too much, the
-    // cores share the panels instead: panel i pairs with i + 1 panels, so the first share ends
-    // where about half the pairs lie before it.
-    const int panels = n4 / kPanel;
-    const long long blocks = (mm + kBlockRows - 1) / kBlockRows;
-    const long long firstRows = blocks / 2 * kBlockRows;
-    const std::size_t keptValues = std::size_t(blocks - blocks / 2) * un4 * un4;
-    const bool twoShares = twoCores && Mode >= 0 && Mode <= 3;
-    const bool byRows = twoShares && blocks >= 2 && keptValues <= kMaxKeptBlockSums;
-    const bool byPanels = twoShares && !byRows && panels > 1;
-    const int split = std::clamp(static_cast<int>(std::lround(panels / std::sqrt(2.0))), 1,
-                                 std::max(panels - 1, 1));
-    std::vector<TCrossProductSums> shares;
-    std::vector<double> kept;
-    try {
-        shares.reserve(2);
-        shares.emplace_back(n, Mode, mean, 0, byPanels ? split : panels, total.data());
-        if (byPanels) shares.emplace_back(n, Mode, mean, split, panels, total.data());
-        if (byRows) {
-            kept.reserve(keptValues);
-            shares.emplace_back(n, Mode, mean);
-            shares.back().BlockSums = &kept;
-        }
-    } catch (const std::bad_alloc&) {
-        ThrowNoMemory();
-    }
-    const std::vector<const double*> none(un, nullptr);
-    std::vector<const double*> from(un);
-    for (int c = 0; c < n; ++c) from[c] = cols[c] ? cols[c] + firstRow - 1 : nullptr;
-    // Rows R0..R1 - 1 of the range; those outside the matrix read 0.
-    const long long before = std::max(0LL, std::min<long long>(HiRow, 0) - LoRow + 1);
-    const long long after = before + inside;
-    std::vector<const double*> starts[2] = {none, none};
-    auto accumulate = [&](TCrossProductSums& Sums, long long R0, long long R1,
-                          std::vector<const double*>& At) {
-        Sums.Cancel = Cancel;
-        Sums.Add(none.data(), std::max(0LL, std::min(R1, before) - R0));
-        const long long in0 = std::max(R0, before), in1 = std::min(R1, after);
-        for (int c = 0; c < n; ++c)
-            if (from[c] && in0 < in1) At[c] = from[c] + (in0 - before);
-        Sums.Add(At.data(), std::max(0LL, in1 - in0));
-        Sums.Add(none.data(), std::max(0LL, R1 - std::max(R0, after)));
-        Sums.Finish();
-    };
-    OnTwoCores(byRows || byPanels, [&](int Share) {
-        if (std::size_t(Share) >= shares.size()) return;
-        TCrossProductSums& sums = shares[std::size_t(Share)];
-        std::vector<const double*>& at = starts[Share];
-        if (byRows)
-            accumulate(sums, Share == 0 ? 0 : firstRows, Share == 0 ? firstRows : mm, at);
-        else
-            accumulate(sums, 0, mm, at);
-    });
-    if (byRows) AddBlockSums(kept, n4, total.data());
-    for (const TCrossProductSums& sums : shares)
-        if (sums.Cancelled()) return csCancelled;
+    TRowSource source{std::vector<const double*>(un), std::vector<const double*>(un), 0, inside};
+    for (int c = 0; c < n; ++c) source.From[c] = cols[c] ? cols[c] + firstRow - 1 : nullptr;
+    source.Before = std::max(0LL, std::min<long long>(HiRow, 0) - LoRow + 1);
+    if (!SumProducts(source, mm, Mode, mean, twoCores, total.data(), Cancel)) return csCancelled;
     FillCrossMatrix(total.data(), n, m, Mode, CrossMat);
     return csDone;
 }

@@ -54,8 +54,9 @@ class TCrossProductSums {
     }
     const double* Total() const { return FTotal; }
     const std::atomic<bool>* Cancel = nullptr;
-    // When set, each block's sums are appended here (N4 x N4 values a block, room reserved by
-    // the caller) instead of being added up, for AddBlockSums to add after earlier rows' sums.
+    // When set, each block's sums are appended here (CrossPairCount(N) values a block: pair
+    // (c, j) with j <= c in order of c, then j; room reserved by the caller) instead of being
+    // added up, for AddBlockSums to add after earlier rows' sums.
     std::vector<double>* BlockSums = nullptr;
     bool Cancelled() const { return Cancel && Cancel->load(std::memory_order_relaxed); }
 
@@ -69,8 +70,11 @@ class TCrossProductSums {
     int FFilled = 0; // rows in the tile
 };
 
-// Adds the sums of each block kept by TCrossProductSums::BlockSums to Total, in block order.
-void AddBlockSums(const std::vector<double>& Blocks, int N4, double* Total);
+// The pairs (c, j) with j <= c of N columns.
+std::size_t CrossPairCount(int N);
+// Adds the sums of each block kept by TCrossProductSums::BlockSums to Total (pair (c, j) at
+// c N4 + j), the block kept last first: blocks kept from the last rows backwards go in row order.
+void AddBlockSums(const std::vector<double>& Blocks, int N, int N4, double* Total);
 
 // The mean that the cross products centre on: column Col of Sums and Outside more rows that read
 // 0, over M rows in all.
