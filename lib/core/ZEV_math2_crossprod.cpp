@@ -105,7 +105,7 @@ TCrossProductSums::TCrossProductSums(int N, int Mode, std::vector<double> Centre
     : FN(N), FN4(CrossPanelWidth(N)), FMode(Mode), FPanelBegin(PanelBegin),
       FPanelEnd(PanelEnd < 0 ? FN4 / kPanel : PanelEnd),
       FWidth(Mode == 4 ? N : std::min(N, FPanelEnd * kPanel)), FCentres(std::move(Centres)),
-      FTotal(Total)
+      FNext(std::size_t(N)), FTotal(Total)
 {
     if (!IsCentred(Mode)) FCentres.assign(std::size_t(N), 0.0);
     FTile.assign(std::size_t(FN4) * kBlockRows, 0.0);
@@ -133,7 +133,13 @@ void TCrossProductSums::Add(const double* const* Cols, long long Count)
         }
         FFilled += take;
         done += take;
-        if (FFilled == kBlockRows) AddBlock();
+        if (FFilled < kBlockRows) continue;
+        if (done == Count) {
+            AddBlock(Ahead);
+            continue;
+        }
+        for (int c = 0; c < FWidth; ++c) FNext[std::size_t(c)] = Cols[c] ? Cols[c] + done : nullptr;
+        AddBlock({FNext.data(), int(std::min<long long>(kBlockRows, Count - done))});
     }
 }
 
@@ -144,16 +150,18 @@ void TCrossProductSums::Finish()
     for (int c = 0; c < FWidth; ++c)
         std::fill(FTile.begin() + std::ptrdiff_t(c) * kBlockRows + FFilled,
                   FTile.begin() + std::ptrdiff_t(c + 1) * kBlockRows, 0.0);
-    AddBlock();
+    AddBlock({});
 }
 
-void TCrossProductSums::AddBlock()
+void TCrossProductSums::AddBlock(TAhead Next)
 {
     const TKernels& kernels = Kernels();
-    if (FMode == 4)
+    if (FMode == 4) {
         kernels.AccumulateSquaredDistances(FTile.data(), FN, FN4, FTotal);
-    else
-        kernels.AccumulateProducts(FTile.data(), FN, FN4, FPanelBegin, FPanelEnd, FTotal);
+    } else {
+        kernels.AccumulateProducts(FTile.data(), FN, FN4, FPanelBegin, FPanelEnd, FTotal,
+                                   {Next.Cols, FWidth, Next.Rows});
+    }
     FFilled = 0;
     if (BlockSums)
         for (int c = 0; c < FN; ++c) {
@@ -240,6 +248,16 @@ struct TRowSource {
         Sums.Add(None.data(), std::max(0LL, R1 - std::max(R0, after)));
         Sums.Finish();
     }
+
+    // Up to a block of rows from R on, for TCrossProductSums::Ahead (through the pointers At):
+    // none outside the matrix.
+    TCrossProductSums::TAhead AheadOf(long long R, std::vector<const double*>& At) const
+    {
+        const long long in = R - Before;
+        if (in < 0 || in >= Inside) return {};
+        for (std::size_t c = 0; c < From.size(); ++c) At[c] = From[c] ? From[c] + in : nullptr;
+        return {At.data(), int(std::min<long long>(kBlockRows, Inside - in))};
+    }
 };
 
 // The blocks of rows 0..Blocks - 1 shared out from both ends: the first core takes them from
@@ -303,20 +321,25 @@ bool SumProducts(const TRowSource& Source, long long Rows, int Mode,
     OnTwoCores(byRows || byPanels, [&](int Share) {
         if (std::size_t(Share) >= shares.size()) return;
         TCrossProductSums& sums = shares[std::size_t(Share)];
-        std::vector<const double*> at(Source.From.size(), nullptr);
+        std::vector<const double*> at(Source.From.size(), nullptr), next = at;
         if (byPanels) return Source.Feed(sums, 0, Rows, at);
         if (Share == 0) {
             for (long long b = 0, got; !sums.Cancelled() && (got = claims.Take(kClaimBlocks));
-                 b += got)
+                 b += got) {
+                sums.Ahead = Source.AheadOf(rowOf(b + got), next);
                 Source.Feed(sums, rowOf(b), rowOf(b + got), at);
+            }
             return;
         }
         for (long long e = blocks, got;
              !sums.Cancelled() && e > blocks - backLimit &&
              (got = claims.Take(std::min(kClaimBlocks, e - (blocks - backLimit))));
              e -= got)
-            for (long long b = e - 1; b >= e - got; --b)
+            for (long long b = e - 1; b >= e - got; --b) {
+                sums.Ahead =
+                    b > 0 ? Source.AheadOf(rowOf(b - 1), next) : TCrossProductSums::TAhead{};
                 Source.Feed(sums, rowOf(b), rowOf(b + 1), at);
+            }
     });
     if (byRows) AddBlockSums(kept, n, CrossPanelWidth(n), Total);
     for (const TCrossProductSums& sums : shares)

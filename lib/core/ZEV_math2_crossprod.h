@@ -58,13 +58,21 @@ class TCrossProductSums {
     // (c, j) with j <= c in order of c, then j; room reserved by the caller) instead of being
     // added up, for AddBlockSums to add after earlier rows' sums.
     std::vector<double>* BlockSums = nullptr;
+    // Where the rows after this Add begin, when the caller knows: Rows rows of column c from
+    // Cols[c] (null: none), brought into the cache while the last block of the Add is formed.
+    struct TAhead {
+        const double* const* Cols = nullptr;
+        int Rows = 0;
+    } Ahead;
     bool Cancelled() const { return Cancel && Cancel->load(std::memory_order_relaxed); }
 
   private:
-    void AddBlock();
+    // The products of the tile; meanwhile the rows of Next are fetched into the cache.
+    void AddBlock(TAhead Next);
 
     int FN, FN4, FMode, FPanelBegin, FPanelEnd, FWidth;
     std::vector<double> FCentres;
+    std::vector<const double*> FNext; // where the rows after a block begin
     TAlignedDoubles FTile, FOwnTotal;
     double* FTotal;
     int FFilled = 0; // rows in the tile

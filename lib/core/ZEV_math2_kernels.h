@@ -63,6 +63,14 @@ struct TJacobiWork {
     void* Context = nullptr;
 };
 
+// Rows that the products of a block ask the memory for as they go, a share before each pair of
+// panels, so that the next block's rows arrive while this one's are multiplied: Rows rows of
+// each of the Width columns from Cols[c] (null: none).
+struct TFetchAhead {
+    const double* const* Cols = nullptr;
+    int Width = 0, Rows = 0;
+};
+
 struct TKernels {
     // Sum of X[i] - Shift over Count contiguous values.
     double (*SumShifted)(const double* X, long long Count, double Shift);
@@ -77,7 +85,7 @@ struct TKernels {
     // diagonal as they were or add 0 there; the tile holds N4 columns.
     // Only the pairs whose first column lies in the panels [PanelBegin, PanelEnd).
     void (*AccumulateProducts)(const double* Tile, int N, int N4, int PanelBegin, int PanelEnd,
-                               double* Total);
+                               double* Total, const TFetchAhead& Next);
     void (*AccumulateSquaredDistances)(const double* Tile, int N, int N4, double* Total);
     // One sweep of rotations over every pair p < q; T0 is the threshold below which an element
     // is left alone, Sweep counts from 1.
