@@ -378,10 +378,12 @@ TCrossStatus CalcCrossProducts(const TMatrix& DataMat, TMatrix& CrossMat, int Lo
     // Big enough to pay for starting a thread: both cores share the work, each sum keeping its
     // order of additions.
     const bool twoCores = mm * nn * nn >= kTwoCoreProducts;
-    if (Mode > 0) {
+    if (IsCentred(Mode)) {
+        // Each core takes the next column as it gets through one.
         const double outside = static_cast<double>(mm - inside);
-        OnTwoCores(twoCores, [&](int Share) {
-            for (int c = Share * n / 2; c < (Share + 1) * n / 2; ++c) {
+        std::atomic<int> taken{0};
+        OnTwoCores(twoCores, [&](int) {
+            for (int c; (c = taken.fetch_add(1, std::memory_order_relaxed)) < n;) {
                 TShiftedSums sums({DataMat.Elem(LoCol + c, LoRow)});
                 const double* first = cols[c] ? cols[c] + firstRow - 1 : nullptr;
                 if (first) sums.Add(&first, inside);
