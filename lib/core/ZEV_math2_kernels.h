@@ -83,7 +83,8 @@ struct TKernels {
     // columns in Tile, column c at c kBlockRows, to Total, pair (c, j) with j <= c at c N4 + j
     // (N4: N rounded up to whole panels of kPanel). The products leave the places above the
     // diagonal as they were or add 0 there; the tile holds N4 columns.
-    // Only the pairs whose first column lies in the panels [PanelBegin, PanelEnd).
+    // Only the pairs whose first column lies in the panels [PanelBegin, PanelEnd); meanwhile
+    // the rows of Next are asked for.
     void (*AccumulateProducts)(const double* Tile, int N, int N4, int PanelBegin, int PanelEnd,
                                double* Total, const TFetchAhead& Next);
     void (*AccumulateSquaredDistances)(const double* Tile, int N, int N4, double* Total);

@@ -98,6 +98,41 @@ TEST(CrossProductSums, ChunksGiveTheBitsOfTheWholeMatrix)
     }
 }
 
+// The second core's way: blocks taken from the back, each block's sums kept apart and added
+// after the sums of the rows before them, give the bits of the rows summed from the front.
+TEST(CrossProductSums, BlocksKeptFromTheBackAddUpInRowOrder)
+{
+    using Math2Kernels::kBlockRows;
+    for (int n : {1, 4, 5, 13}) {
+        const int rows = 5 * kBlockRows + 37, front = 2 * kBlockRows;
+        const TMatrix d = Data(n, rows, 40 + std::uint64_t(n));
+        std::vector<double> centres;
+        for (int c = 1; c <= n; ++c) centres.push_back(d.Elem(c, 1) + 0.5);
+        std::vector<const double*> at(static_cast<std::size_t>(n));
+        auto feed = [&](TCrossProductSums& Sums, int R0, int R1) {
+            for (int c = 0; c < n; ++c) at[std::size_t(c)] = d.ColumnData(c + 1) + R0;
+            Sums.Add(at.data(), R1 - R0);
+            Sums.Finish();
+        };
+        TCrossProductSums whole(n, 1, centres), first(n, 1, centres), last(n, 1, centres);
+        feed(whole, 0, rows);
+        feed(first, 0, front);
+        std::vector<double> kept;
+        last.BlockSums = &kept;
+        for (int r0 = (rows - 1) / kBlockRows * kBlockRows; r0 >= front; r0 -= kBlockRows)
+            feed(last, r0, std::min(rows, r0 + kBlockRows));
+        EXPECT_EQ(kept.size(), 4 * CrossPairCount(n));
+        const int n4 = CrossPanelWidth(n);
+        std::vector<double> total(first.Total(), first.Total() + n4 * n4);
+        AddBlockSums(kept, n, n4, total.data());
+        for (int c = 0; c < n; ++c)
+            for (int j = 0; j <= c; ++j)
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(total[std::size_t(c * n4 + j)]),
+                          std::bit_cast<std::uint64_t>(whole.Sum(c, j)))
+                    << n << " columns, pair " << c << "," << j;
+    }
+}
+
 // Rows outside the matrix read 0, on two cores as on one: the same products as a matrix that
 // holds those zeros.
 TEST(CrossProductSums, RowsOutsideTheMatrixReadZeroOnTwoCores)
