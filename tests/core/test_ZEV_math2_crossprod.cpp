@@ -62,12 +62,14 @@ TEST(ShiftedSums, EqualTheKernelWhateverTheChunks)
 }
 
 // The cross products of rows fed in chunks, centred on the means of the first pass, fill the
-// matrix with CalcCrossProdMatrix's bits in every mode; from 60001 rows it shares the rows
-// between two cores.
+// matrix with CalcCrossProdMatrix's bits in every mode; from 60001 rows it shares the columns of
+// the means and the rows of the products between two cores.
 TEST(CrossProductSums, ChunksGiveTheBitsOfTheWholeMatrix)
 {
-    for (int rows : {2, 255, 256, 257, 1300, 60001}) {
-        const int n = 6;
+    const struct {
+        int rows, n;
+    } shapes[] = {{2, 6}, {255, 6}, {256, 6}, {257, 6}, {1300, 6}, {60001, 6}, {60001, 7}};
+    for (const auto [rows, n] : shapes) {
         const TMatrix d = Data(n, rows, 99 + std::uint64_t(rows));
         for (int mode : {0, 1, 2, 3, 4}) {
             TMatrix want;
@@ -91,8 +93,8 @@ TEST(CrossProductSums, ChunksGiveTheBitsOfTheWholeMatrix)
                     for (int j = 1; j <= n; ++j)
                         ASSERT_EQ(std::bit_cast<std::uint64_t>(got.Elem(c, j)),
                                   std::bit_cast<std::uint64_t>(want.Elem(c, j)))
-                            << rows << " rows, mode " << mode << ", chunks of " << sizes.front()
-                            << " at " << c << "," << j;
+                            << rows << " x " << n << ", mode " << mode << ", chunks of "
+                            << sizes.front() << " at " << c << "," << j;
             }
         }
     }
@@ -131,6 +133,36 @@ TEST(CrossProductSums, BlocksKeptFromTheBackAddUpInRowOrder)
                           std::bit_cast<std::uint64_t>(whole.Sum(c, j)))
                     << n << " columns, pair " << c << "," << j;
     }
+}
+
+// Rows asked for ahead change no bit, whether they are a whole block, part of one or none, and
+// whether a column lies outside the matrix (null).
+TEST(CrossProductSums, RowsAskedForAheadChangeNothing)
+{
+    const int n = 9, rows = 3 * Math2Kernels::kBlockRows;
+    const TMatrix d = Data(n, rows, 3);
+    std::vector<double> centres(std::size_t(n), 5e4);
+    std::vector<const double*> cols, ahead;
+    for (int c = 1; c <= n; ++c) cols.push_back(d.ColumnData(c));
+    TCrossProductSums plain(n, 1, centres);
+    plain.Add(cols.data(), rows);
+    for (int aheadRows : {Math2Kernels::kBlockRows, 37, 1})
+        for (int missing : {-1, 0, n - 1}) {
+            ahead = cols;
+            if (missing >= 0) ahead[std::size_t(missing)] = nullptr;
+            TCrossProductSums asked(n, 1, centres);
+            asked.Ahead = {ahead.data(), aheadRows};
+            for (int r0 = 0; r0 < rows; r0 += 100) {
+                std::vector<const double*> at = cols;
+                for (const double*& x : at) x += r0;
+                asked.Add(at.data(), std::min(100, rows - r0));
+            }
+            for (int c = 0; c < n; ++c)
+                for (int j = 0; j <= c; ++j)
+                    ASSERT_EQ(std::bit_cast<std::uint64_t>(asked.Sum(c, j)),
+                              std::bit_cast<std::uint64_t>(plain.Sum(c, j)))
+                        << aheadRows << " rows ahead, column " << missing << " missing";
+        }
 }
 
 // Rows outside the matrix read 0, on two cores as on one: the same products as a matrix that
