@@ -182,20 +182,52 @@ char* PutWhole(char* First, u128 n)
     return First + 19;
 }
 
-// The 17 digits of n < 10^17, leading zeros included, in a tree of divisions rather than a chain.
+// The eight digits of n < 10^8 as text, the first in the lowest byte. Each step splits every
+// lane in two by a multiplication and a shift, all lanes at once: two lanes of four digits, four
+// of two digits, eight of one.
+[[gnu::always_inline]] inline u64 EightDigits(u32 n)
+{
+    u64 x = n / 10000 | u64(n % 10000) << 32;
+    u64 q = (x * 10486 >> 20) & 0x0000'007F'0000'007F; // lane / 100 for lanes below 10000
+    x = q | (x - q * 100) << 16;
+    q = (x * 103 >> 10) & 0x000F'000F'000F'000F; // lane / 10 for lanes below 100
+    x = (q | (x - q * 10) << 8) | 0x3030'3030'3030'3030;
+    if constexpr (std::endian::native == std::endian::big) x = __builtin_bswap64(x);
+    return x;
+}
+
+// The 17 digits of n < 10^17, leading zeros included: the first, and two blocks of eight.
+struct TDigits17 {
+    char First;
+    u64 Middle, Low;
+};
+
+TDigits17 Digits17(u64 n)
+{
+    const u64 top = n / 100'000'000;
+    return {char('0' + top / 100'000'000), EightDigits(u32(top % 100'000'000)),
+            EightDigits(u32(n % 100'000'000))};
+}
+
 void Put17(char* p, u64 n)
 {
-    const auto put8 = [](char* q, u32 m) {
-        const u32 high = m / 10000, low = m % 10000;
-        for (const u32 pair : {high / 100, high % 100, low / 100, low % 100}) {
-            std::memcpy(q, &DigitPairs[pair * 2], 2);
-            q += 2;
-        }
-    };
-    const auto top = u32(n / 100'000'000);
-    put8(p + 9, u32(n % 100'000'000));
-    p[0] = char('0' + top / 100'000'000);
-    put8(p + 1, top % 100'000'000);
+    const TDigits17 d = Digits17(n);
+    p[0] = d.First;
+    std::memcpy(p + 1, &d.Middle, 8);
+    std::memcpy(p + 9, &d.Low, 8);
+}
+
+// d[0..Whole) "." d[Whole..Count) for 0 < Whole <= 8 < Count, from registers: reading back digits
+// just stored would stall on the stores.
+char* PutPointAfter(char* First, const TDigits17& d, int Whole, int Count)
+{
+    First[0] = d.First;
+    std::memcpy(First + 1, &d.Middle, 8);
+    First[Whole] = '.';
+    const u64 rest = d.Middle >> (8 * (Whole - 1)); // Middle[Whole - 1..8), then zeros
+    std::memcpy(First + Whole + 1, &rest, 8);
+    std::memcpy(First + 10, &d.Low, 8);
+    return First + Count + 1;
 }
 
 char* PutScientific(char* First, u64 Digits, int Count, int Exponent)
@@ -217,6 +249,8 @@ char* PutFraction(char* First, u64 Digits, int Count, int Exponent)
 {
     const u64 aligned = Digits * Pow10[std::size_t(17 - Count)];
     const int whole = Count + Exponent;
+    if (whole > 0 && whole <= 8 && Count > 8 && std::endian::native == std::endian::little)
+        return PutPointAfter(First, Digits17(aligned), whole, Count);
     if (whole > 0) {
         Put17(First + 1, aligned);
         for (int i = 0; i < whole; ++i) First[i] = First[i + 1];
