@@ -51,7 +51,12 @@ void TScoreBlocks::ComputeBlock(int First, int Count, double* Out, double* Devia
         for (std::size_t i = 0; i < used; ++i, ++loading) {
             const double l = *loading, sd = FColumns[i].StdDev;
             const double* di = Deviations + i * kBlockRows;
-            for (int r = 0; r < Count; ++r) s[r] += l * di[r] / sd;
+            // Dividing by 1 gives every bit back (NaN included): scatter and covariance, whose
+            // divisors are 1, skip the slowest step.
+            if (sd == 1.0)
+                for (int r = 0; r < Count; ++r) s[r] += l * di[r];
+            else
+                for (int r = 0; r < Count; ++r) s[r] += l * di[r] / sd;
         }
         for (int r = 0; r < Count; ++r) Out[std::size_t(r) * std::size_t(FComponents) + k] = s[r];
     }
