@@ -182,18 +182,18 @@ char* PutWhole(char* First, u128 n)
     return First + 19;
 }
 
-// The eight digits of n < 10^8 as text, the first in the lowest byte. Each step splits every
-// lane in two by a multiplication and a shift, all lanes at once: two lanes of four digits, four
-// of two digits, eight of one.
+// The eight digits of n < 10^8 as text, the first at the lowest address once stored.
 [[gnu::always_inline]] inline u64 EightDigits(u32 n)
 {
-    u64 x = n / 10000 | u64(n % 10000) << 32;
-    u64 q = (x * 10486 >> 20) & 0x0000'007F'0000'007F; // lane / 100 for lanes below 10000
-    x = q | (x - q * 100) << 16;
-    q = (x * 103 >> 10) & 0x000F'000F'000F'000F; // lane / 10 for lanes below 100
-    x = (q | (x - q * 10) << 8) | 0x3030'3030'3030'3030;
-    if constexpr (std::endian::native == std::endian::big) x = __builtin_bswap64(x);
-    return x;
+    const u32 high = n / 10000, low = n % 10000;
+    const auto pair = [](u32 m) {
+        std::uint16_t p;
+        std::memcpy(&p, &DigitPairs[m * 2], 2);
+        return u64(p);
+    };
+    const u64 a = pair(high / 100), b = pair(high % 100), c = pair(low / 100), d = pair(low % 100);
+    if constexpr (std::endian::native == std::endian::big) return a << 48 | b << 32 | c << 16 | d;
+    return a | b << 16 | c << 32 | d << 48;
 }
 
 // The 17 digits of n < 10^17, leading zeros included: the first, and two blocks of eight.
