@@ -17,10 +17,7 @@ std::string_view View(const QByteArray& Bytes)
 
 void PutCsvNumbers(TTextSink& Out, const double* Values, int Count)
 {
-    for (int k = 0; k < Count; ++k) {
-        Out.Put(',');
-        Out.PutNumber(Values[k]);
-    }
+    Out.PutNumbers(Values, Count, ",");
     Out.Put("\r\n");
 }
 
@@ -37,9 +34,9 @@ void PutComponentHeader(TTextSink& Out, const char* Leading, int Components)
 void PutJsonNumbers(TTextSink& Out, const double* Values, int Count)
 {
     Out.Put('[');
-    for (int k = 0; k < Count; ++k) {
-        if (k) Out.Put(", ");
-        Out.PutNumber(Values[k]);
+    if (Count > 0) {
+        Out.PutNumber(Values[0]);
+        Out.PutNumbers(Values + 1, Count - 1, ", ");
     }
     Out.Put(']');
 }

@@ -153,6 +153,23 @@ void TTextSink::PutNumber(double Value)
     FPos = WriteShortestDouble(FPos, Value);
 }
 
+void TTextSink::PutNumbers(const double* Values, int Count, std::string_view Separator)
+{
+    const std::size_t most = std::size_t(std::max(Count, 0)) * (Separator.size() + NumberBytes);
+    if (most > BufferBytes / 2) {
+        for (int k = 0; k < Count; ++k) {
+            Put(Separator);
+            PutNumber(Values[k]);
+        }
+        return;
+    }
+    Reserve(most);
+    for (int k = 0; k < Count; ++k) {
+        for (const char ch : Separator) *FPos++ = ch;
+        FPos = WriteShortestDouble(FPos, Values[k]);
+    }
+}
+
 void TTextSink::PutInteger(long long Value)
 {
     Reserve(NumberBytes);

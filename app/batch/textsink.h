@@ -45,6 +45,8 @@ class TTextSink {
     void Put(char Ch);
     // The shortest text that reads back as the same double ("0.1", "1e-300", "-0").
     void PutNumber(double Value);
+    // Each of the Count Values after Separator (",1.5,-2" for ","), in one go.
+    void PutNumbers(const double* Values, int Count, std::string_view Separator);
     void PutInteger(long long Value);
     // A CSV field: quoted, with quotes doubled, when it holds a comma, quote, CR or LF, or
     // starts or ends with a blank.
