@@ -66,7 +66,7 @@ namespace {
 // Folds the cells of a column into Lo and Hi, in four interleaved runs so that the comparisons
 // need not wait for each other. The extremes are those of one run: a cell that is not a number
 // passes every comparison by, and only the sign of a zero could differ, which a bound ignores.
-template <typename Read> void FoldRange(int Rows, Read&& Cell, double& Lo, double& Hi)
+template <typename Read> void FoldRange(int Rows, double& Lo, double& Hi, Read&& Cell)
 {
     double lo[4] = {Lo, Lo, Lo, Lo}, hi[4] = {Hi, Hi, Hi, Hi};
     int r = 0;
@@ -95,9 +95,9 @@ bool TScoreBlocks::BoundedFar(int Rows) const
         double& h = hi[std::size_t(c.Index)];
         l = h = c.Mean;
         if (c.Rounded)
-            FoldRange(Rows, [&c](int r) { return std::nearbyint(c.Cells[r]); }, l, h);
+            FoldRange(Rows, l, h, [&c](int r) { return std::nearbyint(c.Cells[r]); });
         else
-            FoldRange(Rows, [&c](int r) { return c.Cells[r]; }, l, h);
+            FoldRange(Rows, l, h, [&c](int r) { return c.Cells[r]; });
     }
     return BoundedFar(lo, hi);
 }

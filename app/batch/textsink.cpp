@@ -124,8 +124,7 @@ void TTextSink::Put(std::string_view Text)
     if (FFile && Text.size() > BufferBytes / 2) {
         // A long text goes to the stream as it is.
         Drain(true);
-        if (!FFailed && std::fwrite(Text.data(), 1, Text.size(), FFile) != Text.size())
-            Fail(errno);
+        if (!FFailed && std::fwrite(Text.data(), 1, Text.size(), FFile) != Text.size()) Fail(errno);
         return;
     }
     // A file takes it through the buffer, whole blocks at a time.
