@@ -88,8 +88,10 @@ void TTextSink::Drain(bool Last)
         return;
     }
     FPos = FBegin;
+    // After an error nothing more is written.
+    if (FFailed || bytes == 0) return;
     if (FFile) {
-        if (bytes && !FFailed && std::fwrite(FBegin, 1, bytes, FFile) != bytes) Fail(errno);
+        if (std::fwrite(FBegin, 1, bytes, FFile) != bytes) Fail(errno);
         return;
     }
     const TBlockFile::TTaken taken = FBlocks->Write(FBegin, bytes, Last);
