@@ -125,7 +125,10 @@ void PutRowsInParallel(TTextSink& Out, int Rows, int ChunkRows, const TFormatRow
         return;
     }
     const int chunks = (Rows - 1) / ChunkRows + 1;
-    const int workers = std::clamp(int(std::thread::hardware_concurrency()), 1, chunks);
+    // Past a few workers the one writer is the limit, and each would only add slots of memory.
+    constexpr int kMostWorkers = 4;
+    const int workers =
+        std::clamp(int(std::thread::hardware_concurrency()), 1, std::min(chunks, kMostWorkers));
     // Kept from call to call on this thread: rows written a chunk of the file at a time reuse
     // the room of the slots instead of mapping it afresh.
     thread_local std::vector<TSlot> slots;

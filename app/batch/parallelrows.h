@@ -10,6 +10,7 @@
 using TFormatRows = std::function<void(TTextSink& Sink, int First, int Count)>;
 
 // Writes rows 0..Rows-1 to Out through Format. Chunks of ChunkRows rows are formatted on one
-// thread per core, each in its own memory, while this thread writes the finished chunks to Out
-// in their order. An exception from Format reaches the caller once the threads have stopped.
+// thread per core (four at most), each in its own memory, while this thread writes the finished
+// chunks to Out in their order. An exception from Format reaches the caller once the threads
+// have stopped.
 void PutRowsInParallel(TTextSink& Out, int Rows, int ChunkRows, const TFormatRows& Format);
