@@ -2,12 +2,28 @@
 
 #include "ZEV_matrix.h"
 
+#include <algorithm>
+
 namespace {
 
 bool RowHasMissingCell(const TDataTable& Table, int Row)
 {
     for (int c = 1; c <= Table.NrOfColumns(); ++c)
         if (IsMissingCell(Table.CellState(c, Row))) return true;
+    return false;
+}
+
+// Whether any cell holds no number: a pass down each column's state bytes, much quicker than
+// the count in reading order (across the columns), which is needed only when one does.
+bool AnyMissingCell(const TDataTable& Table)
+{
+    const auto rows = std::size_t(std::max(Table.NrOfRows(), 0));
+    for (int c = 1; c <= Table.NrOfColumns(); ++c) {
+        const std::uint8_t* states = Table.CellStateColumn(c);
+        std::uint8_t any = 0;
+        for (std::size_t r = 0; r < rows; ++r) any |= states[r];
+        if (IsMissingCell(any)) return true;
+    }
     return false;
 }
 
@@ -67,6 +83,7 @@ bool TMissingCells::Count(std::uint8_t State, int Col, int Row)
 TMissingCells CountMissingCells(const TDataTable& Table)
 {
     TMissingCells cells;
+    if (!AnyMissingCell(Table)) return cells;
     for (int r = 1; r <= Table.NrOfRows(); ++r)
         for (int c = 1; c <= Table.NrOfColumns(); ++c)
             if (cells.Count(Table.CellState(c, r), c, r)) {

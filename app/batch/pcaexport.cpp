@@ -1,10 +1,10 @@
 #include "pcaexport.h"
 
 #include "analysis.h"
+#include "parallelrows.h"
 
 #include <algorithm>
 #include <cmath>
-#include <future>
 #include <string>
 #include <string_view>
 
@@ -15,17 +15,9 @@ std::string_view View(const QByteArray& Bytes)
     return std::string_view(Bytes.constData(), std::size_t(Bytes.size()));
 }
 
-const double* Row(const std::vector<double>& Values, int Index, int Width)
-{
-    return Values.data() + std::size_t(Index) * std::size_t(Width);
-}
-
 void PutCsvNumbers(TTextSink& Out, const double* Values, int Count)
 {
-    for (int k = 0; k < Count; ++k) {
-        Out.Put(',');
-        Out.PutNumber(Values[k]);
-    }
+    Out.PutNumbers(Values, Count, ",");
     Out.Put("\r\n");
 }
 
@@ -42,9 +34,9 @@ void PutComponentHeader(TTextSink& Out, const char* Leading, int Components)
 void PutJsonNumbers(TTextSink& Out, const double* Values, int Count)
 {
     Out.Put('[');
-    for (int k = 0; k < Count; ++k) {
-        if (k) Out.Put(", ");
-        Out.PutNumber(Values[k]);
+    if (Count > 0) {
+        Out.PutNumber(Values[0]);
+        Out.PutNumbers(Values + 1, Count - 1, ", ");
     }
     Out.Put(']');
 }
@@ -64,45 +56,21 @@ void PutRowName(TTextSink& Out, const TPCAExport& Export, int Row, bool Json)
     if (Json) Out.Put('"');
 }
 
-// Writes rows 0..Rows-1 through Format(Out, First, Count) in chunks of rows, in order: this
-// thread formats the even chunks and writes every chunk, a second thread formats the odd ones a
-// chunk ahead, so that writing overlaps formatting: turning numbers into text takes most of a
-// large job's time.
-template <typename FormatRows> void PutRowsInParallel(TTextSink& Out, int Rows, FormatRows&& Format)
+// Rows per chunk that a worker formats: about a megabyte of text.
+constexpr int kChunkRows = 4096;
+
+// Scores of Count rows from First, computed for the chunk into room this thread keeps.
+const double* ChunkScores(const TPCAExport& Export, int First, int Count)
 {
-    constexpr int kChunkRows = 16384;
-    const auto formatChunk = [&](std::string& Text, int First) {
-        Text.clear();
-        TTextSink sink(Text);
-        sink.SetShowControls(Out.ShowsControls());
-        Format(sink, First, std::min(kChunkRows, Rows - First));
-    };
-    // Kept from call to call on this thread: scores written a chunk of rows at a time reuse
-    // their room instead of mapping it afresh for every chunk. The second thread fills its two
-    // in turn, one while the other is written.
-    thread_local std::string own, theirs[2];
-    std::future<void> other;
-    const auto startOther = [&](int First, int Buffer) {
-        if (First < Rows)
-            other = std::async(std::launch::async, formatChunk, std::ref(theirs[Buffer]), First);
-    };
-    startOther(kChunkRows, 0);
-    for (int first = 0, buffer = 0; first < Rows; first += 2 * kChunkRows, buffer ^= 1) {
-        formatChunk(own, first);
-        Out.Put(own);
-        if (!other.valid()) break;
-        other.get();
-        startOther(first + 3 * kChunkRows, buffer ^ 1);
-        Out.Put(theirs[buffer]);
-    }
+    thread_local std::vector<double> scores;
+    scores.resize(std::size_t(Count) * std::size_t(Export.Components));
+    Export.Scores.Compute(First, Count, scores.data());
+    return scores.data();
 }
 
-// Scores of Count rows from First, computed for the chunk.
-std::vector<double> ChunkScores(const TPCAExport& Export, int First, int Count)
+const double* Row(const double* Values, int Index, int Width)
 {
-    std::vector<double> scores(std::size_t(Count) * std::size_t(Export.Components));
-    Export.Scores.Compute(First, Count, scores.data());
-    return scores;
+    return Values + std::size_t(Index) * std::size_t(Width);
 }
 
 // Writes "name": [ item, ... ] with one item per line.
@@ -174,7 +142,7 @@ void WriteLoadingsCsv(const TPCAExport& Export, TTextSink& Out)
     PutComponentHeader(Out, "variable", Export.Components);
     for (int i = 0; i < Export.Variables; ++i) {
         Out.PutCsvField(View(Export.Table->ColName(i + 1).toUtf8()));
-        PutCsvNumbers(Out, Row(Export.Loadings, i, Export.Components), Export.Components);
+        PutCsvNumbers(Out, Row(Export.Loadings.data(), i, Export.Components), Export.Components);
     }
 }
 
@@ -185,8 +153,8 @@ void WriteScoresCsvHeader(const TPCAExport& Export, TTextSink& Out)
 
 void WriteScoreRowsCsv(const TPCAExport& Export, TTextSink& Out)
 {
-    PutRowsInParallel(Out, Export.Rows, [&](TTextSink& Sink, int First, int Count) {
-        const std::vector<double> scores = ChunkScores(Export, First, Count);
+    PutRowsInParallel(Out, Export.Rows, kChunkRows, [&](TTextSink& Sink, int First, int Count) {
+        const double* scores = ChunkScores(Export, First, Count);
         for (int i = 0; i < Count; ++i) {
             PutRowName(Sink, Export, First + i + 1, false);
             Sink.Put(',');
@@ -227,7 +195,7 @@ void WriteJsonHead(const TPCAExport& Export, const QString& Source, const QStrin
         Out.Put("{\"variable\": ");
         Out.PutJsonString(View(Export.Table->ColName(i + 1).toUtf8()));
         Out.Put(", \"values\": ");
-        PutJsonNumbers(Out, Row(Export.Loadings, i, Export.Components), Export.Components);
+        PutJsonNumbers(Out, Row(Export.Loadings.data(), i, Export.Components), Export.Components);
         Out.Put('}');
     });
     Out.Put("  \"scores\": [");
@@ -235,8 +203,8 @@ void WriteJsonHead(const TPCAExport& Export, const QString& Source, const QStrin
 
 void WriteJsonScoreRows(const TPCAExport& Export, TTextSink& Out)
 {
-    PutRowsInParallel(Out, Export.Rows, [&](TTextSink& Sink, int First, int Count) {
-        const std::vector<double> scores = ChunkScores(Export, First, Count);
+    PutRowsInParallel(Out, Export.Rows, kChunkRows, [&](TTextSink& Sink, int First, int Count) {
+        const double* scores = ChunkScores(Export, First, Count);
         for (int i = 0; i < Count; ++i) {
             Sink.Put(Export.FirstRow + First + i ? ",\n    {\"row\": " : "\n    {\"row\": ");
             PutRowName(Sink, Export, First + i + 1, true);

@@ -3,7 +3,6 @@
 #include "FileNames.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -47,19 +46,13 @@ bool TOutputSet::Write(const QString& Path, const std::function<void(TTextSink&)
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return Fail(Path, errno);
     FPending.push_back({temporary, final});
-    std::FILE* file = ::fchmod(fd, CreationMode()) == 0 ? ::fdopen(fd, "wb") : nullptr;
-    if (!file) {
-        const int error = errno;
-        ::close(fd);
-        return Fail(Path, error);
-    }
-    int error = 0;
-    {
-        TTextSink sink(file);
+    int error = ::fchmod(fd, CreationMode()) == 0 ? 0 : errno;
+    if (error == 0) {
+        TTextSink sink(fd);
         Fill(sink);
         if (!sink.Flush()) error = sink.Errno() ? sink.Errno() : EIO;
     }
-    if (std::fclose(file) != 0 && error == 0) error = errno ? errno : EIO;
+    if (::close(fd) != 0 && error == 0) error = errno ? errno : EIO;
     return error == 0 || Fail(Path, error);
 }
 

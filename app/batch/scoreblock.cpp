@@ -51,11 +51,39 @@ void TScoreBlocks::ComputeBlock(int First, int Count, double* Out, double* Devia
         for (std::size_t i = 0; i < used; ++i, ++loading) {
             const double l = *loading, sd = FColumns[i].StdDev;
             const double* di = Deviations + i * kBlockRows;
-            for (int r = 0; r < Count; ++r) s[r] += l * di[r] / sd;
+            // Dividing by 1 gives every bit back (NaN included): scatter and covariance, whose
+            // divisors are 1, skip the slowest step.
+            if (sd == 1.0)
+                for (int r = 0; r < Count; ++r) s[r] += l * di[r];
+            else
+                for (int r = 0; r < Count; ++r) s[r] += l * di[r] / sd;
         }
         for (int r = 0; r < Count; ++r) Out[std::size_t(r) * std::size_t(FComponents) + k] = s[r];
     }
 }
+
+namespace {
+// Folds the cells of a column into Lo and Hi, in four interleaved runs so that the comparisons
+// need not wait for each other. The extremes are those of one run: a cell that is not a number
+// passes every comparison by, and only the sign of a zero could differ, which a bound ignores.
+template <typename Read> void FoldRange(int Rows, double& Lo, double& Hi, Read&& Cell)
+{
+    double lo[4] = {Lo, Lo, Lo, Lo}, hi[4] = {Hi, Hi, Hi, Hi};
+    int r = 0;
+    for (; r + 4 <= Rows; r += 4)
+        for (int k = 0; k < 4; ++k) {
+            const double x = Cell(r + k);
+            lo[k] = std::min(lo[k], x);
+            hi[k] = std::max(hi[k], x);
+        }
+    for (; r < Rows; ++r) {
+        lo[0] = std::min(lo[0], Cell(r));
+        hi[0] = std::max(hi[0], Cell(r));
+    }
+    Lo = std::min({lo[0], lo[1], lo[2], lo[3]});
+    Hi = std::max({hi[0], hi[1], hi[2], hi[3]});
+}
+} // namespace
 
 bool TScoreBlocks::BoundedFar(int Rows) const
 {
@@ -66,11 +94,10 @@ bool TScoreBlocks::BoundedFar(int Rows) const
         double& l = lo[std::size_t(c.Index)];
         double& h = hi[std::size_t(c.Index)];
         l = h = c.Mean;
-        for (int r = 0; r < Rows; ++r) {
-            const double x = c.Rounded ? std::nearbyint(c.Cells[r]) : c.Cells[r];
-            l = std::min(l, x);
-            h = std::max(h, x);
-        }
+        if (c.Rounded)
+            FoldRange(Rows, l, h, [&c](int r) { return std::nearbyint(c.Cells[r]); });
+        else
+            FoldRange(Rows, l, h, [&c](int r) { return c.Cells[r]; });
     }
     return BoundedFar(lo, hi);
 }

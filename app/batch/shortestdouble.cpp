@@ -4,6 +4,9 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 // The digits come from the Schubfach algorithm (R. Giulietti, "The Schubfach way to render
 // doubles"): the value and both ends of its rounding interval are scaled by a power of ten so
@@ -182,20 +185,75 @@ char* PutWhole(char* First, u128 n)
     return First + 19;
 }
 
-// The 17 digits of n < 10^17, leading zeros included, in a tree of divisions rather than a chain.
+// The 17 digits of n < 10^17, leading zeros included: the first, and two blocks of eight.
+struct TDigits17 {
+    char First;
+    u64 Middle, Low;
+};
+
+#if defined(__SSE2__) && defined(__x86_64__)
+// The two blocks of eight in vector lanes: split into fours, twos and ones, each step on all
+// lanes at once by a multiplication with the reciprocal and a shift.
+[[gnu::always_inline]] inline TDigits17 Digits17(u64 n)
+{
+    const u64 top = n / 100'000'000;
+    const __m128i v =
+        _mm_set_epi64x(std::int64_t(n % 100'000'000), std::int64_t(top % 100'000'000));
+    const __m128i fours = _mm_srli_epi64(_mm_mul_epu32(v, _mm_set1_epi32(int(0xd1b71759))), 45);
+    const __m128i lowFours = _mm_sub_epi32(v, _mm_mul_epu32(fours, _mm_set1_epi32(10000)));
+    const __m128i x = _mm_or_si128(fours, _mm_slli_epi64(lowFours, 32)); // four-digit 32-bit lanes
+    const __m128i twos = _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(5243)), 3);
+    const __m128i y = _mm_or_si128(
+        twos, _mm_slli_epi32(_mm_sub_epi16(x, _mm_mullo_epi16(twos, _mm_set1_epi16(100))), 16));
+    const __m128i tens = _mm_mulhi_epu16(y, _mm_set1_epi16(6554));
+    const __m128i z = _mm_or_si128(
+        tens, _mm_slli_epi16(_mm_sub_epi16(y, _mm_mullo_epi16(tens, _mm_set1_epi16(10))), 8));
+    const __m128i text = _mm_add_epi8(z, _mm_set1_epi8('0'));
+    return {char('0' + top / 100'000'000), u64(_mm_cvtsi128_si64(text)),
+            u64(_mm_cvtsi128_si64(_mm_unpackhi_epi64(text, text)))};
+}
+#else
+// The eight digits of n < 10^8 as text, the first at the lowest address once stored.
+[[gnu::always_inline]] inline u64 EightDigits(u32 n)
+{
+    const u32 high = n / 10000, low = n % 10000;
+    const auto pair = [](u32 m) {
+        std::uint16_t p;
+        std::memcpy(&p, &DigitPairs[m * 2], 2);
+        return u64(p);
+    };
+    const u64 a = pair(high / 100), b = pair(high % 100), c = pair(low / 100), d = pair(low % 100);
+    if constexpr (std::endian::native == std::endian::big) return a << 48 | b << 32 | c << 16 | d;
+    return a | b << 16 | c << 32 | d << 48;
+}
+
+[[gnu::always_inline]] inline TDigits17 Digits17(u64 n)
+{
+    const u64 top = n / 100'000'000;
+    return {char('0' + top / 100'000'000), EightDigits(u32(top % 100'000'000)),
+            EightDigits(u32(n % 100'000'000))};
+}
+#endif
+
 void Put17(char* p, u64 n)
 {
-    const auto put8 = [](char* q, u32 m) {
-        const u32 high = m / 10000, low = m % 10000;
-        for (const u32 pair : {high / 100, high % 100, low / 100, low % 100}) {
-            std::memcpy(q, &DigitPairs[pair * 2], 2);
-            q += 2;
-        }
-    };
-    const auto top = u32(n / 100'000'000);
-    put8(p + 9, u32(n % 100'000'000));
-    p[0] = char('0' + top / 100'000'000);
-    put8(p + 1, top % 100'000'000);
+    const TDigits17 d = Digits17(n);
+    p[0] = d.First;
+    std::memcpy(p + 1, &d.Middle, 8);
+    std::memcpy(p + 9, &d.Low, 8);
+}
+
+// d[0..Whole) "." d[Whole..Count) for 0 < Whole <= 8 < Count, from registers: reading back digits
+// just stored would stall on the stores.
+char* PutPointAfter(char* First, const TDigits17& d, int Whole, int Count)
+{
+    First[0] = d.First;
+    std::memcpy(First + 1, &d.Middle, 8);
+    First[Whole] = '.';
+    const u64 rest = d.Middle >> (8 * (Whole - 1)); // Middle[Whole - 1..8), then zeros
+    std::memcpy(First + Whole + 1, &rest, 8);
+    std::memcpy(First + 10, &d.Low, 8);
+    return First + Count + 1;
 }
 
 char* PutScientific(char* First, u64 Digits, int Count, int Exponent)
@@ -217,6 +275,8 @@ char* PutFraction(char* First, u64 Digits, int Count, int Exponent)
 {
     const u64 aligned = Digits * Pow10[std::size_t(17 - Count)];
     const int whole = Count + Exponent;
+    if (whole > 0 && whole <= 8 && Count > 8 && std::endian::native == std::endian::little)
+        return PutPointAfter(First, Digits17(aligned), whole, Count);
     if (whole > 0) {
         Put17(First + 1, aligned);
         for (int i = 0; i < whole; ++i) First[i] = First[i + 1];

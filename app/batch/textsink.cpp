@@ -2,12 +2,14 @@
 
 #include "shortestdouble.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <new>
 
 namespace {
-constexpr std::size_t BufferBytes = std::size_t(1) << 20;
+constexpr std::size_t BufferBytes = std::size_t(4) << 20;
 constexpr std::size_t NumberBytes = 32; // "-2.2250738585072014e-308" and room to spare
 constexpr char Hex[] = "0123456789abcdef";
 
@@ -40,15 +42,22 @@ std::string ShowControls(std::string_view Text)
     return shown;
 }
 
-TTextSink::TTextSink(std::FILE* File)
-    : FFile(File), FBuffer(new char[BufferBytes]), FPos(FBuffer.get()),
-      FEnd(FBuffer.get() + BufferBytes)
+TTextSink::TTextSink(std::FILE* File, int Fd)
+    : FFile(File),
+      FBuffer(static_cast<char*>(std::aligned_alloc(TBlockFile::BlockBytes, BufferBytes))),
+      FBegin(FBuffer.get()), FPos(FBegin), FEnd(FBegin + BufferBytes)
 {
+    if (!FBuffer) throw std::bad_alloc();
+    if (Fd >= 0) FBlocks.emplace(Fd);
 }
 
-TTextSink::TTextSink(std::string& Memory)
-    : FMemory(&Memory), FBuffer(new char[BufferBytes]), FPos(FBuffer.get()),
-      FEnd(FBuffer.get() + BufferBytes)
+TTextSink::TTextSink(std::FILE* File) : TTextSink(File, -1) {}
+
+TTextSink::TTextSink(int Fd) : TTextSink(nullptr, Fd) {}
+
+TTextSink::TTextSink(TTextBlock& Memory)
+    : FMemory(&Memory), FBegin(Memory.FData.get()), FPos(FBegin + Memory.FSize),
+      FEnd(FBegin + Memory.FCapacity)
 {
 }
 
@@ -59,38 +68,74 @@ TTextSink::~TTextSink()
 
 bool TTextSink::Flush()
 {
-    const std::size_t bytes = std::size_t(FPos - FBuffer.get());
-    FPos = FBuffer.get();
-    Write(FBuffer.get(), bytes);
-    if (FFile && !FFailed && std::fflush(FFile) != 0) {
-        FFailed = true;
-        FErrno = errno;
-    }
+    Drain(true);
+    if (FFile && !FFailed && std::fflush(FFile) != 0) Fail(errno);
     return !FFailed;
 }
 
-void TTextSink::Write(const char* Data, std::size_t Size)
+void TTextSink::Fail(int Errno)
 {
+    if (FFailed) return;
+    FFailed = true;
+    FErrno = Errno;
+}
+
+void TTextSink::Drain(bool Last)
+{
+    const std::size_t bytes = std::size_t(FPos - FBegin);
     if (FMemory) {
-        FMemory->append(Data, Size);
+        FMemory->FSize = bytes;
         return;
     }
-    if (Size == 0 || FFailed || std::fwrite(Data, 1, Size, FFile) == Size) return;
-    FFailed = true;
-    FErrno = errno;
+    FPos = FBegin;
+    // After an error nothing more is written.
+    if (FFailed || bytes == 0) return;
+    if (FFile) {
+        if (std::fwrite(FBegin, 1, bytes, FFile) != bytes) Fail(errno);
+        return;
+    }
+    const TBlockFile::TTaken taken = FBlocks->Write(FBegin, bytes, Last);
+    if (taken.Errno) Fail(taken.Errno);
+    // What is left is less than a block: it goes first in the next one.
+    std::memmove(FBegin, FBegin + taken.Bytes, bytes - taken.Bytes);
+    FPos = FBegin + (bytes - taken.Bytes);
+}
+
+// Memory grows to hold Bytes more, at least doubling, so that a long text costs few copies.
+void TTextSink::Grow(std::size_t Bytes)
+{
+    const std::size_t used = std::size_t(FPos - FBegin);
+    const std::size_t capacity = std::max({2 * FMemory->FCapacity, used + Bytes, BufferBytes / 16});
+    std::unique_ptr<char[]> data(new char[capacity]);
+    if (used) std::memcpy(data.get(), FBegin, used);
+    FMemory->FData = std::move(data);
+    FMemory->FCapacity = capacity;
+    FBegin = FMemory->FData.get();
+    FPos = FBegin + used;
+    FEnd = FBegin + capacity;
 }
 
 void TTextSink::Reserve(std::size_t Bytes)
 {
-    if (std::size_t(FEnd - FPos) < Bytes) Flush();
+    if (Room() >= Bytes) return;
+    FMemory ? Grow(Bytes) : Drain(false);
 }
 
 void TTextSink::Put(std::string_view Text)
 {
-    if (Text.size() > BufferBytes / 2) {
-        Flush();
-        Write(Text.data(), Text.size());
+    if (FFile && Text.size() > BufferBytes / 2) {
+        // A long text goes to the stream as it is.
+        Drain(true);
+        if (!FFailed && std::fwrite(Text.data(), 1, Text.size(), FFile) != Text.size()) Fail(errno);
         return;
+    }
+    // A file takes it through the buffer, whole blocks at a time.
+    while (FBlocks && Text.size() > Room()) {
+        const std::size_t part = Room();
+        std::memcpy(FPos, Text.data(), part);
+        FPos += part;
+        Text.remove_prefix(part);
+        Drain(false);
     }
     Reserve(Text.size());
     std::memcpy(FPos, Text.data(), Text.size());
@@ -107,6 +152,23 @@ void TTextSink::PutNumber(double Value)
 {
     Reserve(NumberBytes);
     FPos = WriteShortestDouble(FPos, Value);
+}
+
+void TTextSink::PutNumbers(const double* Values, int Count, std::string_view Separator)
+{
+    const std::size_t most = std::size_t(std::max(Count, 0)) * (Separator.size() + NumberBytes);
+    if (most > BufferBytes / 2) {
+        for (int k = 0; k < Count; ++k) {
+            Put(Separator);
+            PutNumber(Values[k]);
+        }
+        return;
+    }
+    Reserve(most);
+    for (int k = 0; k < Count; ++k) {
+        for (const char ch : Separator) *FPos++ = ch;
+        FPos = WriteShortestDouble(FPos, Values[k]);
+    }
 }
 
 void TTextSink::PutInteger(long long Value)

@@ -1,9 +1,14 @@
-// Buffered text output to a C stream: numbers in their shortest round-trip form with "." as the
-// decimal separator, whatever the locale, and the quoting rules of CSV fields and JSON strings.
+// Buffered text output to a C stream, a file or memory: numbers in their shortest round-trip form
+// with "." as the decimal separator, whatever the locale, and the quoting rules of CSV fields and
+// JSON strings.
 #pragma once
 
+#include "blockfile.h"
+
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,13 +16,27 @@
 // shown on a terminal cannot drive it; other bytes unchanged.
 std::string ShowControls(std::string_view Text);
 
+// Text that a sink collects in memory; its room is kept from use to use.
+class TTextBlock {
+  public:
+    std::string_view View() const { return {FData.get(), FSize}; }
+    void Clear() { FSize = 0; }
+
+  private:
+    friend class TTextSink;
+    std::unique_ptr<char[]> FData;
+    std::size_t FSize = 0, FCapacity = 0;
+};
+
 class TTextSink {
   public:
     // File stays the caller's; everything is written to it by Flush and the destructor.
     explicit TTextSink(std::FILE* File);
-    // Collects the text in Memory instead (appended by Flush and the destructor), for a part
-    // formatted apart from the stream it belongs to.
-    explicit TTextSink(std::string& Memory);
+    // The same for a file descriptor, written in whole blocks (TBlockFile); Flush writes the rest.
+    explicit TTextSink(int Fd);
+    // Collects the text at the end of Memory instead, for a part formatted apart from the stream
+    // it belongs to; Memory holds all of it after Flush and the destructor.
+    explicit TTextSink(TTextBlock& Memory);
     ~TTextSink();
     TTextSink(const TTextSink&) = delete;
     TTextSink& operator=(const TTextSink&) = delete;
@@ -26,6 +45,8 @@ class TTextSink {
     void Put(char Ch);
     // The shortest text that reads back as the same double ("0.1", "1e-300", "-0").
     void PutNumber(double Value);
+    // Each of the Count Values after Separator (",1.5,-2" for ","), in one go.
+    void PutNumbers(const double* Values, int Count, std::string_view Separator);
     void PutInteger(long long Value);
     // A CSV field: quoted, with quotes doubled, when it holds a comma, quote, CR or LF, or
     // starts or ends with a blank.
@@ -44,13 +65,23 @@ class TTextSink {
     int Errno() const { return FErrno; }
 
   private:
+    struct TFree {
+        void operator()(char* p) const { std::free(p); }
+    };
+    explicit TTextSink(std::FILE* File, int Fd);
+    std::size_t Room() const { return std::size_t(FEnd - FPos); }
     void Reserve(std::size_t Bytes);
-    void Write(const char* Data, std::size_t Size);
+    // Passes the buffer on to the stream; unless Last, a file may keep a partial block.
+    void Drain(bool Last);
+    void Grow(std::size_t Bytes);
+    void Fail(int Errno);
     void PutJsonEscape(unsigned char Byte);
 
     std::FILE* FFile = nullptr;
-    std::string* FMemory = nullptr;
-    std::unique_ptr<char[]> FBuffer;
+    std::optional<TBlockFile> FBlocks;
+    TTextBlock* FMemory = nullptr;
+    std::unique_ptr<char, TFree> FBuffer; // for a stream or a file, aligned to whole blocks
+    char* FBegin;
     char* FPos;
     char* FEnd;
     bool FFailed = false;

@@ -203,6 +203,32 @@ TEST(ScoreBlocks, SameBitsAsTheWindowsProjector)
     }
 }
 
+// Two cells far out in any row, the last ones of a run of four too, make the score of that row
+// overflow, which the check finds before anything is written.
+TEST(ScoreBlocks, AnOverflowInAnyRowIsFound)
+{
+    TPCAResult sum; // component 1 adds both columns up
+    sum.Status = pcaDone;
+    sum.N = 2;
+    sum.EigVals = sum.AbsEigVals = {1, 0};
+    sum.EigVecs = {1, 0, 1, 0};
+    TVector mean, stdDev;
+    mean.SetNrOfElem(2);
+    stdDev.SetNrOfElem(2);
+    stdDev.SetElem(1, 1);
+    stdDev.SetElem(2, 1);
+    for (const int rows : {5, 6, 7, 8, 9}) {
+        for (const int far : {0, 1, 2, rows - 1, rows}) {
+            TDataTable table;
+            table.Resize(2, rows);
+            for (int r = 1; r <= rows; ++r)
+                for (int c = 1; c <= 2; ++c) table.SetElem(c, r, r == far ? 1.7e308 : -r);
+            EXPECT_EQ(TScoreBlocks(table, sum, mean, stdDev, 1).AllFinite(rows), far == 0)
+                << rows << " rows, far out in row " << far;
+        }
+    }
+}
+
 // The three CSV tables of standard output, by the names of their "# name" lines.
 std::map<std::string, QByteArray> Sections(const QByteArray& Out)
 {

@@ -1,5 +1,6 @@
 // The console program on text tables and with --missing, run as a user runs it.
 #include "batch_run.h"
+#include "missing.h"
 
 TEST(BatchTextTable, IrisAsCsvGivesTheOutputOfIrisAsAscByteForByte)
 {
@@ -76,4 +77,32 @@ TEST(BatchTextTable, DropAnalysesTheOtherRowsByName)
     const TRun empty = RunBatch({"--missing", "drop", none});
     EXPECT_EQ(empty.ExitCode, 4);
     EXPECT_TRUE(empty.Err.contains("no row is left to analyse")) << empty.Err.toStdString();
+}
+
+// One missing cell in a corner or in the middle of a table is counted and named, whichever
+// column and row it is in.
+TEST(MissingCells, OneInAnyCornerIsFound)
+{
+    constexpr int cols = 3, rows = 9;
+    struct TCase {
+        int Col, Row;
+        std::uint8_t State;
+    };
+    for (const TCase c : {TCase{1, 1, dtcsEmpty},
+                          {cols, 1, dtcsNotANumber},
+                          {1, rows, dtcsEmpty},
+                          {cols, rows, dtcsNotANumber},
+                          {2, 5, dtcsEmpty}}) {
+        TDataTable table;
+        table.Resize(cols, rows);
+        table.SetCellState(c.Col, c.Row, c.State);
+        const TMissingCells cells = CountMissingCells(table);
+        EXPECT_EQ(cells.Total(), 1) << c.Col << ", " << c.Row;
+        EXPECT_EQ(cells.FirstCol, c.Col);
+        EXPECT_EQ(cells.FirstRow, c.Row);
+        EXPECT_EQ(cells.FirstEmpty, c.State == dtcsEmpty);
+    }
+    TDataTable none;
+    none.Resize(cols, rows);
+    EXPECT_EQ(CountMissingCells(none).Total(), 0);
 }
