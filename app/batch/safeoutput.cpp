@@ -46,12 +46,21 @@ bool TOutputSet::Write(const QString& Path, const std::function<void(TTextSink&)
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return Fail(Path, errno);
     FPending.push_back({temporary, final});
+    // Closed however Fill ends: it may throw when the input changes under it.
+    struct TClosing {
+        int Fd;
+        ~TClosing()
+        {
+            if (Fd >= 0) ::close(Fd);
+        }
+    } file{fd};
     int error = ::fchmod(fd, CreationMode()) == 0 ? 0 : errno;
     if (error == 0) {
         TTextSink sink(fd);
         Fill(sink);
         if (!sink.Flush()) error = sink.Errno() ? sink.Errno() : EIO;
     }
+    file.Fd = -1;
     if (::close(fd) != 0 && error == 0) error = errno ? errno : EIO;
     return error == 0 || Fail(Path, error);
 }
