@@ -61,6 +61,24 @@ struct TkxAxisMap {
         return Exact(v);
     }
 
+    // For values within Lo..Hi: one slack at least as large as the rounding check takes for any
+    // of them, so that PixelWithin need not take it value by value; infinite where that check
+    // cannot pass for the whole range.
+    double SlackWithin(double Lo, double Hi) const
+    {
+        const double bound = std::max(std::abs(FK * Lo), std::abs(FK * Hi)) + std::abs(FD) + 1.0;
+        return !Log && bound < 1e9 ? 1e-12 * bound : HUGE_VAL;
+    }
+    // Pixel(V) for a V within the range that Slack was taken for.
+    int PixelWithin(double V, double Slack) const
+    {
+        constexpr double roundShift = 0x1.8p52;
+        const double p = FK * V + FD;
+        const double nearest = (p + roundShift) - roundShift;
+        if (0.5 - std::abs(p - nearest) > Slack) return int(nearest);
+        return Pixel(V);
+    }
+
   private:
     double FK = 0, FD = 0;
     int Exact(double v) const

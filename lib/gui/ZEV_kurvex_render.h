@@ -22,6 +22,7 @@ class TkxRenderPass {
     struct TLayerView {
         TkxAxisMap X, Y;
         double XLo, XHi, YLo, YHi;
+        double XSlack, YSlack; // of X and Y within the ranges
     };
 
     // ---- pass steps (ZEV_kurvex_render.cpp) ----
@@ -69,6 +70,20 @@ class TkxRenderPass {
 
     // ---- item kinds (ZEV_kurvex_render_items.cpp) ----
     void DrawMarkItem(const TkxChartItem& Item);
+    // Packed marks from From on as DrawItem would draw their records, as many as share the
+    // first one's layer, line width and mark type; the index after the last one drawn. From
+    // itself when that mark is no stamp (and nothing was done). Not for duplicate-mark maps.
+    int DrawPackedMarks(const TkxPackedMark* Marks, int From, int Count,
+                        const std::array<bool, 256>& ClassShown);
+    int StampRun(const TkxPackedMark* Marks, int From, int Count,
+                 const std::array<bool, 256>& ClassShown);
+    void PutMark(TPoint P, std::uint8_t Mark, TColor Color, TPenStyle Style);
+    // Whether a mark type is set as a stamp on this canvas; keeps its stamp.
+    bool UseStampOf(std::uint8_t Mark)
+    {
+        if (Mark != FStampMark) FStampMark = Mark, FStamp = MarkStamp(C, Mark);
+        return FStamp != nullptr;
+    }
     bool DuplicateMark(TPoint Canvas, int MarkType);
     void DrawLineItem(const TkxChartItem& Item, TPoint A, TPoint B);
     void DrawTextItem(const TkxChartItem& Item, int Index, bool IsAnnotation,
@@ -97,6 +112,7 @@ class TkxRenderPass {
     void DrawTextLabel(const TTextLabel& Label);
 
     std::array<TLayerView, kxMaxLayer> FLayerViews;
+    std::array<bool, kxMaxLayer + 1> FLayerShown{}; // by layer number
     const TkxRenderView& V;
     std::vector<int>& FDupMarkMap;
     // Marks set as stamps, gathered until something else is drawn.

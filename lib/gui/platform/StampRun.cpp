@@ -57,7 +57,7 @@ void TStampRun::Flush()
     if (qsizetype(FPlaced.size()) * PixelsPerStampToCull >=
         qsizetype(pixels->Area.width()) * pixels->Area.height()) {
         KeepUncovered(pixels->Area);
-        for (auto k = FKept.rbegin(); k != FKept.rend(); ++k) SetDirect(*pixels, FPlaced[*k]);
+        for (auto k = FKept.rbegin(); k != FKept.rend(); ++k) SetDirect(*pixels, *k);
     } else {
         for (const TPlaced& p : FPlaced) SetDirect(*pixels, p);
     }
@@ -79,7 +79,7 @@ void TStampRun::KeepUncovered(const QRect& Area)
         const std::uint32_t slot = p.SlotAndPixel >> 24;
         const long long x = static_cast<long long>(p.X) - Area.left();
         const long long y = static_cast<long long>(p.Y) - Area.top();
-        FKept[kept] = std::uint32_t(i);
+        FKept[kept] = p;
         if (slot >= CulledSlots || x < 0 || y < 0 || x >= width || y >= height) {
             ++kept;
             continue;

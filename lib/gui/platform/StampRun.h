@@ -53,5 +53,5 @@ class TStampRun {
     // One bit per anchor pixel of the area and per slot of the first few: whether a later stamp
     // of that pattern sits there.
     std::vector<std::uint64_t> FSeen;
-    std::vector<std::uint32_t> FKept; // indices into FPlaced, last first
+    std::vector<TPlaced> FKept; // last first
 };
