@@ -46,8 +46,9 @@ void TkxMappedBlock::Reserve(std::size_t Bytes)
     const std::size_t bytes = RoundUpToPages(Bytes);
     if (bytes <= FBytes) return;
     if (!CanAllocateBytes(bytes - FBytes)) throw std::bad_alloc();
-    void* p = FData ? mremap(FData, FBytes, bytes, MREMAP_MAYMOVE)
-                    : mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* p =
+        FData ? mremap(FData, FBytes, bytes, MREMAP_MAYMOVE)
+              : mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
     FData = p;
     FBytes = bytes;

@@ -110,8 +110,7 @@ struct TkxPackedMark {
     static TkxPackedMark Of(const TkxChartItem& Item)
     {
         const bool plain = Item.Kind == ikMark && Item.CoordMode == cmWorld && Item.Layer >= 1 &&
-                           Item.Layer <= kxMaxLayer && Item.LineWidth >= 0 &&
-                           Item.LineWidth <= 255;
+                           Item.Layer <= kxMaxLayer && Item.LineWidth >= 0 && Item.LineWidth <= 255;
         if (!plain) return {};
         return {Item.X,
                 Item.Y,

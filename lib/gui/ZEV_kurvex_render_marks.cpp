@@ -60,8 +60,7 @@ int TkxRenderPass::StampRun(const TkxPackedMark* Marks, int From, int Count,
     int i = From;
     for (; i < Count; ++i) {
         const TkxPackedMark& m = Marks[i];
-        if (m.Layer != first.Layer || m.LineWidth != first.LineWidth || m.Mark != first.Mark)
-            break;
+        if (m.Layer != first.Layer || m.LineWidth != first.LineWidth || m.Mark != first.Mark) break;
         if (!ClassShown[m.ClassNo]) continue;
         if (!(v.XLo <= m.X && m.X <= v.XHi) || !(v.YLo <= m.Y && m.Y <= v.YHi)) continue;
         const TPoint p =
