@@ -36,6 +36,12 @@ void TStampRun::UsePattern(const TPixelStamp& Stamp)
     FLastSlot = std::uint32_t(slot);
 }
 
+void TStampRun::SetFar(const TPixelStamp& Stamp, int X, int Y, TColor Color)
+{
+    Flush();
+    if (FCanvas) FCanvas->Stamp(Stamp, X, Y, Color);
+}
+
 void TStampRun::Flush()
 {
     if (FPlaced.empty()) return;
