@@ -59,6 +59,8 @@ int TkxRenderPass::StampRun(const TkxPackedMark* Marks, int From, int Count,
     const TPixelStamp& stamp = *FStamp;
     int i = From;
     for (; i < Count; ++i) {
+        // The records stream from memory: asking for them early hides much of the wait.
+        __builtin_prefetch(Marks + std::min(i + 64, Count - 1));
         const TkxPackedMark& m = Marks[i];
         if (m.Layer != first.Layer || m.LineWidth != first.LineWidth || m.Mark != first.Mark) break;
         if (!ClassShown[m.ClassNo]) continue;
