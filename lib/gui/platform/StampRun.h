@@ -45,7 +45,8 @@ class TStampRun {
     void UsePattern(const TPixelStamp& Stamp);
     // A stamp whose anchor is beyond 16 bits, set at once after those before it.
     void SetFar(const TPixelStamp& Stamp, int X, int Y, TColor Color);
-    void KeepUncovered(const QRect& Area);
+    // The stamps that no later one covers, last first, in the first entries of FKept; how many.
+    std::size_t KeepUncovered(const QRect& Area);
     void SetDirect(const TDirectPixels& Pixels, const TPlaced& Placed) const;
 
     TCanvas* FCanvas = nullptr;
@@ -58,5 +59,5 @@ class TStampRun {
     // One bit per anchor pixel of the area and per slot of the first few: whether a later stamp
     // of that pattern sits there.
     std::vector<std::uint64_t> FSeen;
-    std::vector<TPlaced> FKept; // last first
+    std::vector<TPlaced> FKept;
 };
