@@ -49,11 +49,13 @@ class TkxRenderPass {
     // Canvas pixel of a control pixel, limited to what the canvas can take.
     TPoint FromControl(int X, int Y) const
     {
+        return {ToCanvas(X, FMarginLeft, FLeft), ToCanvas(Y, FMarginTop, FTop)};
+    }
+    static int ToCanvas(int P, int Margin, int Origin)
+    {
         constexpr long long limit = kxDrawLimit;
-        return {int(std::clamp<long long>(static_cast<long long>(X) - FMarginLeft + FLeft, -limit,
-                                          limit)),
-                int(std::clamp<long long>(static_cast<long long>(Y) - FMarginTop + FTop, -limit,
-                                          limit))};
+        return int(
+            std::clamp<long long>(static_cast<long long>(P) - Margin + Origin, -limit, limit));
     }
     TPoint World(int Layer, double X, double Y) const;
     const TLayerView& View(int Layer) const

@@ -55,7 +55,10 @@ int TkxRenderPass::StampRun(const TkxPackedMark* Marks, int From, int Count,
                             const std::array<bool, 256>& ClassShown)
 {
     const TkxPackedMark& first = Marks[From];
-    const TLayerView& v = View(first.Layer);
+    // Copies: the stamps written could be any of the pass's fields as far as the compiler knows.
+    const TLayerView v = View(first.Layer);
+    const int marginLeft = FMarginLeft, marginTop = FMarginTop, left = FLeft, top = FTop;
+    const bool mono = FMono;
     const TPixelStamp& stamp = *FStamp;
     int i = From;
     for (; i < Count; ++i) {
@@ -65,9 +68,9 @@ int TkxRenderPass::StampRun(const TkxPackedMark* Marks, int From, int Count,
         if (m.Layer != first.Layer || m.LineWidth != first.LineWidth || m.Mark != first.Mark) break;
         if (!ClassShown[m.ClassNo]) continue;
         if (!(v.XLo <= m.X && m.X <= v.XHi) || !(v.YLo <= m.Y && m.Y <= v.YHi)) continue;
-        const TPoint p =
-            FromControl(v.X.PixelWithin(m.X, v.XSlack), v.Y.PixelWithin(m.Y, v.YSlack));
-        FStamps.Add(stamp, p.X, p.Y, FMono ? clBlack : m.Color);
+        const int x = ToCanvas(v.X.PixelWithin(m.X, v.XSlack), marginLeft, left);
+        const int y = ToCanvas(v.Y.PixelWithin(m.Y, v.YSlack), marginTop, top);
+        FStamps.Add(stamp, x, y, mono ? clBlack : m.Color);
     }
     return i;
 }
