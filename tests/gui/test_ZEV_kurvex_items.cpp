@@ -140,12 +140,64 @@ TEST(KurvexItems, ListsGrowInAllocSizeSteps)
     EXPECT_EQ(k.DataItems()[1500].Y, -499.0);
     EXPECT_EQ(k.DataItems()[2000].Y2, 0.0);
     // Room reserved beyond the capacity stays small.
-    EXPECT_LE(k.DataItems().ReservedBytes(), 2007 * sizeof(TkxChartItem) * 11 / 10 + 4096);
+    EXPECT_LE(k.DataItems().ReservedBytes(),
+              2007 * (sizeof(TkxChartItem) + sizeof(TkxPackedMark)) * 11 / 10 + 2 * 4096);
 
     k.ClearItems();
     k.AddMark(0, 0, 1);
     EXPECT_EQ(k.DataItems().Capacity(), 7);
     EXPECT_EQ(k.DataItems()[0].Y2, 0.0);
+}
+
+TEST(KurvexItems, PackedMarksCopyMarksInWorldUnitsOnly)
+{
+    TkxChartItem mark{};
+    mark.Kind = ikMark, mark.X = 1.5, mark.Y = -2.5, mark.Color = clTeal, mark.Param3 = 262;
+    mark.ClassNo = 254, mark.Layer = kxMaxLayer, mark.LineWidth = 255;
+    struct Row {
+        const char* Name;
+        void (*Change)(TkxChartItem&);
+        bool Packed;
+    };
+    const std::vector<Row> rows = {
+        {"mark", [](TkxChartItem&) {}, true},
+        {"line", [](TkxChartItem& I) { I.Kind = ikLine; }, false},
+        {"pixels", [](TkxChartItem& I) { I.CoordMode = cmPixels; }, false},
+        {"world x, pixel y", [](TkxChartItem& I) { I.CoordMode = cmWorldXPixelY; }, false},
+        {"layer 0", [](TkxChartItem& I) { I.Layer = 0; }, false},
+        {"layer beyond", [](TkxChartItem& I) { I.Layer = kxMaxLayer + 1; }, false},
+        {"negative width", [](TkxChartItem& I) { I.LineWidth = -1; }, false},
+        {"width beyond a byte", [](TkxChartItem& I) { I.LineWidth = 256; }, false},
+    };
+    TkxItemList list;
+    for (const Row& r : rows) {
+        TkxChartItem item = mark;
+        r.Change(item);
+        list.Append(item, 3);
+    }
+    TkxItemList copy;
+    copy.CopyFrom(list, 5);
+    for (const TkxItemList* l : {&list, &copy}) {
+        for (int i = 0; i < l->Count(); ++i) {
+            SCOPED_TRACE(rows[std::size_t(i)].Name);
+            const TkxPackedMark& p = l->PackedMarks()[i];
+            ASSERT_EQ(p.Layer != 0, rows[std::size_t(i)].Packed);
+            if (!p.Layer) continue;
+            EXPECT_EQ(p.X, 1.5);
+            EXPECT_EQ(p.Y, -2.5);
+            EXPECT_EQ(p.Color, clTeal);
+            EXPECT_EQ(p.Mark, 6); // 262 as a byte, as the record's mark type is taken
+            EXPECT_EQ(p.ClassNo, 254);
+            EXPECT_EQ(p.Layer, kxMaxLayer);
+            EXPECT_EQ(p.LineWidth, 255);
+        }
+    }
+    // A list filled again after Clear packs its new items.
+    list.Clear();
+    TkxChartItem line = mark;
+    line.Kind = ikLine;
+    list.Append(line, 3);
+    EXPECT_EQ(list.PackedMarks()[0].Layer, 0);
 }
 
 TEST(KurvexItems, LongTextsGoToTheTableWhileItHasRoom)
