@@ -46,12 +46,14 @@ TkxRenderPass::TkxRenderPass(const TkxRenderView& View, std::vector<int>& DupMar
         const TScaleProps& x = V.Layers.X(n);
         const TScaleProps& y = V.Layers.Y(n);
         TLayerView& v = FLayerViews[std::size_t(n - 1)];
-        v.X = V.Layers.AxisMapX(n), v.Y = V.Layers.AxisMapY(n);
-        v.XLo = std::min(x.RangeLow(), x.RangeHigh()),
+        v.X = V.Layers.AxisMapX(n);
+        v.Y = V.Layers.AxisMapY(n);
+        v.XLo = std::min(x.RangeLow(), x.RangeHigh());
         v.XHi = std::max(x.RangeLow(), x.RangeHigh());
-        v.YLo = std::min(y.RangeLow(), y.RangeHigh()),
+        v.YLo = std::min(y.RangeLow(), y.RangeHigh());
         v.YHi = std::max(y.RangeLow(), y.RangeHigh());
-        v.XSlack = v.X.SlackWithin(v.XLo, v.XHi), v.YSlack = v.Y.SlackWithin(v.YLo, v.YHi);
+        v.XSlack = v.X.SlackWithin(v.XLo, v.XHi);
+        v.YSlack = v.Y.SlackWithin(v.YLo, v.YHi);
         FLayerShown[std::size_t(n)] = V.Layers.Shown(n);
     }
 }

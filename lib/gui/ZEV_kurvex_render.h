@@ -70,7 +70,7 @@ class TkxRenderPass {
     // second point's units.
     std::pair<TPoint, TPoint> Extent(const TkxChartItem& Item) const;
 
-    // ---- item kinds (ZEV_kurvex_render_items.cpp) ----
+    // ---- marks (ZEV_kurvex_render_marks.cpp) ----
     void DrawMarkItem(const TkxChartItem& Item);
     // Packed marks from From on as DrawItem would draw their records, as many as share the
     // first one's layer, line width and mark type; the index after the last one drawn. From
@@ -79,6 +79,7 @@ class TkxRenderPass {
                         const std::array<bool, 256>& ClassShown);
     int StampRun(const TkxPackedMark* Marks, int From, int Count,
                  const std::array<bool, 256>& ClassShown);
+    // A mark at canvas pixel P: a stamp to gather, or drawn by the canvas at once.
     void PutMark(TPoint P, std::uint8_t Mark, TColor Color, TPenStyle Style);
     // Whether a mark type is set as a stamp on this canvas; keeps its stamp.
     bool UseStampOf(std::uint8_t Mark)
@@ -87,6 +88,8 @@ class TkxRenderPass {
         return FStamp != nullptr;
     }
     bool DuplicateMark(TPoint Canvas, int MarkType);
+
+    // ---- other item kinds (ZEV_kurvex_render_items.cpp) ----
     void DrawLineItem(const TkxChartItem& Item, TPoint A, TPoint B);
     void DrawTextItem(const TkxChartItem& Item, int Index, bool IsAnnotation,
                       const TkxItemList& List);

@@ -1,4 +1,4 @@
-// Drawing of the chart's item kinds other than the line runs: marks, lines, texts, rectangles,
+// Drawing of the chart's item kinds other than the line runs and marks: lines, texts, rectangles,
 // bars, ellipses, arrows, error bars, arcs, crosses and lines across the plot.
 #include "ZEV_kurvex_render.h"
 
