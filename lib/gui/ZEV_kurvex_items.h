@@ -107,6 +107,7 @@ struct TkxPackedMark {
     std::uint8_t Layer; // 1..kxMaxLayer, or 0
     std::uint8_t LineWidth;
 
+    friend bool operator==(const TkxPackedMark&, const TkxPackedMark&) = default;
     static TkxPackedMark Of(const TkxChartItem& Item)
     {
         const bool plain = Item.Kind == ikMark && Item.CoordMode == cmWorld && Item.Layer >= 1 &&

@@ -169,35 +169,20 @@ TEST(KurvexItems, PackedMarksCopyMarksInWorldUnitsOnly)
         {"negative width", [](TkxChartItem& I) { I.LineWidth = -1; }, false},
         {"width beyond a byte", [](TkxChartItem& I) { I.LineWidth = 256; }, false},
     };
-    TkxItemList list;
+    TkxItemList list, copy;
     for (const Row& r : rows) {
         TkxChartItem item = mark;
         r.Change(item);
         list.Append(item, 3);
     }
-    TkxItemList copy;
     copy.CopyFrom(list, 5);
-    for (const TkxItemList* l : {&list, &copy}) {
-        for (int i = 0; i < l->Count(); ++i) {
-            SCOPED_TRACE(rows[std::size_t(i)].Name);
-            const TkxPackedMark& p = l->PackedMarks()[i];
-            ASSERT_EQ(p.Layer != 0, rows[std::size_t(i)].Packed);
-            if (!p.Layer) continue;
-            EXPECT_EQ(p.X, 1.5);
-            EXPECT_EQ(p.Y, -2.5);
-            EXPECT_EQ(p.Color, clTeal);
-            EXPECT_EQ(p.Mark, 6); // 262 as a byte, as the record's mark type is taken
-            EXPECT_EQ(p.ClassNo, 254);
-            EXPECT_EQ(p.Layer, kxMaxLayer);
-            EXPECT_EQ(p.LineWidth, 255);
-        }
-    }
-    // A list filled again after Clear packs its new items.
-    list.Clear();
-    TkxChartItem line = mark;
-    line.Kind = ikLine;
-    list.Append(line, 3);
-    EXPECT_EQ(list.PackedMarks()[0].Layer, 0);
+    // Param3 262 as a byte, as the record's mark type is taken.
+    const TkxPackedMark packed{1.5, -2.5, clTeal, 6, 254, kxMaxLayer, 255};
+    for (const TkxItemList* l : {&list, &copy})
+        for (int i = 0; i < l->Count(); ++i)
+            EXPECT_TRUE(l->PackedMarks()[i] ==
+                        (rows[std::size_t(i)].Packed ? packed : TkxPackedMark{}))
+                << rows[std::size_t(i)].Name;
 }
 
 TEST(KurvexItems, LongTextsGoToTheTableWhileItHasRoom)
