@@ -7,9 +7,10 @@ same points and image size.
 The benchmark binary writes the points (x, y and class colour of every mark), the plot bitmap's
 size and the axis ranges to a temporary folder and renders them once into ours.png there;
 matplotlib draws the same points with one scatter call per colour, marker "x" 7 pixels across,
-into an image of the same size (matplotlib.png). Then the binary's own benchmark runs. Prints
-both times and the ratio ours/matplotlib, against the Agg drawing alone and against scatter
-calls plus drawing.
+into an image of the same size (matplotlib.png). Then rounds alternate: one matplotlib figure,
+one run of the binary's own benchmark, so that both see the same load on a busy machine. Prints
+the min and median of both times and of the rounds' ratios ours/matplotlib, against the Agg
+drawing alone and against scatter calls plus drawing, in wall and in processor time.
 """
 import argparse
 import json
@@ -37,10 +38,13 @@ def load(folder):
     return meta, xy, classes
 
 
-def render(meta, xy, classes, clock, save=None):
-    """Returns (seconds for scatter calls and drawing, seconds for drawing alone) by clock."""
+def render(meta, xy, classes, save=None):
+    """Seconds of (scatter calls and drawing, drawing alone), each as (wall, processor)."""
+    def now():
+        return time.perf_counter(), time.process_time()
+
     dpi = 100.0
-    start = clock()
+    start = now()
     fig = Figure(figsize=(meta["width"] / dpi, meta["height"] / dpi), dpi=dpi)
     canvas = FigureCanvasAgg(fig)
     ax = fig.add_axes([0, 0, 1, 1])
@@ -52,29 +56,31 @@ def render(meta, xy, classes, clock, save=None):
         mask = classes == int(cls)
         ax.scatter(xy[mask, 0], xy[mask, 1], marker="x", s=points * points,
                    color=tuple(c / 255.0 for c in rgb), linewidths=72.0 / dpi)
-    built = clock()
+    built = now()
     canvas.draw()
-    done = clock()
+    done = now()
     if save:
         fig.savefig(save, dpi=dpi)
-    return done - start, done - built
+    return tuple(d - s for d, s in zip(done, start)), tuple(d - b for d, b in zip(done, built))
 
 
 def median(values):
     return sorted(values)[len(values) // 2]
 
 
+def spread(values, unit=1e3, form="7.1f"):
+    """"min / median" of values times unit."""
+    return f"{min(values) * unit:{form}} / {median(values) * unit:{form}}"
+
+
 def ours(binary):
-    """Median (wall, processor) seconds of the chart's render pass."""
+    """Mean (wall, processor) seconds of the chart's render pass in one run of the benchmark."""
     out = subprocess.run([binary, "--benchmark_filter=RenderScoreMarks",
-                          "--benchmark_format=json", "--benchmark_repetitions=5",
-                          "--benchmark_report_aggregates_only=true"],
+                          "--benchmark_format=json", "--benchmark_min_time=0.5"],
                          check=True, capture_output=True, text=True).stdout
-    for b in json.loads(out)["benchmarks"]:
-        if b.get("aggregate_name") == "median":
-            scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[b["time_unit"]]
-            return b["real_time"] * scale, b["cpu_time"] * scale
-    raise RuntimeError("no median in the benchmark output")
+    b = json.loads(out)["benchmarks"][0]
+    scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[b["time_unit"]]
+    return b["real_time"] * scale, b["cpu_time"] * scale
 
 
 def main():
@@ -83,25 +89,30 @@ def main():
     parser.add_argument("binary", nargs="?",
                         default=os.path.join(here, "..", "..", "build-bench", "bench",
                                              "bench_kurvex_render"))
-    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--runs", type=int, default=5)
     args = parser.parse_args()
+    rounds = []  # (ours, matplotlib scatter + draw, matplotlib draw), each (wall, processor)
     with tempfile.TemporaryDirectory() as folder:
         subprocess.run([args.binary, "--write-points", folder], check=True)
         meta, xy, classes = load(folder)
-        render(meta, xy, classes, time.perf_counter, save=os.path.join(folder, "matplotlib.png"))
-        wall = [render(meta, xy, classes, time.perf_counter) for _ in range(args.runs)]
-        cpu = [render(meta, xy, classes, time.process_time) for _ in range(args.runs)]
-        mine = ours(args.binary)
+        render(meta, xy, classes, save=os.path.join(folder, "matplotlib.png"))
+        for _ in range(args.runs):
+            total, draw = render(meta, xy, classes)
+            rounds.append((ours(args.binary), total, draw))
         if os.environ.get("ZEV_KEEP_PICTURES"):
             for name in ("ours.png", "matplotlib.png"):
                 os.replace(os.path.join(folder, name),
                            os.path.join(os.environ["ZEV_KEEP_PICTURES"], "render_" + name))
-    print(f"{len(xy)} marks, {meta['width']} x {meta['height']} pixels; wall and processor times")
-    for label, runs, ours_time in (("wall", wall, mine[0]), ("processor", cpu, mine[1])):
-        total, draw = median([r[0] for r in runs]), median([r[1] for r in runs])
-        print(f"{label:9}  ours {ours_time * 1e3:7.1f} ms   matplotlib draw {draw * 1e3:7.1f} ms"
-              f" (ratio {ours_time / draw:.3f})   scatter + draw {total * 1e3:7.1f} ms"
-              f" (ratio {ours_time / total:.3f})")
+    print(f"{len(xy)} marks, {meta['width']} x {meta['height']} pixels; {len(rounds)} rounds,"
+          " min / median")
+    for k, label in enumerate(("wall", "processor")):
+        mine = [r[0][k] for r in rounds]
+        print(f"{label:9}  ours {spread(mine)} ms")
+        for which, name in ((2, "draw"), (1, "scatter + draw")):
+            theirs = [r[which][k] for r in rounds]
+            ratios = [r[0][k] / r[which][k] for r in rounds]
+            print(f"{'':9}  matplotlib {name:14} {spread(theirs)} ms"
+                  f"   ratio {spread(ratios, 1, '.3f')}")
     return 0
 
 

@@ -36,35 +36,50 @@ void TkxShortText::Assign(const QString& Text)
     std::memcpy(Chars, Text.utf16(), Length * sizeof(char16_t));
 }
 
-TkxItemList::~TkxItemList()
+TkxMappedBlock::~TkxMappedBlock()
 {
-    if (FItems) munmap(FItems, FReservedBytes);
+    if (FData) munmap(FData, FBytes);
+}
+
+void TkxMappedBlock::Reserve(std::size_t Bytes)
+{
+    const std::size_t bytes = RoundUpToPages(Bytes);
+    if (bytes <= FBytes) return;
+    if (!CanAllocateBytes(bytes - FBytes)) throw std::bad_alloc();
+    void* p =
+        FData ? mremap(FData, FBytes, bytes, MREMAP_MAYMOVE)
+              : mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    FData = p;
+    FBytes = bytes;
+}
+
+void TkxMappedBlock::Discard()
+{
+    if (FData) madvise(FData, FBytes, MADV_FREE);
 }
 
 void TkxItemList::Reserve(std::size_t Records)
 {
-    const std::size_t bytes = RoundUpToPages(Records * sizeof(TkxChartItem));
-    if (bytes <= FReservedBytes) return;
-    if (!CanAllocateBytes(bytes - FReservedBytes)) throw std::bad_alloc();
-    void* p =
-        FItems ? mremap(FItems, FReservedBytes, bytes, MREMAP_MAYMOVE)
-               : mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) throw std::bad_alloc();
-    FItems = static_cast<TkxChartItem*>(p);
-    FReservedBytes = bytes;
+    FItemBlock.Reserve(Records * sizeof(TkxChartItem));
+    FItems = static_cast<TkxChartItem*>(FItemBlock.Data());
+    FPackedBlock.Reserve(Records * sizeof(TkxPackedMark));
+    FPacked = static_cast<TkxPackedMark*>(FPackedBlock.Data());
 }
 
 void TkxItemList::Grow(int AllocSize)
 {
     const std::size_t capacity = std::size_t(FCapacity) + std::size_t(AllocSize);
-    if (capacity * sizeof(TkxChartItem) > FReservedBytes)
+    if (capacity * sizeof(TkxChartItem) > FItemBlock.Bytes() ||
+        capacity * sizeof(TkxPackedMark) > FPackedBlock.Bytes())
         Reserve(capacity + capacity / HeadroomDivisor);
     FCapacity = int(capacity);
 }
 
 void TkxItemList::Clear()
 {
-    if (FItems) madvise(FItems, FReservedBytes, MADV_FREE);
+    FItemBlock.Discard();
+    FPackedBlock.Discard();
     FCount = 0;
     FCapacity = 0;
 }
@@ -75,8 +90,11 @@ void TkxItemList::CopyFrom(const TkxItemList& Source, int AllocSize)
     const std::size_t step = std::size_t(std::max(1, AllocSize));
     const std::size_t capacity = (std::size_t(Source.FCount) + step - 1) / step * step;
     Reserve(capacity);
-    if (Source.FCount > 0)
-        std::memcpy(FItems, Source.FItems, std::size_t(Source.FCount) * sizeof(TkxChartItem));
+    const auto count = std::size_t(Source.FCount);
+    if (count > 0) {
+        std::memcpy(FItems, Source.FItems, count * sizeof(TkxChartItem));
+        std::memcpy(FPacked, Source.FPacked, count * sizeof(TkxPackedMark));
+    }
     FCount = Source.FCount;
     FCapacity = int(capacity);
     FLongTexts = Source.FLongTexts;

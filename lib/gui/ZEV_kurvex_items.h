@@ -4,6 +4,7 @@
 
 #include "Colors.h"
 #include "Graphics.h"
+#include "ZEV_kurvex_base.h"
 
 #include <QString>
 #include <array>
@@ -94,13 +95,63 @@ static_assert(std::is_standard_layout_v<TkxChartItem>);
 
 using TLongTextArray = std::array<QString, kxMaxLongTexts>;
 
+// What drawing a mark in world units takes of its record, packed into a fifth of its bytes: a
+// chart draws marks by the million, and reading whole records would be most of the work. Layer 0
+// marks an item of another kind or mode (or with fields out of these ranges), which only its
+// record describes.
+struct TkxPackedMark {
+    double X, Y;
+    TColor Color;
+    std::uint8_t Mark; // the record's Param3 as a mark type
+    std::uint8_t ClassNo;
+    std::uint8_t Layer; // 1..kxMaxLayer, or 0
+    std::uint8_t LineWidth;
+
+    friend bool operator==(const TkxPackedMark&, const TkxPackedMark&) = default;
+    static TkxPackedMark Of(const TkxChartItem& Item)
+    {
+        const bool plain = Item.Kind == ikMark && Item.CoordMode == cmWorld && Item.Layer >= 1 &&
+                           Item.Layer <= kxMaxLayer && Item.LineWidth >= 0 && Item.LineWidth <= 255;
+        if (!plain) return {};
+        return {Item.X,
+                Item.Y,
+                Item.Color,
+                std::uint8_t(Item.Param3),
+                Item.ClassNo,
+                std::uint8_t(Item.Layer),
+                std::uint8_t(Item.LineWidth)};
+    }
+};
+static_assert(sizeof(TkxPackedMark) == 24);
+
+// Anonymous memory that grows by remapping its pages, not copying them.
+class TkxMappedBlock {
+  public:
+    TkxMappedBlock() = default;
+    ~TkxMappedBlock();
+    TkxMappedBlock(const TkxMappedBlock&) = delete;
+    TkxMappedBlock& operator=(const TkxMappedBlock&) = delete;
+
+    void* Data() const { return FData; }
+    std::size_t Bytes() const { return FBytes; }
+    // At least Bytes, in whole pages, the contents kept; std::bad_alloc when the memory is not
+    // there, the block unchanged.
+    void Reserve(std::size_t Bytes);
+    // The pages go back to the system, which takes them only when it needs them.
+    void Discard();
+
+  private:
+    void* FData = nullptr;
+    std::size_t FBytes = 0;
+};
+
 // An append-only list of items with a capacity that grows in caller-chosen steps. The records
 // live in one contiguous block of anonymous memory that is remapped, not copied, when it grows,
-// so a million appends take linear time and the block stays close to the capacity in size.
+// so a million appends take linear time and the block stays close to the capacity in size. A
+// second block holds each item's packed mark, index for index.
 class TkxItemList {
   public:
     TkxItemList() = default;
-    ~TkxItemList();
     TkxItemList(const TkxItemList&) = delete;
     TkxItemList& operator=(const TkxItemList&) = delete;
 
@@ -109,12 +160,15 @@ class TkxItemList {
     const TkxChartItem& operator[](int Index) const { return FItems[Index]; }
     const TkxChartItem* begin() const { return FItems; }
     const TkxChartItem* end() const { return FItems + FCount; }
+    // Count() packed marks, one for each item.
+    const TkxPackedMark* PackedMarks() const { return FPacked; }
 
     // Item at the end of the list. When the list is full the capacity first grows by AllocSize;
     // running out of memory raises std::bad_alloc and keeps the items.
     void Append(const TkxChartItem& Item, int AllocSize)
     {
         if (FCount >= FCapacity) Grow(AllocSize);
+        FPacked[FCount] = TkxPackedMark::Of(Item);
         FItems[FCount++] = Item;
     }
     // Count and capacity 0; the long texts stay. The pages go back to the system, which takes
@@ -131,17 +185,18 @@ class TkxItemList {
     // long-text entry, whose number goes into LineWidth, while entries are left.
     void StoreText(TkxChartItem& Item, const QString& Text);
 
-    // Bytes the records occupy, reserved room included.
-    std::size_t ReservedBytes() const { return FReservedBytes; }
+    // Bytes the records and packed marks occupy, reserved room included.
+    std::size_t ReservedBytes() const { return FItemBlock.Bytes() + FPackedBlock.Bytes(); }
 
   private:
     void Grow(int AllocSize);
     void Reserve(std::size_t Records);
 
+    TkxMappedBlock FItemBlock, FPackedBlock;
     TkxChartItem* FItems = nullptr;
+    TkxPackedMark* FPacked = nullptr;
     int FCount = 0;
     int FCapacity = 0;
-    std::size_t FReservedBytes = 0;
     TLongTextArray FLongTexts;
     int FLongTextCount = 0;
 };

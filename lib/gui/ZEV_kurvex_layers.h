@@ -54,15 +54,37 @@ struct TkxAxisMap {
         // In double first: unless the value lies within its rounding error of a half pixel,
         // the nearest integer is the same as in extended precision.
         const double kv = FK * v, p = kv + FD;
-        constexpr double roundShift = 0x1.8p52;
-        const double nearest = (p + roundShift) - roundShift;
+        const double nearest = Nearest(p);
         const double slack = 1e-12 * (std::abs(kv) + std::abs(FD) + 1.0);
         if (std::abs(p) < 2e9 && 0.5 - std::abs(p - nearest) > slack) return int(nearest);
         return Exact(v);
     }
 
+    // For values within Lo..Hi: one slack at least as large as the rounding check takes for any
+    // of them, so that PixelWithin need not take it value by value; infinite where that check
+    // cannot pass for the whole range.
+    double SlackWithin(double Lo, double Hi) const
+    {
+        const double bound = std::max(std::abs(FK * Lo), std::abs(FK * Hi)) + std::abs(FD) + 1.0;
+        return !Log && bound < 1e9 ? 1e-12 * bound : HUGE_VAL;
+    }
+    // Pixel(V) for a V within the range that Slack was taken for.
+    int PixelWithin(double V, double Slack) const
+    {
+        const double p = FK * V + FD;
+        const double nearest = Nearest(p);
+        if (0.5 - std::abs(p - nearest) > Slack) return int(nearest);
+        return Pixel(V);
+    }
+
   private:
     double FK = 0, FD = 0;
+    // The nearest integer, ties to even, of |P| below 2^51.
+    static double Nearest(double P)
+    {
+        constexpr double roundShift = 0x1.8p52;
+        return (P + roundShift) - roundShift;
+    }
     int Exact(double v) const
     {
         const long double p = K * v + D;

@@ -45,14 +45,16 @@ TkxRenderPass::TkxRenderPass(const TkxRenderView& View, std::vector<int>& DupMar
     for (int n = 1; n <= kxMaxLayer; ++n) {
         const TScaleProps& x = V.Layers.X(n);
         const TScaleProps& y = V.Layers.Y(n);
-        FLayerViews[std::size_t(n - 1)] = {
-            V.Layers.AxisMapX(n),
-            V.Layers.AxisMapY(n),
-            std::min(x.RangeLow(), x.RangeHigh()),
-            std::max(x.RangeLow(), x.RangeHigh()),
-            std::min(y.RangeLow(), y.RangeHigh()),
-            std::max(y.RangeLow(), y.RangeHigh()),
-        };
+        TLayerView& v = FLayerViews[std::size_t(n - 1)];
+        v.X = V.Layers.AxisMapX(n);
+        v.Y = V.Layers.AxisMapY(n);
+        v.XLo = std::min(x.RangeLow(), x.RangeHigh());
+        v.XHi = std::max(x.RangeLow(), x.RangeHigh());
+        v.YLo = std::min(y.RangeLow(), y.RangeHigh());
+        v.YHi = std::max(y.RangeLow(), y.RangeHigh());
+        v.XSlack = v.X.SlackWithin(v.XLo, v.XHi);
+        v.YSlack = v.Y.SlackWithin(v.YLo, v.YHi);
+        FLayerShown[std::size_t(n)] = V.Layers.Shown(n);
     }
 }
 
@@ -111,8 +113,19 @@ void TkxRenderPass::DrawList(const TkxItemList& List, bool IsAnnotation, TWhich 
     const TBeforeRenderCItemEvent* before = V.OnBeforeRenderChartItem && *V.OnBeforeRenderChartItem
                                                 ? V.OnBeforeRenderChartItem
                                                 : nullptr;
+    // Handlers see every record whole, texts are never plain marks, and the duplicate-mark map
+    // takes the marks one at a time.
+    const TkxPackedMark* packed =
+        before || Which == TWhich::Texts || FDupWidth > 0 ? nullptr : List.PackedMarks();
     const int count = List.Count();
     for (int i = 0; i < count; ++i) {
+        if (packed && packed[i].Layer != 0) {
+            const int next = DrawPackedMarks(packed, i, count, classShown);
+            if (next > i) {
+                i = next - 1;
+                continue;
+            }
+        }
         const TkxChartItem& item = List[i];
         if (Which != TWhich::All && IsText(item.Kind) != (Which == TWhich::Texts)) continue;
         if (!classShown[item.ClassNo] || !V.Layers.Shown(item.Layer)) continue;

@@ -22,6 +22,7 @@ class TkxRenderPass {
     struct TLayerView {
         TkxAxisMap X, Y;
         double XLo, XHi, YLo, YHi;
+        double XSlack, YSlack; // of X and Y within the ranges
     };
 
     // ---- pass steps (ZEV_kurvex_render.cpp) ----
@@ -48,11 +49,13 @@ class TkxRenderPass {
     // Canvas pixel of a control pixel, limited to what the canvas can take.
     TPoint FromControl(int X, int Y) const
     {
+        return {ToCanvas(X, FMarginLeft, FLeft), ToCanvas(Y, FMarginTop, FTop)};
+    }
+    static int ToCanvas(int P, int Margin, int Origin)
+    {
         constexpr long long limit = kxDrawLimit;
-        return {int(std::clamp<long long>(static_cast<long long>(X) - FMarginLeft + FLeft, -limit,
-                                          limit)),
-                int(std::clamp<long long>(static_cast<long long>(Y) - FMarginTop + FTop, -limit,
-                                          limit))};
+        return int(
+            std::clamp<long long>(static_cast<long long>(P) - Margin + Origin, -limit, limit));
     }
     TPoint World(int Layer, double X, double Y) const;
     const TLayerView& View(int Layer) const
@@ -67,9 +70,26 @@ class TkxRenderPass {
     // second point's units.
     std::pair<TPoint, TPoint> Extent(const TkxChartItem& Item) const;
 
-    // ---- item kinds (ZEV_kurvex_render_items.cpp) ----
+    // ---- marks (ZEV_kurvex_render_marks.cpp) ----
     void DrawMarkItem(const TkxChartItem& Item);
+    // Packed marks from From on as DrawItem would draw their records, as many as share the
+    // first one's layer, line width and mark type; the index after the last one drawn. From
+    // itself when that mark is no stamp (and nothing was done). Not for duplicate-mark maps.
+    int DrawPackedMarks(const TkxPackedMark* Marks, int From, int Count,
+                        const std::array<bool, 256>& ClassShown);
+    int StampRun(const TkxPackedMark* Marks, int From, int Count,
+                 const std::array<bool, 256>& ClassShown);
+    // A mark at canvas pixel P: a stamp to gather, or drawn by the canvas at once.
+    void PutMark(TPoint P, std::uint8_t Mark, TColor Color, TPenStyle Style);
+    // Whether a mark type is set as a stamp on this canvas; keeps its stamp.
+    bool UseStampOf(std::uint8_t Mark)
+    {
+        if (Mark != FStampMark) FStampMark = Mark, FStamp = MarkStamp(C, Mark);
+        return FStamp != nullptr;
+    }
     bool DuplicateMark(TPoint Canvas, int MarkType);
+
+    // ---- other item kinds (ZEV_kurvex_render_items.cpp) ----
     void DrawLineItem(const TkxChartItem& Item, TPoint A, TPoint B);
     void DrawTextItem(const TkxChartItem& Item, int Index, bool IsAnnotation,
                       const TkxItemList& List);
@@ -97,6 +117,7 @@ class TkxRenderPass {
     void DrawTextLabel(const TTextLabel& Label);
 
     std::array<TLayerView, kxMaxLayer> FLayerViews;
+    std::array<bool, kxMaxLayer + 1> FLayerShown{}; // by layer number
     const TkxRenderView& V;
     std::vector<int>& FDupMarkMap;
     // Marks set as stamps, gathered until something else is drawn.

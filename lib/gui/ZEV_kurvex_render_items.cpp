@@ -1,4 +1,4 @@
-// Drawing of the chart's item kinds other than the line runs: marks, lines, texts, rectangles,
+// Drawing of the chart's item kinds other than the line runs and marks: lines, texts, rectangles,
 // bars, ellipses, arrows, error bars, arcs, crosses and lines across the plot.
 #include "ZEV_kurvex_render.h"
 
@@ -19,50 +19,6 @@ TRect InclusiveRect(TPoint A, TPoint B)
                 std::max(A.Y, B.Y) + 1);
 }
 } // namespace
-
-// ---- marks -------------------------------------------------------------------------------------
-
-void TkxRenderPass::DrawMarkItem(const TkxChartItem& Item)
-{
-    const bool worldX = Item.CoordMode == cmWorld || Item.CoordMode == cmWorldThenPixels ||
-                        Item.CoordMode == cmWorldXPixelY;
-    const bool worldY = Item.CoordMode == cmWorld || Item.CoordMode == cmWorldThenPixels ||
-                        Item.CoordMode == cmPixelXWorldY;
-    const TLayerView& v = View(Item.Layer);
-    if (worldX && !(v.XLo <= Item.X && Item.X <= v.XHi)) return;
-    if (worldY && !(v.YLo <= Item.Y && Item.Y <= v.YHi)) return;
-    const TPoint p = Item.CoordMode == cmWorld ? FromControl(v.X.Pixel(Item.X), v.Y.Pixel(Item.Y))
-                                               : FirstPoint(Item);
-    if (!worldX && !(p.X - FLeft >= 0 && p.X - FLeft <= FPlotW)) return;
-    if (!worldY && !(p.Y - FTop >= 0 && p.Y - FTop <= FPlotH)) return;
-    const auto mark = std::uint8_t(Item.Param3);
-    if (FDupWidth > 0 && DuplicateMark(p, mark)) return;
-    const TColor color = ItemColor(Item);
-    if (mark != FStampMark) FStampMark = mark, FStamp = MarkStamp(C, mark);
-    if (FStamp) return FStamps.Add(*FStamp, p.X, p.Y, color);
-    FStamps.Flush();
-    UsePen(color, Item.PenStyle);
-    DrawMark(C, mark, p.X, p.Y);
-    if (mark > 51) {
-        // Character marks leave the brush clear and the font in the pen colour.
-        FBrushColor.reset();
-        FFontColor.reset();
-    }
-}
-
-bool TkxRenderPass::DuplicateMark(TPoint P, int MarkType)
-{
-    const int d = FDupDist;
-    const int x = P.X - FLeft + FMarginLeft + d, y = P.Y - FTop + FMarginTop + d;
-    const int rows = int(FDupMarkMap.size()) / FDupWidth;
-    if (x < 0 || y < 0 || x >= FDupWidth || y >= rows) return false;
-    int* map = FDupMarkMap.data();
-    if (map[std::size_t(y) * FDupWidth + x] == MarkType) return true;
-    for (int cy = std::max(0, y - d); cy <= std::min(rows - 1, y + d); ++cy)
-        for (int cx = std::max(0, x - d); cx <= std::min(FDupWidth - 1, x + d); ++cx)
-            map[std::size_t(cy) * FDupWidth + cx] = MarkType;
-    return false;
-}
 
 // ---- lines -------------------------------------------------------------------------------------
 

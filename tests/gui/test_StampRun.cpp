@@ -68,6 +68,7 @@ TEST(StampRun, LeavesThePixelsOfStampsSetOneByOne)
         {"dense bitmap", 5000, 60, 40, 2.0, nullptr, glyphs},
         {"more patterns than slots", 20000, 60, 40, 1.0, nullptr, manyPatterns},
         {"more stamps than one run holds", 1100000, 40, 30, 1.0, nullptr, glyphs},
+        {"anchors beyond 16 bits", 20000, 33000, 4, 1.0, nullptr, glyphs},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.Name);

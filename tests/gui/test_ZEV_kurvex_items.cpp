@@ -140,12 +140,49 @@ TEST(KurvexItems, ListsGrowInAllocSizeSteps)
     EXPECT_EQ(k.DataItems()[1500].Y, -499.0);
     EXPECT_EQ(k.DataItems()[2000].Y2, 0.0);
     // Room reserved beyond the capacity stays small.
-    EXPECT_LE(k.DataItems().ReservedBytes(), 2007 * sizeof(TkxChartItem) * 11 / 10 + 4096);
+    EXPECT_LE(k.DataItems().ReservedBytes(),
+              2007 * (sizeof(TkxChartItem) + sizeof(TkxPackedMark)) * 11 / 10 + 2 * 4096);
 
     k.ClearItems();
     k.AddMark(0, 0, 1);
     EXPECT_EQ(k.DataItems().Capacity(), 7);
     EXPECT_EQ(k.DataItems()[0].Y2, 0.0);
+}
+
+TEST(KurvexItems, PackedMarksCopyMarksInWorldUnitsOnly)
+{
+    TkxChartItem mark{};
+    mark.Kind = ikMark, mark.X = 1.5, mark.Y = -2.5, mark.Color = clTeal, mark.Param3 = 262;
+    mark.ClassNo = 254, mark.Layer = kxMaxLayer, mark.LineWidth = 255;
+    struct Row {
+        const char* Name;
+        void (*Change)(TkxChartItem&);
+        bool Packed;
+    };
+    const std::vector<Row> rows = {
+        {"mark", [](TkxChartItem&) {}, true},
+        {"line", [](TkxChartItem& I) { I.Kind = ikLine; }, false},
+        {"pixels", [](TkxChartItem& I) { I.CoordMode = cmPixels; }, false},
+        {"world x, pixel y", [](TkxChartItem& I) { I.CoordMode = cmWorldXPixelY; }, false},
+        {"layer 0", [](TkxChartItem& I) { I.Layer = 0; }, false},
+        {"layer beyond", [](TkxChartItem& I) { I.Layer = kxMaxLayer + 1; }, false},
+        {"negative width", [](TkxChartItem& I) { I.LineWidth = -1; }, false},
+        {"width beyond a byte", [](TkxChartItem& I) { I.LineWidth = 256; }, false},
+    };
+    TkxItemList list, copy;
+    for (const Row& r : rows) {
+        TkxChartItem item = mark;
+        r.Change(item);
+        list.Append(item, 3);
+    }
+    copy.CopyFrom(list, 5);
+    // Param3 262 as a byte, as the record's mark type is taken.
+    const TkxPackedMark packed{1.5, -2.5, clTeal, 6, 254, kxMaxLayer, 255};
+    for (const TkxItemList* l : {&list, &copy})
+        for (int i = 0; i < l->Count(); ++i)
+            EXPECT_TRUE(l->PackedMarks()[i] ==
+                        (rows[std::size_t(i)].Packed ? packed : TkxPackedMark{}))
+                << rows[std::size_t(i)].Name;
 }
 
 TEST(KurvexItems, LongTextsGoToTheTableWhileItHasRoom)

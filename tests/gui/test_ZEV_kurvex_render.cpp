@@ -143,6 +143,56 @@ TEST(KurvexRender, MarksKeepTheirPlaceAmongOtherItems)
     for (const auto& p : probes) EXPECT_EQ(c.At(p.X, p.Y), Rgb(p.Color)) << p.X << ", " << p.Y;
 }
 
+// The packed copies of the marks draw what their records draw: a handler that changes nothing
+// makes the pass take every record whole.
+TEST(KurvexRender, PackedMarksDrawAsTheirRecords)
+{
+    struct Row {
+        const char* Name;
+        bool Monochrome;
+        int HiddenClass, HiddenLayer;
+    };
+    const std::vector<Row> rows = {
+        {"as given", false, -1, 0},
+        {"monochrome", true, -1, 0},
+        {"a class hidden", false, 2, 0},
+        {"a layer hidden", false, -1, 2},
+    };
+    // Stamped glyphs mostly, shapes drawn by the canvas now and then, a character rarely.
+    const std::uint8_t types[] = {6, 6, 6, 1, 2, 3, 4, 5, 18, 7, 9, 6, 6, 3, 60};
+    const TColor colors[] = {clRed, clBlue, clLime, clBlack};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.Name);
+        PixelChart c;
+        c.K.WriteLayerRange(2, -50, 250, 20, 180);
+        std::uint64_t state = 99;
+        auto below = [&state](int n) {
+            state = state * 6364136223846793005ull + 1442695040888963407ull;
+            return int((state >> 33) % std::uint64_t(n));
+        };
+        for (int i = 0; i < 30000; ++i) {
+            const double x = below(3400) / 10.0 - 20, y = below(2400) / 10.0 - 20;
+            c.K.SetDataColor(colors[below(4)]);
+            c.K.SetClassDefault(std::uint8_t(below(4)));
+            c.K.SetActiveLayer(1 + below(2));
+            if (below(500) == 0) c.K.SetLineWidth(std::uint8_t(1 + below(2)));
+            const int what = below(100);
+            c.K.SetAnnotationMode(what == 0);
+            if (what == 1)
+                c.K.AddLine(x, y, x + 20, y - 10, 0);
+            else if (what == 2)
+                c.K.MoveTo(x, y);
+            else
+                c.K.AddMark(x, y, types[below(int(std::size(types)))]);
+        }
+        if (r.HiddenClass >= 0) c.K.SetClassShown(r.HiddenClass, false, false);
+        if (r.HiddenLayer > 0) c.K.SetLayerShown(r.HiddenLayer, false);
+        const QImage packed = c.Render(3, 2, r.Monochrome);
+        c.K.OnBeforeRenderChartItem = [](TObject*, TkxChartItem&, int, bool) {};
+        EXPECT_TRUE(c.Render(3, 2, r.Monochrome) == packed);
+    }
+}
+
 TEST(KurvexRender, GridLinesOnLinearAndLogarithmicAxes)
 {
     struct Row {
@@ -461,4 +511,31 @@ TEST(KurvexMapping, AxisMapRoundsAsExtendedPrecisionDoes)
     EXPECT_EQ(log.Pixel(1e-101), 7);
     const TkxAxisMap nan(std::numeric_limits<long double>::quiet_NaN(), 0, false, 0);
     EXPECT_EQ(nan.Pixel(1), 0);
+}
+
+TEST(KurvexMapping, AxisMapWithinARangeAgreesWithPixel)
+{
+    std::uint64_t state = 777;
+    auto next = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return double(state >> 11) * 0x1p-53;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const long double k = (next() - 0.5) * std::pow(10.0, int(next() * 12) - 4);
+        const long double d = (next() - 0.5) * 4000;
+        const TkxAxisMap map(k, d, false, 0);
+        // Ranges of a few pixels up to far more than the int range holds.
+        const double lo = (next() - 0.5) * std::pow(10.0, int(next() * 14)) / double(k);
+        const double hi = lo + next() * std::pow(10.0, int(next() * 14)) / std::abs(double(k));
+        const double slack = map.SlackWithin(std::min(lo, hi), std::max(lo, hi));
+        const double half = std::clamp(double((std::floor(double(k * lo + d)) + 0.5 - d) / k),
+                                       std::min(lo, hi), std::max(lo, hi));
+        for (double v : {lo, hi, half, std::nextafter(half, lo), std::nextafter(half, hi),
+                         lo + next() * (hi - lo)})
+            ASSERT_EQ(map.PixelWithin(v, slack), map.Pixel(v))
+                << double(k) << " " << double(d) << " " << lo << " " << hi << " " << v;
+    }
+    const TkxAxisMap log(300.0L / std::log(1000.0L), 50, true, 7);
+    const double slack = log.SlackWithin(1, 1000);
+    for (double v : {1.0, 10.0, 999.0}) EXPECT_EQ(log.PixelWithin(v, slack), log.Pixel(v));
 }

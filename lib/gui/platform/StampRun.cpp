@@ -36,6 +36,12 @@ void TStampRun::UsePattern(const TPixelStamp& Stamp)
     FLastSlot = std::uint32_t(slot);
 }
 
+void TStampRun::SetFar(const TPixelStamp& Stamp, int X, int Y, TColor Color)
+{
+    Flush();
+    if (FCanvas) FCanvas->Stamp(Stamp, X, Y, Color);
+}
+
 void TStampRun::Flush()
 {
     if (FPlaced.empty()) return;
@@ -56,8 +62,7 @@ void TStampRun::Flush()
     }
     if (qsizetype(FPlaced.size()) * PixelsPerStampToCull >=
         qsizetype(pixels->Area.width()) * pixels->Area.height()) {
-        KeepUncovered(pixels->Area);
-        for (auto k = FKept.rbegin(); k != FKept.rend(); ++k) SetDirect(*pixels, FPlaced[*k]);
+        for (std::size_t k = KeepUncovered(pixels->Area); k-- > 0;) SetDirect(*pixels, FKept[k]);
     } else {
         for (const TPlaced& p : FPlaced) SetDirect(*pixels, p);
     }
@@ -66,20 +71,21 @@ void TStampRun::Flush()
 
 // Walks the stamps from the last: one whose pattern a later stamp at its anchor shares is
 // covered by it.
-void TStampRun::KeepUncovered(const QRect& Area)
+std::size_t TStampRun::KeepUncovered(const QRect& Area)
 {
     const auto width = static_cast<long long>(Area.width());
     const auto height = static_cast<long long>(Area.height());
     const auto planeWords = std::size_t(width * height + 63) / 64;
     FSeen.assign(planeWords * std::min<std::size_t>(FPatterns.size(), CulledSlots), 0);
-    FKept.resize(FPlaced.size());
+    // Only ever grown: filling it afresh each time would cost as much as the walk.
+    if (FKept.size() < FPlaced.size()) FKept.resize(FPlaced.size());
     std::size_t kept = 0;
     for (std::size_t i = FPlaced.size(); i-- > 0;) {
         const TPlaced& p = FPlaced[i];
         const std::uint32_t slot = p.SlotAndPixel >> 24;
         const long long x = static_cast<long long>(p.X) - Area.left();
         const long long y = static_cast<long long>(p.Y) - Area.top();
-        FKept[kept] = std::uint32_t(i);
+        FKept[kept] = p;
         if (slot >= CulledSlots || x < 0 || y < 0 || x >= width || y >= height) {
             ++kept;
             continue;
@@ -91,7 +97,7 @@ void TStampRun::KeepUncovered(const QRect& Area)
         kept += (word & mask) == 0;
         word |= mask;
     }
-    FKept.resize(kept);
+    return kept;
 }
 
 void TStampRun::SetDirect(const TDirectPixels& Pixels, const TPlaced& Placed) const

@@ -18,20 +18,23 @@ class TStampRun {
     void Start(TCanvas* Canvas);
     void Add(const TPixelStamp& Stamp, int X, int Y, TColor Color)
     {
+        if (X != std::int16_t(X) || Y != std::int16_t(Y)) return SetFar(Stamp, X, Y, Color);
         if (&Stamp != FLastPattern || FPlaced.size() >= PlacedLimit) UsePattern(Stamp);
         if (Color != FLastColor) FLastColor = Color, FLastPixel = OpaquePixel(Color);
-        FPlaced.push_back({X, Y, FLastSlot << 24 | (FLastPixel & 0xFFFFFF)});
+        FPlaced.push_back(
+            {std::int16_t(X), std::int16_t(Y), FLastSlot << 24 | (FLastPixel & 0xFFFFFF)});
     }
     // Sets the stamps added since the last Flush, in the order added.
     void Flush();
     bool Empty() const { return FPlaced.empty(); }
 
   private:
-    // Stamps held at most before they are set: 12 MB.
+    // Stamps held at most before they are set: 8 MB.
     static constexpr std::size_t PlacedLimit = std::size_t(1) << 20;
-    // A stamp to set: its anchor, its pattern's slot in the top byte and its pixel below.
+    // A stamp to set: its anchor, its pattern's slot in the top byte and its pixel below. Anchors
+    // of drawings stay within 16 bits, so that a million stamps take little memory to go through.
     struct TPlaced {
-        int X, Y;
+        std::int16_t X, Y;
         std::uint32_t SlotAndPixel;
     };
     // A pattern as this run's bitmap takes it: word offsets of its pixels from the anchor.
@@ -40,7 +43,10 @@ class TStampRun {
         std::vector<qsizetype> Offsets;
     };
     void UsePattern(const TPixelStamp& Stamp);
-    void KeepUncovered(const QRect& Area);
+    // A stamp whose anchor is beyond 16 bits, set at once after those before it.
+    void SetFar(const TPixelStamp& Stamp, int X, int Y, TColor Color);
+    // The stamps that no later one covers, last first, in the first entries of FKept; how many.
+    std::size_t KeepUncovered(const QRect& Area);
     void SetDirect(const TDirectPixels& Pixels, const TPlaced& Placed) const;
 
     TCanvas* FCanvas = nullptr;
@@ -53,5 +59,5 @@ class TStampRun {
     // One bit per anchor pixel of the area and per slot of the first few: whether a later stamp
     // of that pattern sits there.
     std::vector<std::uint64_t> FSeen;
-    std::vector<std::uint32_t> FKept; // indices into FPlaced, last first
+    std::vector<TPlaced> FKept;
 };
