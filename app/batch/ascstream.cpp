@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 
 namespace {
 
@@ -36,18 +37,29 @@ std::vector<const double*> TAscStream::Columns(const TAscRowChunk& Chunk) const
     return cols;
 }
 
+// The next chunk is read on another thread while the rows of this one are visited.
 int TAscStream::ForEachChunk(TAscRowSource& Source, bool WithNames, bool Count,
                              const std::function<void(const TAscRowChunk&)>& Visit)
 {
+    long long first = Source.RowsRead() + 1;
+    int code = Source.Read(FChunk, WithNames);
     for (;;) {
-        const long long first = Source.RowsRead() + 1;
-        const int code = Source.Read(FChunk, WithNames);
+        const bool more = code == ascOK && !Source.AtEnd();
+        const long long nextFirst = Source.RowsRead() + 1;
+        std::future<int> ahead;
+        if (more)
+            ahead = std::async(std::launch::async, [&Source, this, WithNames] {
+                return Source.Read(FAhead, WithNames);
+            });
         FOrigin.resize(std::size_t(FChunk.Rows));
         for (int r = 0; r < FChunk.Rows; ++r) FOrigin[std::size_t(r)] = first + r;
         if (Count) CountMissing(first);
         if (FJob.Missing == mmDrop) KeepCompleteRows(first);
         if (FChunk.Rows > 0) Visit(FChunk);
-        if (code != ascOK || Source.AtEnd()) return code;
+        if (!more) return code;
+        code = ahead.get();
+        std::swap(FChunk, FAhead);
+        first = nextFirst;
     }
 }
 
@@ -128,6 +140,7 @@ TStreamOutcome TAscStream::Analyse()
     for (std::size_t c = 0; c < columnNames.size(); ++c)
         if (!columnNames[c].isNull()) FNames.SetColName(int(c) + 1, columnNames[c]);
     FChunk.Reset(FColumns, ChunkRows(FColumns));
+    FAhead.Reset(FColumns, ChunkRows(FColumns));
     FShift.assign(std::size_t(FColumns), 0.0);
     FSum = FSquares = FShift;
 

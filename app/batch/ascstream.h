@@ -78,7 +78,7 @@ class TAscStream {
     TAscHeader FHeader;
     int FAscCode = ascOK, FAscRow = 0;
     int FColumns = 0;
-    TAscRowChunk FChunk;
+    TAscRowChunk FChunk, FAhead;    // the rows visited, the rows read meanwhile
     std::vector<long long> FOrigin; // file row of each row of the chunk
     long long FFileRows = 0, FRows = 0;
     TMissingCells FMissing;
