@@ -34,7 +34,7 @@ class TEigenvectorFollower {
     static bool WorthIt(int N) { return N >= 128 && std::thread::hardware_concurrency() > 1; }
 
   private:
-    static constexpr long long kBatchRows = 16;
+    static constexpr long long kBatchRows = 32;
     // The low half of FClaim once a batch is through, until the next one is offered.
     static constexpr std::uint64_t kSpent = std::uint64_t(1) << 31;
     static void RowDone(void* Context, int P, int Count);
