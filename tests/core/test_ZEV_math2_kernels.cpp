@@ -434,13 +434,13 @@ TEST(Math2Kernels, WideSweepsMatchTheTextbookBitForBit)
     }
 }
 
-// Rows handed over faster than the follower applies them go together; each element of the
-// eigenvectors, and of the matrix rows above each rotation's row, still takes every rotation in
-// sweep order, over two sweeps of made-up rotations (rows with none among them).
-TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
+namespace {
+
+// Two sweeps of made-up rotations through a follower of order N, each element compared with the
+// rotations applied one by one.
+void FollowSweepsOfMadeUpRotations(int n, std::size_t ld)
 {
-    const int n = 203;
-    const std::size_t ld = 208;
+    SCOPED_TRACE(n);
     std::mt19937_64 gen(11);
     std::uniform_real_distribution<double> u(-0.5, 0.5);
     std::vector<double> start(2 * ld * n, 0.0); // eigenvectors, then the matrix
@@ -462,6 +462,7 @@ TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
             }
             // All rows at once, before the reference takes its time over them.
             for (int p = 0; p < n - 1; ++p) work.RowDone(work.Context, p, counts[p]);
+            if (sweep == 1) follower.Drain();
             for (int p = 0; p < n - 1; ++p) {
                 const TRotation* log = work.Log + RotationLogOffset(n, p);
                 for (int i = 0; i < counts[p]; ++i) {
@@ -481,6 +482,19 @@ TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
                 }
         }
     });
+}
+
+} // namespace
+
+// Rows handed over faster than the follower applies them go together; each element of the
+// eigenvectors, and of the matrix rows above each rotation's row, still takes every rotation in
+// sweep order, over two sweeps of made-up rotations (rows with none among them). The second
+// sweep is drained at once, so that the waiting thread takes blocks of rows from the start; 389
+// has four blocks a batch.
+TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
+{
+    for (const int n : {203, 389})
+        FollowSweepsOfMadeUpRotations(n, (std::size_t(n) + kLanes - 1) / kLanes * kLanes);
 }
 
 // A sweep stopped part way hands over less than a batch; the follower must still let go.
