@@ -91,7 +91,8 @@ void TEigenvectorFollower::Offer(long long Next, long long End)
 // Rows come in sweep order, N - 1 of them a sweep, so the row of the next one is its count
 // modulo N - 1. They are applied in batches of up to kBatchRows rows of one sweep, in the order
 // of SortBehindPivot, so that the eigenvectors stream from memory once a batch instead of once
-// a row. The wait for a whole batch costs the sweep little, since the pivot is the slower side.
+// a row. The wait for a whole batch costs the sweep little: at the end of the sweep the
+// sweep's thread takes blocks of the batches still to come.
 void TEigenvectorFollower::Run()
 {
     const long long rows = FN - 1;
