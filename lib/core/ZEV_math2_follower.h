@@ -51,10 +51,10 @@ class TEigenvectorFollower {
     std::size_t FLd;
     int FN;
     std::vector<TRotation> FLog;
-    std::vector<int> FCounts;                       // rotations logged per row
-    std::vector<TRotation> FBatch;                  // the rows in hand, in the order applied
-    std::uint32_t FBlocks;                          // of kBehindBlockRows rows, in a batch
-    std::uint64_t FBatches = 0;                     // offered so far
+    std::vector<int> FCounts;      // rotations logged per row
+    std::vector<TRotation> FBatch; // the rows in hand, in the order applied
+    std::uint32_t FBlocks;         // of kBehindBlockRows rows, in a batch
+    std::uint64_t FBatches = 0;    // offered so far
     // The batch number << 32 | the next of its blocks to take: each block goes to the thread that
     // takes it, the follower or one waiting in Drain.
     std::atomic<std::uint64_t> FClaim{kSpent};
