@@ -6,6 +6,7 @@
 #include "ZEV_math2_kernels.h"
 
 #include <atomic>
+#include <cstdint>
 #include <thread>
 #include <vector>
 
@@ -23,8 +24,9 @@ class TEigenvectorFollower {
 
     // Sets the sweep's log and row report in Work.
     void Attach(TJacobiWork& Work);
-    // Waits until every row of the sweep is applied; the log is then free for the next sweep.
-    // Only for a whole sweep: the thread waits for whole batches.
+    // Waits until every row of the sweep is applied, meanwhile taking on blocks of rows of the
+    // batch in hand; the log is then free for the next sweep. Only for a whole sweep: the thread
+    // waits for whole batches.
     void Drain();
 
     // Whether order N is worth a second thread: below it, the hand-over of each row costs more
@@ -32,9 +34,16 @@ class TEigenvectorFollower {
     static bool WorthIt(int N) { return N >= 128 && std::thread::hardware_concurrency() > 1; }
 
   private:
-    static constexpr long long kBatchRows = 16;
+    static constexpr long long kBatchRows = 32;
+    // The low half of FClaim once a batch is through, until the next one is offered.
+    static constexpr std::uint64_t kSpent = std::uint64_t(1) << 31;
     static void RowDone(void* Context, int P, int Count);
     void Run();
+    // Gathers rows [Next, End) of the sweep into the batch and offers its blocks.
+    void Offer(long long Next, long long End);
+    // Takes blocks of the batch in hand and applies the batch to them until none is left, or
+    // until a stop; whether it took any. Seen: FClaim as the last failed take left it.
+    bool TakeBlocks(std::uint64_t& Seen);
 
     const TKernels& FKernels;
     double* FV;
@@ -42,8 +51,14 @@ class TEigenvectorFollower {
     std::size_t FLd;
     int FN;
     std::vector<TRotation> FLog;
-    std::vector<int> FCounts;                       // rotations logged per row
-    std::vector<TRotation> FBatch;                  // the rows in hand, in the order applied
+    std::vector<int> FCounts;      // rotations logged per row
+    std::vector<TRotation> FBatch; // the rows in hand, in the order applied
+    std::uint32_t FBlocks;         // of kBehindBlockRows rows, in a batch
+    std::uint64_t FBatches = 0;    // offered so far
+    // The batch number << 32 | the next of its blocks to take: each block goes to the thread that
+    // takes it, the follower or one waiting in Drain.
+    std::atomic<std::uint64_t> FClaim{kSpent};
+    std::atomic<std::uint32_t> FBlocksDone{0};
     std::atomic<long long> FHanded{0}, FApplied{0}; // rows over all sweeps
     std::atomic<bool> FStop{false};
     std::thread FThread;

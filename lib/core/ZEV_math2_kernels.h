@@ -19,6 +19,10 @@ constexpr int kLanes = 8;
 constexpr int kBlockRows = 256;
 // Columns per panel; a tile is padded with zero columns to a whole number of panels.
 constexpr int kPanel = 4;
+// Rows behind the pivot (SortBehindPivot) taken together: the columns p of the rotations of a
+// batch of rows stay in the first-level cache while the columns q stream past. A multiple of
+// kLanes.
+constexpr std::size_t kBehindBlockRows = 128;
 
 // A rotation (P, Q) of a sweep, as the eigenvectors take it.
 struct TRotation {
@@ -91,11 +95,12 @@ struct TKernels {
     // One sweep of rotations over every pair p < q; T0 is the threshold below which an element
     // is left alone, Sweep counts from 1.
     void (*JacobiSweep)(const TJacobiWork& Work, int Sweep, double T0);
-    // The rotations R, in the order of SortBehindPivot, on the eigenvector columns of V and on
-    // the rows of the matrix columns of W above each rotation's row P, both Ld apart. False
-    // when Stop was set before the end; the rows are then left part way.
-    bool (*RotateBehindPivot)(double* V, double* W, std::size_t Ld, const TRotation* R, int Count,
-                              const std::atomic<bool>* Stop);
+    // The rotations R, in the order of SortBehindPivot, on rows [Begin, End) of the eigenvector
+    // columns of V and of the matrix columns of W above each rotation's row P, both Ld apart.
+    // Begin is a multiple of kBehindBlockRows; rows of different blocks may turn on different
+    // threads at once.
+    void (*RotateBehindPivot)(double* V, double* W, std::size_t Ld, const TRotation* R, int Count,
+                              std::size_t Begin, std::size_t End);
 };
 
 // |X| + 200 |A| == |X| summed in 80-bit extended precision, where 200 |A| is exact: the sum

@@ -351,6 +351,28 @@ TEST(Math2Kernels, RankDeficientRunsMatchTheTextbookBitForBit)
     }
 }
 
+// Couplings few and far apart on a widely spread diagonal: in the first sweeps only some blocks
+// of rows hold a rotation, and the deferred row rotations pass over the others. 150 and 203 run
+// with the eigenvectors on a second thread, 203 over two blocks of rows behind the pivot.
+TEST(Math2Kernels, SparseCouplingsMatchTheTextbookBitForBit)
+{
+    const struct {
+        int n, every;
+    } cases[] = {{37, 5}, {150, 23}, {203, 41}};
+    for (const auto& c : cases) {
+        std::mt19937_64 gen(31 + c.n);
+        std::uniform_real_distribution<double> u(-1.0, 1.0);
+        Dense a(std::size_t(c.n), std::vector<double>(std::size_t(c.n), 0.0));
+        for (int i = 0; i < c.n; ++i) {
+            a[i][i] = 1000.0 * (i + 1);
+            for (int j = i + 1; j < c.n; ++j)
+                if ((7 * i + 3 * j) % c.every == 0) a[i][j] = a[j][i] = u(gen);
+        }
+        ExpectTextbookEigenpairs(a, "sparse couplings");
+        if (HasFailure()) return;
+    }
+}
+
 TEST(Math2Kernels, CrossProductsAreTheSameInEveryVariant)
 {
     // Two blocks and a part of a third, starting off the first row.
@@ -412,13 +434,13 @@ TEST(Math2Kernels, WideSweepsMatchTheTextbookBitForBit)
     }
 }
 
-// Rows handed over faster than the follower applies them go together; each element of the
-// eigenvectors, and of the matrix rows above each rotation's row, still takes every rotation in
-// sweep order, over two sweeps of made-up rotations (rows with none among them).
-TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
+namespace {
+
+// Two sweeps of made-up rotations through a follower of order N, each element compared with the
+// rotations applied one by one.
+void FollowSweepsOfMadeUpRotations(int n, std::size_t ld)
 {
-    const int n = 203;
-    const std::size_t ld = 208;
+    SCOPED_TRACE(n);
     std::mt19937_64 gen(11);
     std::uniform_real_distribution<double> u(-0.5, 0.5);
     std::vector<double> start(2 * ld * n, 0.0); // eigenvectors, then the matrix
@@ -440,6 +462,7 @@ TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
             }
             // All rows at once, before the reference takes its time over them.
             for (int p = 0; p < n - 1; ++p) work.RowDone(work.Context, p, counts[p]);
+            if (sweep == 1) follower.Drain();
             for (int p = 0; p < n - 1; ++p) {
                 const TRotation* log = work.Log + RotationLogOffset(n, p);
                 for (int i = 0; i < counts[p]; ++i) {
@@ -459,6 +482,19 @@ TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
                 }
         }
     });
+}
+
+} // namespace
+
+// Rows handed over faster than the follower applies them go together; each element of the
+// eigenvectors, and of the matrix rows above each rotation's row, still takes every rotation in
+// sweep order, over two sweeps of made-up rotations (rows with none among them). The second
+// sweep is drained at once, so that the waiting thread takes blocks of rows from the start; 389
+// has four blocks a batch.
+TEST(Math2Kernels, FollowerAppliesRowsHandedOverTogetherInSweepOrder)
+{
+    for (const int n : {203, 389})
+        FollowSweepsOfMadeUpRotations(n, (std::size_t(n) + kLanes - 1) / kLanes * kLanes);
 }
 
 // A sweep stopped part way hands over less than a batch; the follower must still let go.
