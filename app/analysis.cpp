@@ -2,7 +2,9 @@
 
 #include "Random.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 const std::array<TColor, 16> ClassPalette = {
     0, 16711680, 255, 32768, 0, 16711680, 255, 32768,
@@ -72,12 +74,13 @@ void FillMeanStdDev(const TAnalysisDataSet& Data, int Scaling, TVector& Mean, TV
     const int cols = Data.NrOfColumns(), rows = Data.NrOfRows();
     Mean.SetNrOfElem(cols);
     StdDev.SetNrOfElem(cols);
+    std::vector<double> means(std::size_t(std::max(cols, 0)), 0.0), variances(means.size(), 1.0);
+    if ((Scaling == psCovariance || Scaling == psCorrelation) && cols > 0)
+        Data.DataMat().ColumnMeanVars(1, cols, 1, rows, means.data(), variances.data());
     for (int i = 1; i <= cols; ++i) {
-        double mean = 0, variance = 1;
-        if (Scaling == psCovariance || Scaling == psCorrelation)
-            Data.DataMat().MeanVar(i, 1, i, rows, mean, variance);
-        Mean.SetElem(i, mean);
-        StdDev.SetElem(i, Scaling == psCorrelation ? std::sqrt(variance) : 1.0);
+        Mean.SetElem(i, means[std::size_t(i - 1)]);
+        StdDev.SetElem(i,
+                       Scaling == psCorrelation ? std::sqrt(variances[std::size_t(i - 1)]) : 1.0);
     }
 }
 

@@ -98,6 +98,15 @@ bool ClipRange(int& Lo, int& Hi, int Count, bool& Exchanged)
     }
     return clipped;
 }
+// Mean and variance from the sums of N values about Shift.
+void FinishMeanVar(double Shift, double S, double Q, double N, double& Mean, double& Variance)
+{
+    Mean = Shift + S / N;
+    Variance = 1;
+    // Three values, not two, before the sample variance is trusted.
+    if (N >= 3) Variance = (Q - S * S / N) / (N - 1);
+    if (Variance < 0) Variance = 0;
+}
 } // namespace
 
 bool TMatrix::CheckColRange(int& Lo, int& Hi) const
@@ -144,11 +153,36 @@ void TMatrix::MeanVar(int LoCol, int LoRow, int HiCol, int HiRow, double& Mean,
         }
         n += HiRow - LoRow + 1;
     }
-    Mean = shift + s / n;
-    Variance = 1;
-    // Three values, not two, before the sample variance is trusted.
-    if (n >= 3) Variance = (q - s * s / n) / (n - 1);
-    if (Variance < 0) Variance = 0;
+    FinishMeanVar(shift, s, q, n, Mean, Variance);
+}
+
+void TMatrix::ColumnMeanVars(int LoCol, int HiCol, int LoRow, int HiRow, double* Means,
+                             double* Variances) const
+{
+    CheckRowRange(LoRow, HiRow);
+    constexpr int kTogether = 4;
+    for (int first = LoCol; first <= HiCol; first += kTogether) {
+        const int count = std::min(kTogether, HiCol - first + 1);
+        // Each column's sums in its own accumulators, in MeanVar's order; a group short of four
+        // repeats its last column and drops the copies.
+        const double* col[kTogether];
+        double shift[kTogether], s[kTogether] = {}, q[kTogether] = {};
+        for (int k = 0; k < kTogether; ++k) {
+            int c = first + std::min(k, count - 1), lo = c, hi = c;
+            CheckColRange(lo, hi);
+            col[k] = &FCells[Offset(lo, LoRow)];
+            shift[k] = col[k][0];
+        }
+        for (int r = 0; r <= HiRow - LoRow; ++r)
+            for (int k = 0; k < kTogether; ++k) {
+                const double d = col[k][r] - shift[k];
+                s[k] += d;
+                q[k] += d * d;
+            }
+        for (int k = 0; k < count; ++k)
+            FinishMeanVar(shift[k], s[k], q[k], HiRow - LoRow + 1, Means[first - LoCol + k],
+                          Variances[first - LoCol + k]);
+    }
 }
 
 void TMatrix::Assign(TPersistent* Source)

@@ -44,6 +44,10 @@ class TMatrix : public TComponent {
     // Mean and variance of the block; the bounds are normalised as by CheckColRange and
     // CheckRowRange (0..0 is the whole range). Fewer than three values give a variance of 1.
     void MeanVar(int LoCol, int LoRow, int HiCol, int HiRow, double& Mean, double& Variance) const;
+    // MeanVar(c, LoRow, c, HiRow) of each column c of LoCol..HiCol into Means[c - LoCol] and
+    // Variances[c - LoCol], to the last bit; columns are read four at a time.
+    void ColumnMeanVars(int LoCol, int HiCol, int LoRow, int HiRow, double* Means,
+                        double* Variances) const;
     // Normalise a range in place; 0..0 becomes the whole range and returns false. True when a
     // bound had to be clipped (for rows also when the bounds were exchanged).
     bool CheckColRange(int& Lo, int& Hi) const;

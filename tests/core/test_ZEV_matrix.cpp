@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 struct EventLog {
@@ -226,6 +227,34 @@ TEST(TMatrix, MeanVarOverBlocks)
         c.MeanVar(0, 0, 0, 0, mean, var);
         EXPECT_EQ(mean, e.mean) << e.values[0];
         EXPECT_NEAR(var, e.variance, 1e-12 * (1 + e.variance)) << e.values[0];
+    }
+}
+
+// Columns read four at a time give each column's MeanVar bit for bit, for every way the
+// columns fall into groups and for row ranges that start and end inside the column.
+TEST(TMatrix, ColumnMeanVarsAreEachColumnsMeanVar)
+{
+    struct Case {
+        int cols, rows, loCol, hiCol, loRow, hiRow;
+    } cases[] = {{1, 1, 1, 1, 1, 1},   {3, 2, 1, 3, 1, 2},      {4, 3, 1, 4, 1, 3},
+                 {5, 17, 1, 5, 1, 17}, {9, 1000, 2, 9, 3, 998}, {7, 40, 1, 7, 40, 1},
+                 {6, 50, 1, 6, 0, 0},  {8, 9, 3, 7, 2, 9}};
+    for (const Case& k : cases) {
+        TMatrix m;
+        m.Resize(k.cols, k.rows);
+        for (int c = 1; c <= k.cols; ++c)
+            for (int r = 1; r <= k.rows; ++r)
+                m.SetElem(c, r, 1e6 * c + std::sin(c * 7.0 + r) * 3.0 / (r % 5 + 1));
+        std::vector<double> means(std::size_t(k.hiCol - k.loCol + 1), -1.0),
+            variances(means.size(), -1.0);
+        m.ColumnMeanVars(k.loCol, k.hiCol, k.loRow, k.hiRow, means.data(), variances.data());
+        for (int c = k.loCol; c <= k.hiCol; ++c) {
+            double mean = 0, var = 0;
+            m.MeanVar(c, k.loRow, c, k.hiRow, mean, var);
+            EXPECT_EQ(means[std::size_t(c - k.loCol)], mean) << k.cols << "x" << k.rows << " " << c;
+            EXPECT_EQ(variances[std::size_t(c - k.loCol)], var)
+                << k.cols << "x" << k.rows << " " << c;
+        }
     }
 }
 
