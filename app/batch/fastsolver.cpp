@@ -7,6 +7,14 @@
 #include <cstdio>
 #include <vector>
 
+// OpenBLAS's, where the system's BLAS is OpenBLAS; weak, so that any other BLAS links as well.
+extern "C" int blas_thread_shutdown_() __attribute__((weak));
+
+void ParkBlasThreads()
+{
+    if (blas_thread_shutdown_) blas_thread_shutdown_();
+}
+
 namespace {
 
 // Column-major n x n eigenvectors, one component per column.

@@ -15,6 +15,11 @@ TPCAResult CalcPCAFast(const TMatrixBlock& Block, int Scaling);
 
 enum TSolverKind { skJacobi, skFast };
 
+// Stops the worker threads that a threaded BLAS starts as it is loaded and that poll for work for
+// a while, taking a core from reading the file; the BLAS starts them again when the fast solver
+// calls it. Does nothing with a BLAS that has no such threads.
+void ParkBlasThreads();
+
 // The console program's analysis with the chosen solver. With ShowProgress, each Jacobi sweep is
 // reported on one line of standard error, which is cleared at the end.
 TPCAResult BatchComponents(const TAnalysisDataSet& Data, int Scaling, TSolverKind Solver,

@@ -441,6 +441,7 @@ int main(int argc, char** argv)
 {
     // A file too large for the limits is a write error to report, not a reason to die.
     std::signal(SIGXFSZ, SIG_IGN);
+    ParkBlasThreads();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pca-batch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZEV_VERSION));

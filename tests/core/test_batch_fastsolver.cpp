@@ -122,3 +122,19 @@ TEST(FastSolver, WideTablesThroughTheirRows)
     one.Resize(4, 1);
     EXPECT_EQ(CalcPCAFast({one}, 1).Status, pcaTooFewRows);
 }
+
+// The console program parks the BLAS threads as it starts: a solve after that (twice over, as
+// when it runs again) must bring them back and still give the components.
+TEST(FastSolver, SolvesAfterItsBlasThreadsWereParked)
+{
+    std::mt19937_64 gen(120);
+    std::normal_distribution<double> g;
+    TMatrix data;
+    data.Resize(120, 400);
+    for (int c = 1; c <= 120; ++c)
+        for (int r = 1; r <= 400; ++r) data.SetElem(c, r, (1 + c % 7) * g(gen));
+    for (int round = 0; round < 2; ++round) {
+        ParkBlasThreads();
+        ExpectSameComponents(CalcPCAFast({data}, 1), CalcPCA({data}, 1), "400 x 120, parked");
+    }
+}
