@@ -1,12 +1,14 @@
 #include "ascstream.h"
 
 #include "Classes.h"
+#include "FileNames.h"
 #include "ZEV_matrix.h"
 #include "analysis.h"
 
 #include <algorithm>
 #include <cmath>
 #include <future>
+#include <sys/stat.h>
 
 namespace {
 
@@ -131,6 +133,7 @@ void TAscStream::FirstPass(const TAscRowChunk& Chunk)
 TStreamOutcome TAscStream::Analyse()
 {
     TAscRowSource source(FJob.File);
+    FStamp = StampOf(FJob.File);
     FAscCode = source.Open();
     FHeader = source.Header();
     if (FAscCode != ascOK) return soAscError;
@@ -203,7 +206,7 @@ void TAscStream::CentreAndProducts()
             FProducts->Add(Columns(Chunk).data(), Chunk.Rows);
             rows += Chunk.Rows;
         });
-    if (code != ascOK || rows != FRows) ThrowChanged();
+    CheckPass(code, rows);
     FProducts->Finish();
 }
 
@@ -268,12 +271,15 @@ bool TAscStream::ScoresFinite()
 {
     TAscRowSource source(FJob.File);
     bool finite = true;
-    if (source.Open() != ascOK ||
-        ForEachChunk(source, false, false, [&](const TAscRowChunk& Chunk) {
+    int code = source.Open();
+    long long rows = 0;
+    if (code == ascOK)
+        code = ForEachChunk(source, false, false, [&](const TAscRowChunk& Chunk) {
             ToScoreTable(Chunk);
             finite = finite && FChunkExport.Scores.AllFinite(Chunk.Rows);
-        }) != ascOK)
-        ThrowChanged();
+            rows += Chunk.Rows;
+        });
+    CheckPass(code, rows);
     return finite;
 }
 
@@ -289,10 +295,23 @@ void TAscStream::WriteScoreRows(TTextSink& Out, bool Json)
             Json ? WriteJsonScoreRows(FChunkExport, Out) : WriteScoreRowsCsv(FChunkExport, Out);
             rows += Chunk.Rows;
         });
-    if (code != ascOK || rows != FRows) ThrowChanged();
+    CheckPass(code, rows);
 }
 
 void TAscStream::ThrowChanged() const
 {
     throw EInOutError(QStringLiteral("\"%1\" changed while it was read").arg(FJob.File));
+}
+
+TAscStream::TFileStamp TAscStream::StampOf(const QString& File)
+{
+    struct stat info {};
+    if (::stat(FileNameToBytes(File).constData(), &info) != 0) return {};
+    return {info.st_dev, info.st_ino, info.st_size,
+            info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
+}
+
+void TAscStream::CheckPass(int Code, long long Rows) const
+{
+    if (Code != ascOK || Rows != FRows || !(StampOf(FJob.File) == FStamp)) ThrowChanged();
 }

@@ -63,6 +63,8 @@ class TAscStream {
     int ForEachChunk(TAscRowSource& Source, bool WithNames, bool Count,
                      const std::function<void(const TAscRowChunk&)>& Visit);
     [[noreturn]] void ThrowChanged() const;
+    // Raises the change when the code, the row count or the file's stamp tells of one.
+    void CheckPass(int Code, long long Rows) const;
     // Moves the rows without a missing cell to the top; FOrigin tells where each came from.
     void KeepCompleteRows(long long FirstRow);
     void FirstPass(const TAscRowChunk& Chunk);
@@ -74,7 +76,17 @@ class TAscStream {
     bool ScoresFinite();
     std::vector<const double*> Columns(const TAscRowChunk& Chunk) const;
 
+    // Which file the name leads to, its size and its last modification: a file written again
+    // between the passes with rows of the same shape still reads as changed.
+    struct TFileStamp {
+        unsigned long long Device = 0, Inode = 0;
+        long long Size = -1, ModifiedNs = -1;
+        bool operator==(const TFileStamp&) const = default;
+    };
+    static TFileStamp StampOf(const QString& File);
+
     TStreamJob FJob;
+    TFileStamp FStamp;
     TAscHeader FHeader;
     int FAscCode = ascOK, FAscRow = 0;
     int FColumns = 0;

@@ -2,6 +2,7 @@
 // and every exit code are those of the run that reads the table whole.
 #include "batch_run.h"
 
+#include <QDateTime>
 #include <QDir>
 
 namespace {
@@ -144,4 +145,32 @@ TEST(BatchStream, TextTablesAreRefused)
     EXPECT_EQ(run.ExitCode, 2);
     EXPECT_EQ(run.Out, QByteArray());
     EXPECT_TRUE(run.Err.contains("--stream reads ASC files only")) << run.Err.toStdString();
+}
+
+// A file written again between the passes, with rows of the same shape, is reported as changed
+// (exit 3), not analysed as a mix of both. The scores fill the pipe that is not read yet, so the
+// program waits in its last pass while the file is rewritten.
+TEST(BatchStream, AFileRewrittenBetweenThePassesIsReportedAsChanged)
+{
+    QTemporaryDir dir;
+    const QString file = WriteFile(dir, "rewritten.asc", LongTable(200000, true));
+    QProcess batch;
+    batch.start(QStringLiteral(ZEV_BATCH_PROGRAM), {"--stream", file});
+    ASSERT_TRUE(batch.waitForReadyRead(60000));
+    {
+        QFile again(file);
+        ASSERT_TRUE(again.open(QIODevice::WriteOnly));
+        again.write(LongTable(200000, true).replace("\r\n1 ", "\r\n2 "));
+        again.close();
+        ASSERT_TRUE(again.open(QIODevice::ReadWrite));
+        // Later than the first reading, whatever the file system's clock resolution.
+        ASSERT_TRUE(again.setFileTime(QDateTime::currentDateTime().addSecs(5),
+                                      QFileDevice::FileModificationTime));
+    }
+    while (batch.state() != QProcess::NotRunning) {
+        batch.readAllStandardOutput();
+        batch.waitForReadyRead(1000);
+    }
+    EXPECT_EQ(batch.exitCode(), 3);
+    EXPECT_TRUE(batch.readAllStandardError().contains("changed while it was read"));
 }
