@@ -218,13 +218,9 @@ void TAscStream::FillMeanStdDev()
     const double n = double(FRows);
     for (int c = 0; c < FColumns; ++c) {
         double mean = 0, variance = 1;
-        if (FJob.Scaling == psCovariance || FJob.Scaling == psCorrelation) {
-            const double s = FSum[std::size_t(c)], q = FSquares[std::size_t(c)];
-            mean = FShift[std::size_t(c)] + s / n;
-            // Three values, not two, before the sample variance is trusted.
-            if (n >= 3) variance = (q - s * s / n) / (n - 1);
-            if (variance < 0) variance = 0;
-        }
+        if (FJob.Scaling == psCovariance || FJob.Scaling == psCorrelation)
+            MeanVarFromSums(FShift[std::size_t(c)], FSum[std::size_t(c)], FSquares[std::size_t(c)],
+                            n, mean, variance);
         FMean.SetElem(c + 1, mean);
         FStdDev.SetElem(c + 1, FJob.Scaling == psCorrelation ? std::sqrt(variance) : 1.0);
     }
@@ -313,5 +309,5 @@ TAscStream::TFileStamp TAscStream::StampOf(const QString& File)
 
 void TAscStream::CheckPass(int Code, long long Rows) const
 {
-    if (Code != ascOK || Rows != FRows || !(StampOf(FJob.File) == FStamp)) ThrowChanged();
+    if (Code != ascOK || Rows != FRows || StampOf(FJob.File) != FStamp) ThrowChanged();
 }

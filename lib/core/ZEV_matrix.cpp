@@ -98,8 +98,9 @@ bool ClipRange(int& Lo, int& Hi, int Count, bool& Exchanged)
     }
     return clipped;
 }
-// Mean and variance from the sums of N values about Shift.
-void FinishMeanVar(double Shift, double S, double Q, double N, double& Mean, double& Variance)
+} // namespace
+
+void MeanVarFromSums(double Shift, double S, double Q, double N, double& Mean, double& Variance)
 {
     Mean = Shift + S / N;
     Variance = 1;
@@ -107,7 +108,6 @@ void FinishMeanVar(double Shift, double S, double Q, double N, double& Mean, dou
     if (N >= 3) Variance = (Q - S * S / N) / (N - 1);
     if (Variance < 0) Variance = 0;
 }
-} // namespace
 
 bool TMatrix::CheckColRange(int& Lo, int& Hi) const
 {
@@ -153,7 +153,7 @@ void TMatrix::MeanVar(int LoCol, int LoRow, int HiCol, int HiRow, double& Mean,
         }
         n += HiRow - LoRow + 1;
     }
-    FinishMeanVar(shift, s, q, n, Mean, Variance);
+    MeanVarFromSums(shift, s, q, n, Mean, Variance);
 }
 
 void TMatrix::ColumnMeanVars(int LoCol, int HiCol, int LoRow, int HiRow, double* Means,
@@ -180,8 +180,8 @@ void TMatrix::ColumnMeanVars(int LoCol, int HiCol, int LoRow, int HiRow, double*
                 q[k] += d * d;
             }
         for (int k = 0; k < count; ++k)
-            FinishMeanVar(shift[k], s[k], q[k], HiRow - LoRow + 1, Means[first - LoCol + k],
-                          Variances[first - LoCol + k]);
+            MeanVarFromSums(shift[k], s[k], q[k], HiRow - LoRow + 1, Means[first - LoCol + k],
+                            Variances[first - LoCol + k]);
     }
 }
 

@@ -15,6 +15,10 @@ class EZEVMatrixError : public EZEVError {
 using TOnCalcDistanceEvent =
     std::function<void(TObject* Sender, int Row1, int Row2, double& Distance)>;
 
+// TMatrix::MeanVar's result from its sums of the N values less Shift: S of the differences, Q of
+// their squares. Fewer than three values give a variance of 1.
+void MeanVarFromSums(double Shift, double S, double Q, double N, double& Mean, double& Variance);
+
 class TMatrix : public TComponent {
   public:
     explicit TMatrix(TComponent* AOwner = nullptr);
